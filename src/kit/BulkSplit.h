@@ -1,0 +1,40 @@
+#pragma once
+
+#include "FileIO.h"
+#include "KitImage.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tamboril {
+
+inline constexpr int BulkKitCount = 64;
+inline constexpr qint64 BulkSize = BulkKitCount * static_cast<qint64>(KitSize);  // 12608
+// The bulk buffer holds one byte more than the 64 kits; that byte is read
+// but never copied anywhere.
+inline constexpr qint64 BulkReadSize = BulkSize + 1;
+
+// File name for the kit at position k (0..63) of a bulk file: the first kit
+// gets "Kit - 63.syx", the last "Kit - 00.syx".
+QString SplitFileName(int position);
+
+struct SplitOutcome {
+    QString folder;                      // where the kits went
+    std::optional<FileError> readError;  // the bulk file could not be read: nothing written
+    int failedCount = 0;                 // kit files that could not be written
+    std::optional<FileError> firstFailure;
+
+    bool ok() const { return !readError && failedCount == 0; }
+    // The closing text for the user: "Files Spilt to : <folder>" on full
+    // success, otherwise what failed and why.
+    QString message() const;
+};
+
+// Cuts the first 12609 bytes of bulkPath (zero-filled when shorter) into 64
+// files of 197 bytes each in folder, copying every byte as it stands. When the
+// bulk file cannot be read no file is written at all; a kit file that cannot
+// be written is counted and the others are still written.
+SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder);
+
+}  // namespace tamboril

@@ -1,0 +1,131 @@
+#include "BulkSplit.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tamboril;
+using namespace tamboril::test;
+
+namespace {
+
+QByteArray kitAt(const QByteArray& bulk, int k) {
+    QByteArray kit = bulk.mid(k * 197, 197);
+    kit.append(197 - kit.size(), '\0');
+    return kit;
+}
+
+}  // namespace
+
+class TestBulkSplit : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void namesCountDownFrom63() {
+        QCOMPARE(SplitFileName(0), QStringLiteral("Kit - 63.syx"));
+        QCOMPARE(SplitFileName(53), QStringLiteral("Kit - 10.syx"));
+        QCOMPARE(SplitFileName(54), QStringLiteral("Kit - 09.syx"));
+        QCOMPARE(SplitFileName(63), QStringLiteral("Kit - 00.syx"));
+    }
+
+    void splitsInputsOfAnyLengthIntoSixtyFourKits_data() {
+        QTest::addColumn<QByteArray>("input");
+        const QByteArray bulk = sampleBulk();
+        QByteArray corrupt = bulk;
+        corrupt[0] = 'X';             // not F0: copied anyway
+        corrupt[197 + 195] = '\x7F';  // wrong checksum: copied anyway
+        QTest::newRow("exact bulk") << bulk;
+        QTest::newRow("broken kits") << corrupt;
+        QTest::newRow("12609 bytes") << bulk + QByteArray(1, '\x11');
+        QTest::newRow("longer than a bulk") << bulk + QByteArray(5000, '\x22');
+        QTest::newRow("single kit") << bulk.left(197);
+        QTest::newRow("ends inside kit 10") << bulk.left(197 * 10 + 50);
+        QTest::newRow("one byte short") << bulk.left(12607);
+        QTest::newRow("empty") << QByteArray();
+    }
+    void splitsInputsOfAnyLengthIntoSixtyFourKits() {
+        QFETCH(QByteArray, input);
+        QTemporaryDir in, out;
+        const QString bulkPath = in.filePath("bulk.syx");
+        writeBytes(bulkPath, input);
+
+        const SplitOutcome outcome = SplitBulkFile(bulkPath, out.path());
+        QVERIFY(outcome.ok());
+        QCOMPARE(outcome.message(), QStringLiteral("Files Spilt to : ") + out.path());
+
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 64);
+        for (int k = 0; k < 64; ++k) {
+            const QByteArray written = readBytes(out.filePath(SplitFileName(k)));
+            QCOMPARE(written.size(), 197);
+            QCOMPARE(written, kitAt(input, k));
+        }
+        QCOMPARE(readBytes(bulkPath), input);  // the bulk file is only read
+    }
+
+    void splittingTwiceGivesTheSameFilesAndReplacesOldOnes() {
+        QTemporaryDir in, out;
+        const QByteArray bulk = sampleBulk();
+        writeBytes(in.filePath("bulk.syx"), bulk);
+        writeBytes(out.filePath("Kit - 05.syx"), QByteArray(12608, 'z'));
+        QVERIFY(SplitBulkFile(in.filePath("bulk.syx"), out.path()).ok());
+        QVERIFY(SplitBulkFile(in.filePath("bulk.syx"), out.path()).ok());
+        QCOMPARE(readBytes(out.filePath("Kit - 05.syx")), kitAt(bulk, 58));
+    }
+
+    void unreadableBulkWritesNothing() {
+        QTemporaryDir in, out;
+        const QByteArray oldKit = toBytes(sampleKit());
+        writeBytes(out.filePath("Kit - 63.syx"), oldKit);
+
+        for (const QString& bulkPath : {in.filePath("missing.syx"), in.path()}) {
+            const SplitOutcome outcome = SplitBulkFile(bulkPath, out.path());
+            QVERIFY(!outcome.ok());
+            QVERIFY(outcome.readError);
+            QCOMPARE(outcome.readError->file, bulkPath);
+            QVERIFY(outcome.message().contains(bulkPath));
+            QVERIFY(outcome.message().contains("No kit files were written"));
+            QVERIFY(!outcome.message().contains("Files Spilt to"));
+            QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"Kit - 63.syx"});
+            QCOMPARE(readBytes(out.filePath("Kit - 63.syx")), oldKit);
+        }
+    }
+
+    void failedKitFilesAreCountedAndTheRestWritten() {
+        QTemporaryDir in, out;
+        const QByteArray bulk = sampleBulk();
+        writeBytes(in.filePath("bulk.syx"), bulk);
+        // Folders where kits 17 and 40 should go.
+        QVERIFY(QDir(out.path()).mkdir(SplitFileName(17)));
+        QVERIFY(QDir(out.path()).mkdir(SplitFileName(40)));
+
+        const SplitOutcome outcome = SplitBulkFile(in.filePath("bulk.syx"), out.path());
+        QVERIFY(!outcome.ok());
+        QCOMPARE(outcome.failedCount, 2);
+        QCOMPARE(outcome.firstFailure->file, out.filePath(SplitFileName(17)));
+        QVERIFY(outcome.message().startsWith("2 of 64 kit files could not be written to " +
+                                             out.path()));
+        QVERIFY(outcome.message().contains(SplitFileName(17)));
+        QVERIFY(!outcome.message().contains("Files Spilt to"));
+        for (int k = 0; k < 64; ++k) {
+            if (k != 17 && k != 40) {
+                QCOMPARE(readBytes(out.filePath(SplitFileName(k))), kitAt(bulk, k));
+            }
+        }
+        QVERIFY(QFileInfo(out.filePath(SplitFileName(17))).isDir());
+    }
+
+    void missingOutputFolderFailsEveryKit() {
+        QTemporaryDir in;
+        writeBytes(in.filePath("bulk.syx"), sampleBulk());
+        const QString nowhere = in.filePath("gone");
+        const SplitOutcome outcome = SplitBulkFile(in.filePath("bulk.syx"), nowhere);
+        QCOMPARE(outcome.failedCount, 64);
+        QVERIFY(outcome.message().startsWith("64 of 64"));
+        QVERIFY(!QFileInfo::exists(nowhere));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBulkSplit)
+#include "test_bulk_split.moc"

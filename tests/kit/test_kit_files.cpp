@@ -1,0 +1,177 @@
+#include "KitFile.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tamboril;
+using namespace tamboril::test;
+
+class TestKitFiles : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+  private slots:
+    void loadsKitFilesUpTo200Bytes_data() {
+        QTest::addColumn<int>("size");
+        for (int size : {197, 198, 200}) {
+            QTest::newRow(qPrintable(QString::number(size))) << size;
+        }
+    }
+    void loadsKitFilesUpTo200Bytes() {
+        QFETCH(int, size);
+        QByteArray bytes = toBytes(sampleKit(42));
+        bytes.append(size - bytes.size(), '\x55');
+        const QString file = path("kit.syx");
+        writeBytes(file, bytes);
+
+        KitData kit{};
+        const LoadOutcome outcome = Loadfile(file, kit);
+        QCOMPARE(outcome.status, LoadStatus::Editable);
+        QCOMPARE(outcome.fileName, file);
+        QCOMPARE(toBytes(kit), bytes.left(197));
+        QCOMPARE(KitTitle(kit), QStringLiteral("42 - TECHNO KIT "));
+        QCOMPARE(readBytes(file), bytes);  // loading never changes the file
+    }
+
+    void refusesFilesOver200BytesAndChangesNothing_data() {
+        QTest::addColumn<qint64>("size");
+        for (qint64 size : {201LL, 12608LL, 12609LL, 5LL * 1024 * 1024}) {
+            QTest::newRow(qPrintable(QString::number(size))) << size;
+        }
+    }
+    void refusesFilesOver200BytesAndChangesNothing() {
+        QFETCH(qint64, size);
+        const QString file = path("big.syx");
+        writeBytes(file, QByteArray(size, '\xF0'));
+
+        const KitData before = sampleKit(3);
+        KitData kit = before;
+        QCOMPARE(Loadfile(file, kit).status, LoadStatus::Refused);
+        QVERIFY(kit == before);
+        QCOMPARE(QFileInfo(file).size(), size);
+    }
+
+    void shortFilesLeaveZerosAfterTheirEnd_data() {
+        QTest::addColumn<int>("size");
+        for (int size : {0, 1, 196}) {
+            QTest::newRow(qPrintable(QString::number(size))) << size;
+        }
+    }
+    void shortFilesLeaveZerosAfterTheirEnd() {
+        QFETCH(int, size);
+        const QByteArray full = toBytes(sampleKit(9));
+        const QString file = path("short.syx");
+        writeBytes(file, full.left(size));
+
+        KitData kit = sampleKit(100, "PREVIOUS   ");  // must not show through
+        const LoadOutcome outcome = Loadfile(file, kit);
+        QCOMPARE(outcome.status, size == 0 ? LoadStatus::NotEditable : LoadStatus::Editable);
+        QByteArray expected = full.left(size);
+        expected.append(197 - size, '\0');
+        QCOMPARE(toBytes(kit), expected);
+    }
+
+    void firstByteOtherThanF0IsLoadedButNotEditable() {
+        KitData onDisk = sampleKit(12);
+        onDisk[0] = 0x41;
+        const QString file = path("foreign.syx");
+        writeBytes(file, toBytes(onDisk));
+        KitData kit{};
+        QCOMPARE(Loadfile(file, kit).status, LoadStatus::NotEditable);
+        QVERIFY(kit == onDisk);
+    }
+
+    void unreadableFilesFailWithAReasonAndChangeNothing() {
+        const KitData before = sampleKit(1);
+
+        KitData kit = before;
+        const QString missing = path("no such kit.syx");
+        LoadOutcome outcome = Loadfile(missing, kit);
+        QCOMPARE(outcome.status, LoadStatus::Failed);
+        QCOMPARE(outcome.fileName, missing);
+        QVERIFY(!outcome.reason.isEmpty());
+        QVERIFY(!QFileInfo::exists(missing));  // loading never creates a file
+        QVERIFY(kit == before);
+
+        outcome = Loadfile(dir.path(), kit);
+        QCOMPARE(outcome.status, LoadStatus::Failed);
+        QVERIFY(outcome.reason.contains("folder"));
+        QVERIFY(kit == before);
+
+        outcome = Loadfile(path("missing/parent/kit.syx"), kit);
+        QCOMPARE(outcome.status, LoadStatus::Failed);
+        QVERIFY(!QFileInfo::exists(path("missing")));
+
+        QCOMPARE(Loadfile(QString(), kit).status, LoadStatus::Ignored);
+        QVERIFY(kit == before);
+    }
+
+    void saveWritesExactly197BytesWhateverTheTargetHeld() {
+        KitData kit = sampleKit(5);
+        kit[10] = 0x3F;  // a pad byte above 15 is written as it stands
+        const QString file = path("target.syx");
+        for (const QByteArray& old : {QByteArray(), QByteArray(12608, 'x'), QByteArray(3, 'y')}) {
+            writeBytes(file, old);
+            QVERIFY(!TrueSave(file, kit));
+            QCOMPARE(readBytes(file), toBytes(kit));
+        }
+        const QString fresh = path("new kit without extension");
+        QVERIFY(!TrueSave(fresh, kit));
+        QCOMPARE(readBytes(fresh), toBytes(kit));
+    }
+
+    void saveRoundTripKeepsEveryByteButTheChecksum() {
+        KitData original = sampleKit(77);
+        original[ChecksumIndex] = 0;
+        original[EndIndex] = 0x33;  // never interpreted: written back as read
+        const QString file = path("roundtrip.syx");
+        writeBytes(file, toBytes(original));
+
+        KitData kit{};
+        QCOMPARE(Loadfile(file, kit).status, LoadStatus::Editable);
+        StoreChecksum(kit, FileChecksumFirst);
+        QVERIFY(!TrueSave(file, kit));
+        const QByteArray saved = readBytes(file);
+        QCOMPARE(saved.size(), 197);
+        for (int i = 0; i < 197; ++i) {
+            if (i != int(ChecksumIndex)) {
+                QCOMPARE(saved.at(i), toBytes(original).at(i));
+            }
+        }
+        QCOMPARE(quint8(saved.at(ChecksumIndex)), ChecksumFrom(original, FileChecksumFirst));
+    }
+
+    void failedSaveNamesTheFileAndTouchesNothing() {
+        const KitData kit = sampleKit();
+
+        // A folder where the file should be: the folder and what it holds stay.
+        const QString folder = path("a folder.syx");
+        QVERIFY(QDir().mkpath(folder + "/inside"));
+        auto error = TrueSave(folder, kit);
+        QVERIFY(error);
+        QCOMPARE(error->file, folder);
+        QVERIFY(!error->reason.isEmpty());
+        QVERIFY(QFileInfo(folder + "/inside").isDir());
+
+        // A missing parent folder is not created.
+        const QString orphan = path("nowhere/kit.syx");
+        error = TrueSave(orphan, kit);
+        QVERIFY(error);
+        QCOMPARE(error->file, orphan);
+        QVERIFY(!QFileInfo::exists(path("nowhere")));
+
+        // No stray temporary files are left beside the targets.
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& name : left) {
+            QVERIFY2(!name.contains("a folder.syx."), qPrintable(name));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKitFiles)
+#include "test_kit_files.moc"
