@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the build into a throw-away prefix (with a blank in its name, as
+# home folders may have) and checks the layout, the desktop entry and the
+# AppStream metainfo.
+set -euo pipefail
+build_dir=$1
+prefix_root=$(mktemp -d)
+trap 'rm -rf "$prefix_root"' EXIT
+prefix="$prefix_root/my apps"
+cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+
+id=org.tamboril.Tamboril
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+for exe in tamboril tamboril-kit; do
+  if [ -e "$build_dir/app/$exe" ] || [ -e "$build_dir/cli/$exe" ]; then
+    [ -x "$prefix/lib/tamboril/$exe" ] || fail "$exe is not at the root of lib/tamboril"
+  fi
+done
+[ -f "$prefix/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "icon missing"
+desktop="$prefix/share/applications/$id.desktop"
+[ -f "$desktop" ] || fail "desktop entry missing"
+grep -qx "Exec=\"$prefix/lib/tamboril/tamboril\"" "$desktop" || fail "desktop entry runs the wrong program"
+grep -qx "Icon=$id" "$desktop" || fail "desktop entry has the wrong icon"
+desktop-file-validate "$desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+echo "install layout OK"
