@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <algorithm>
+
 namespace tamboril {
 
 QString SplitFileName(int position) {
@@ -24,21 +26,36 @@ QString SplitOutcome::message() const {
     return QStringLiteral("Files Spilt to : ") + folder;
 }
 
+BulkKits ReadBulkKits(const QString& bulkPath) {
+    BulkKits result;
+    ReadResult read = ReadFront(bulkPath, BulkReadSize);
+    if (read.error) {
+        result.error = read.error;
+        return result;
+    }
+    QByteArray bulk = std::move(read.bytes);
+    bulk.append(BulkReadSize - bulk.size(), '\0');
+    result.kits.resize(BulkKitCount);
+    for (std::size_t k = 0; k < result.kits.size(); ++k) {
+        std::copy_n(reinterpret_cast<const std::uint8_t*>(bulk.constData()) + k * KitSize, KitSize,
+                    result.kits[k].begin());
+    }
+    return result;
+}
+
 SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
     SplitOutcome outcome;
     outcome.folder = folder;
-    ReadResult read = ReadFront(bulkPath, BulkReadSize);
+    const BulkKits read = ReadBulkKits(bulkPath);
     if (read.error) {
         outcome.readError = read.error;
         return outcome;
     }
-    QByteArray bulk = std::move(read.bytes);
-    bulk.append(BulkReadSize - bulk.size(), '\0');
     for (int k = 0; k < BulkKitCount; ++k) {
-        const QByteArrayView kit(bulk.constData() + k * static_cast<qsizetype>(KitSize),
-                                 static_cast<qsizetype>(KitSize));
+        const KitData& kit = read.kits[static_cast<std::size_t>(k)];
         const QString path = folder + QLatin1Char('/') + SplitFileName(k);
-        if (auto error = ReplaceFile(path, kit)) {
+        if (auto error =
+                ReplaceFile(path, QByteArrayView(kit.data(), static_cast<qsizetype>(kit.size())))) {
             if (!outcome.firstFailure) {
                 outcome.firstFailure = error;
             }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace tamboril {
 
@@ -18,6 +19,16 @@ inline constexpr qint64 BulkReadSize = BulkSize + 1;
 // File name for the kit at position k (0..63) of a bulk file: the first kit
 // gets "Kit - 63.syx", the last "Kit - 00.syx".
 QString SplitFileName(int position);
+
+struct BulkKits {
+    std::vector<KitData> kits;  // BulkKitCount kits, unless the file could not be read
+    std::optional<FileError> error;
+};
+
+// Reads the first 12609 bytes of bulkPath (zero-filled when shorter) and cuts
+// them into the 64 kits exactly as SplitBulkFile writes them out. The file is
+// only read; on a read error no kits are returned.
+BulkKits ReadBulkKits(const QString& bulkPath);
 
 struct SplitOutcome {
     QString folder;                      // where the kits went

@@ -62,6 +62,15 @@ class TestBulkSplit : public QObject {
             QCOMPARE(written, kitAt(input, k));
         }
         QCOMPARE(readBytes(bulkPath), input);  // the bulk file is only read
+
+        // Reading the kits without splitting gives the very kits the split wrote.
+        const BulkKits read = ReadBulkKits(bulkPath);
+        QVERIFY(!read.error);
+        QCOMPARE(read.kits.size(), std::size_t{64});
+        for (int k = 0; k < 64; ++k) {
+            QCOMPARE(toBytes(read.kits[std::size_t(k)]), kitAt(input, k));
+        }
+        QCOMPARE(readBytes(bulkPath), input);
     }
 
     void splittingTwiceGivesTheSameFilesAndReplacesOldOnes() {
@@ -89,6 +98,11 @@ class TestBulkSplit : public QObject {
             QVERIFY(!outcome.message().contains("Files Spilt to"));
             QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"Kit - 63.syx"});
             QCOMPARE(readBytes(out.filePath("Kit - 63.syx")), oldKit);
+
+            const BulkKits read = ReadBulkKits(bulkPath);
+            QVERIFY(read.error);
+            QCOMPARE(read.error->file, bulkPath);
+            QVERIFY(read.kits.empty());
         }
     }
 

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Console.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <span>
+
+namespace tamboril::cli {
+
+// One subcommand of tamboril-kit. The program gives each command its own
+// CLI11 subcommand to declare arguments on, parses the command line, and runs
+// the one command the user named. A command keeps its parsed values in its
+// own members and returns the exit status.
+class Command {
+  public:
+    virtual ~Command() = default;
+
+    // Declares the command's positional arguments and options on sub.
+    virtual void define(CLI::App& sub) = 0;
+    // Carries the command out; called only after the whole command line
+    // parsed and validated.
+    virtual int run(Console& console) = 0;
+};
+
+struct CommandSpec {
+    const char* name;
+    const char* summary;  // one line for --help
+    std::unique_ptr<Command> (*make)();
+};
+
+// For file and folder arguments: an empty name is a wrong command line, not
+// a file that cannot be found.
+inline CLI::Validator NonEmptyName() {
+    return CLI::Validator(
+        [](std::string& value) {
+            return value.empty() ? std::string("the name must not be empty") : std::string();
+        },
+        "", "NONEMPTY");
+}
+
+std::unique_ptr<Command> MakeShowCommand();
+std::unique_ptr<Command> MakeSetCommand();
+std::unique_ptr<Command> MakeSplitCommand();
+
+// Every command, in the order --help lists them. A new command is one file
+// with its Make function, declared above and added to this table.
+std::span<const CommandSpec> Commands();
+
+}  // namespace tamboril::cli

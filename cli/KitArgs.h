@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tamboril::cli {
+
+// Pad by index ("0".."13") or by its pad list name ("SNARE 2"). Case and
+// runs of blanks do not matter.
+std::optional<int> FindPad(const QString& text);
+
+// Sound by number ("0".."255"), by its sound list entry ("49 808 K1") or by
+// its name ("808 K1"). Case and runs of blanks do not matter, so "99 rocks"
+// finds "99 RockS " with its trailing blank.
+std::optional<int> FindSound(const QString& text);
+
+// What to tell a user whose pad or sound was not found.
+QString PadNotFoundText(const QString& text);
+QString SoundNotFoundText(const QString& text);
+
+// A warning for a file of fileSize bytes read as a kit file (197 bytes) or
+// as a bulk file (12608 bytes): how the difference is read. Empty when the
+// size is the expected one.
+QString KitSizeWarning(const QString& path, qint64 fileSize);
+QString BulkSizeWarning(const QString& path, qint64 fileSize);
+
+// A command-line argument as text. File names go through QFile::decodeName
+// so that they name the same file the shell did.
+QString ArgText(const std::string& arg);
+QString ArgPath(const std::string& arg);
+
+// A byte as the SysEx world writes it: "0xF0".
+QString HexByte(std::uint8_t value);
+
+// Text for a terminal: control characters (NUL bytes in a kit name, escape
+// sequences) become '.', so a kit name can neither vanish nor drive the
+// terminal. Everything else stays as it is.
+QString Printable(const QString& text);
+
+}  // namespace tamboril::cli

@@ -1,0 +1,101 @@
+#include "Program.h"
+
+#include "Command.h"
+#include "KitArgs.h"
+
+#include <QStringList>
+
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace tamboril::cli {
+
+std::span<const CommandSpec> Commands() {
+    static const CommandSpec commands[] = {
+        {"show", "Show a kit file (title, pads, checksum) or list the kits of a bulk file",
+         MakeShowCommand},
+        {"set", "Set the sound of one pad in a kit file and save it with a fresh checksum",
+         MakeSetCommand},
+        {"split", "Cut a 64-kit bulk file into \"Kit - 63.syx\" ... \"Kit - 00.syx\"",
+         MakeSplitCommand},
+    };
+    return commands;
+}
+
+namespace {
+
+using CommandList = std::vector<std::pair<CLI::App*, std::unique_ptr<Command>>>;
+
+// Reports a wrong command line and points at the help of the command the
+// user was writing.
+int usageError(Console& console, const CLI::App& app, const CommandList& commands,
+               QString message) {
+    QString helpCommand = QString::fromLatin1(ProgramName);
+    bool inCommand = false;
+    for (const auto& [sub, command] : commands) {
+        if (sub->parsed()) {
+            helpCommand += QLatin1Char(' ') + ArgText(sub->get_name());
+            inCommand = true;
+        }
+    }
+    // A word where the command should be, rather than an unknown option.
+    if (!inCommand && !app.remaining().empty() && !app.remaining().front().starts_with('-')) {
+        QStringList names;
+        for (const CommandSpec& spec : Commands()) {
+            names << QString::fromLatin1(spec.name);
+        }
+        message = QStringLiteral("\"%1\" is not a command; the commands are %2")
+                      .arg(ArgText(app.remaining().front()), names.join(QStringLiteral(", ")));
+    }
+    console.error(message + QStringLiteral("\nRun '") + helpCommand +
+                  QStringLiteral(" --help' for more information."));
+    return ExitUsage;
+}
+
+}  // namespace
+
+int RunProgram(int argc, const char* const* argv, Console& console) {
+    CLI::App app{"Inspect, edit and split DR-202 drum-kit SysEx files.", ProgramName};
+    app.set_version_flag("--version", std::string(ProgramName) + " " + ProgramVersion,
+                         "Print the version and exit");
+    app.footer(
+        "Examples:\n"
+        "  tamboril-kit show kit.syx\n"
+        "  tamboril-kit show --json kit.syx\n"
+        "  tamboril-kit set kit.syx \"SNARE 2\" \"808 S1\"\n"
+        "  tamboril-kit split dump.syx --into kits\n"
+        "\n"
+        "Exit status: 0 on success, 1 when the operation failed, 2 for a wrong command line.\n"
+        "Run 'tamboril-kit COMMAND --help' for the arguments of a command.");
+
+    CommandList commands;
+    for (const CommandSpec& spec : Commands()) {
+        std::unique_ptr<Command> command = spec.make();
+        CLI::App* sub = app.add_subcommand(spec.name, spec.summary);
+        sub->footer("");  // each command gives its own examples, if any
+        command->define(*sub);
+        commands.emplace_back(sub, std::move(command));
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        // --help and --version: their text is the result, on standard output.
+        std::ostringstream out, err;
+        app.exit(e, out, err);
+        console.write(ArgText(out.str()));
+        return ExitOk;
+    } catch (const CLI::Error& e) {
+        return usageError(console, app, commands, ArgText(e.what()));
+    }
+
+    for (const auto& [sub, command] : commands) {
+        if (sub->parsed()) {
+            return command->run(console);
+        }
+    }
+    return usageError(console, app, commands, QStringLiteral("a command is required"));
+}
+
+}  // namespace tamboril::cli

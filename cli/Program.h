@@ -1,0 +1,11 @@
+#pragma once
+
+#include "Console.h"
+
+namespace tamboril::cli {
+
+// Parses the command line and runs the command it names. Returns the exit
+// status: ExitOk, ExitFailed or ExitUsage (help and version exit with ExitOk).
+int RunProgram(int argc, const char* const* argv, Console& console);
+
+}  // namespace tamboril::cli

@@ -1,0 +1,117 @@
+#include "Command.h"
+#include "KitArgs.h"
+#include "KitFile.h"
+#include "PadSounds.h"
+
+#include <QFileInfo>
+
+namespace tamboril::cli {
+
+namespace {
+
+CLI::Validator padValidator() {
+    return CLI::Validator(
+        [](std::string& value) {
+            return FindPad(ArgText(value)) ? std::string()
+                                           : PadNotFoundText(ArgText(value)).toStdString();
+        },
+        "", "PAD");
+}
+
+CLI::Validator soundValidator() {
+    return CLI::Validator(
+        [](std::string& value) {
+            return FindSound(ArgText(value)) ? std::string()
+                                             : SoundNotFoundText(ArgText(value)).toStdString();
+        },
+        "", "SOUND");
+}
+
+// Loads the kit, stores the sound into the pad and saves the file with a
+// fresh file checksum: the same steps as picking the sound in the window and
+// choosing Save.
+class SetCommand final : public Command {
+  public:
+    void define(CLI::App& sub) override {
+        sub.footer(
+            "Examples:\n"
+            "  tamboril-kit set kit.syx \"SNARE 2\" \"808 S1\"\n"
+            "  tamboril-kit set kit.syx 0 49\n"
+            "  tamboril-kit set kit.syx \"kick 1\" \"49 808 K1\"");
+        sub.add_option("FILE", file_, "The kit file to change (a single kit, up to 200 bytes)")
+            ->required()
+            ->check(NonEmptyName());
+        sub.add_option("PAD", pad_, "Pad index 0 to 13, or pad name such as \"SNARE 2\"")
+            ->required()
+            ->check(padValidator());
+        sub.add_option("SOUND", sound_,
+                       "Sound number 0 to 255, sound list entry such as \"49 808 K1\", or sound "
+                       "name such as \"808 K1\"")
+            ->required()
+            ->check(soundValidator());
+    }
+
+    int run(Console& console) override {
+        const QString path = ArgPath(file_);
+        // Both were checked while parsing.
+        const int pad = FindPad(ArgText(pad_)).value_or(0);
+        const int sound = FindSound(ArgText(sound_)).value_or(0);
+
+        KitData kit{};
+        const LoadOutcome load = Loadfile(path, kit);
+        const qint64 size = QFileInfo(path).size();
+        switch (load.status) {
+            case LoadStatus::Failed:
+            case LoadStatus::Ignored:
+                console.error(QStringLiteral("cannot read %1: %2").arg(path, load.reason));
+                return ExitFailed;
+            case LoadStatus::Refused:
+                console.error(QStringLiteral("%1: File needs to be Spilt. It is %2 bytes, and a "
+                                             "single kit file has at most %3; 'tamboril-kit "
+                                             "split' cuts a bulk file into kit files. Nothing "
+                                             "was written.")
+                                  .arg(path)
+                                  .arg(size)
+                                  .arg(MaxKitFileSize));
+                return ExitFailed;
+            case LoadStatus::NotEditable:
+                console.error(QStringLiteral("%1: the kit cannot be edited: byte 0 is %2, not "
+                                             "0xF0. Nothing was written.")
+                                  .arg(path, HexByte(kit[0])));
+                return ExitFailed;
+            case LoadStatus::Editable:
+                break;
+        }
+
+        const int before = PadSound(kit, pad);
+        StorePadSound(kit, pad, sound);
+        StoreChecksum(kit, FileChecksumFirst);
+        if (const auto failure = TrueSave(path, kit)) {
+            console.error(QStringLiteral("cannot write %1: %2. The file was left as it was.")
+                              .arg(failure->file, failure->reason));
+            return ExitFailed;
+        }
+        if (size != static_cast<qint64>(KitSize)) {
+            console.warning(QStringLiteral("%1 was %2 bytes; it now holds the %3 bytes of the kit")
+                                .arg(path)
+                                .arg(size)
+                                .arg(KitSize));
+        }
+        console.print(QStringLiteral("%1: %2 set to %3 (was %4). Saved Complete.")
+                          .arg(path, PadName(pad), SoundEntry(sound), SoundEntry(before)));
+        return ExitOk;
+    }
+
+  private:
+    std::string file_;
+    std::string pad_;
+    std::string sound_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeSetCommand() {
+    return std::make_unique<SetCommand>();
+}
+
+}  // namespace tamboril::cli

@@ -1,0 +1,24 @@
+#include "Console.h"
+#include "Program.h"
+
+#include <QCoreApplication>
+
+#include <vector>
+
+int main(int argc, char** argv) {
+    // The parser gets the arguments exactly as the shell passed them, before
+    // Qt sees (and may take away) any of them.
+    const std::vector<const char*> args(argv, argv + argc);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(tamboril::cli::ProgramName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(tamboril::cli::ProgramVersion));
+
+    tamboril::cli::Console console;
+    const int status =
+        tamboril::cli::RunProgram(static_cast<int>(args.size()), args.data(), console);
+    if (!console.flushOutput()) {
+        console.error(QStringLiteral("could not write to standard output"));
+        return status == tamboril::cli::ExitOk ? tamboril::cli::ExitFailed : status;
+    }
+    return status;
+}
