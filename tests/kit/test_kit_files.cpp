@@ -165,10 +165,20 @@ class TestKitFiles : public QObject {
         QCOMPARE(error->file, orphan);
         QVERIFY(!QFileInfo::exists(path("nowhere")));
 
-        // No stray temporary files are left beside the targets.
-        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-        for (const QString& name : left) {
-            QVERIFY2(!name.contains("a folder.syx."), qPrintable(name));
+        // An existing file whose name leaves no room for a temporary name
+        // beside it: the save fails with a reason, not "Unknown error", and
+        // the old content stays.
+        const QString longName = path(QString(255, 'k'));
+        writeBytes(longName, "old kit");
+        error = TrueSave(longName, kit);
+        QVERIFY(error);
+        QCOMPARE(error->reason, QStringLiteral("File name too long"));
+        QCOMPARE(readBytes(longName), QByteArray("old kit"));
+
+        // No stray temporary files (QSaveFile's "name.XXXXXX") are left.
+        const QRegularExpression temporary(QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+        for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden)) {
+            QVERIFY2(!temporary.match(name).hasMatch(), qPrintable(name));
         }
     }
 };
