@@ -417,6 +417,11 @@ void Form1::updatesoundnum() {
 // ---- Send -----------------------------------------------------------------
 
 void Form1::mnuSend_Click() {
+    // The strip shows blue while the send runs and turns red only once the
+    // kit has gone out. Without going back to blue here, a send that fails
+    // after an earlier good one would leave a red strip: success shown for a
+    // failure.
+    setBarColour(Blue);
     bar->setVisible(true);
     StoreChecksum(kit_, TransmissionChecksumFirst);
     const QString scratch = programFolder_ + QStringLiteral("/temp.syx");

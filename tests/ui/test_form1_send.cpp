@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QtTest>
 
+#include <tuple>
+
 using namespace tamboril;
 using namespace tamboril::test;
 using ui::MessageIcon;
@@ -227,13 +229,17 @@ class TestForm1Send : public QObject {
         };
         for (const Case& c : cases) {
             FakeMidiOut midi;
-            midi.openResult = c.open;
-            midi.prepareResult = c.prepare;
-            midi.longMsgResult = c.longMsg;
-            midi.unprepareResult = c.unprepare;
-            midi.closeResult = c.close;
             FormDriver d(&midi);
-            d.timer()->stop();  // only a send may start it
+            // A good send first: what the strip shows next is this send's.
+            auto failures = std::tie(midi.openResult, midi.prepareResult, midi.longMsgResult,
+                                     midi.unprepareResult, midi.closeResult);
+            const auto wanted = std::tuple(c.open, c.prepare, c.longMsg, c.unprepare, c.close);
+            failures = std::tuple(0, 0, 0, 0, 0);
+            d.action("mnuSend")->trigger();
+            QCOMPARE(stripColour(d), Red);
+            d.timer()->stop();  // only the next send may start it
+            midi.calls.clear();
+            failures = wanted;
 
             d.action("mnuSend")->trigger();
             QVERIFY2(midi.calls == c.calls, c.name);
