@@ -1,0 +1,541 @@
+#include "Form1.h"
+
+#include "BulkSplit.h"
+#include "FileIO.h"
+#include "KitFile.h"
+#include "PadSounds.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdint>
+#include <utility>
+
+namespace tamboril::ui {
+
+const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
+const QString Form1::AppTitle = QStringLiteral("Tamboril");
+
+namespace {
+
+// Colours are written as 0x00BBGGRR: red in the lowest byte.
+constexpr quint32 Navy = 0x800000;
+constexpr quint32 DarkBlue = 0xC00000;
+constexpr quint32 Blue = 0xFF0000;
+constexpr quint32 LightBlue = 0xFF8080;
+constexpr quint32 PaleBlue = 0xFFC0C0;
+constexpr quint32 White = 0xFFFFFF;
+constexpr quint32 Yellow = 0x00FFFF;
+constexpr quint32 Red = 0x0000FF;
+
+QColor colour(quint32 bgr) {
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+const QString Verdana = QStringLiteral("Verdana");
+const QString MsSansSerif = QStringLiteral("MS Sans Serif");
+
+// 8.25 pt bold in the named face, or the closest face this machine has.
+QFont uiFont(const QString& family) {
+    static const bool substitutes = [] {
+        QFont::insertSubstitutions(
+            Verdana, {QStringLiteral("DejaVu Sans"), QStringLiteral("Bitstream Vera Sans"),
+                      QStringLiteral("Tahoma")});
+        QFont::insertSubstitutions(
+            MsSansSerif, {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                          QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                          QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+        return true;
+    }();
+    Q_UNUSED(substitutes);
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    font.setBold(true);
+    return font;
+}
+
+QString fileFailure(const QString& what, const QString& file, const QString& reason) {
+    return what.arg(file) + QStringLiteral("\n") + reason;
+}
+
+}  // namespace
+
+Form1::Form1(UserPrompts& prompts, QString programFolder, midi::MidiOut* midiOut, QWidget* parent)
+    : QMainWindow(parent),
+      prompts_(prompts),
+      programFolder_(std::move(programFolder)),
+      midiOut_(midiOut) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(AppTitle);
+    if (const QScreen* shown = screen()) {
+        dpi_ = shown->logicalDotsPerInch();
+    }
+    buildWindow();
+    buildMenus();
+
+    // Fixed border: the window is exactly the menu bar plus the client area.
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+    if (const QScreen* shown = screen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(shown->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1->start();
+}
+
+int Form1::twips(int value) const {
+    return qRound(value * dpi_ / 1440.0);
+}
+
+void Form1::placeTwips(QWidget* widget, QRect twipsRect) {
+    widget->setGeometry(twips(twipsRect.x()), twips(twipsRect.y()), twips(twipsRect.width()),
+                        twips(twipsRect.height()));
+}
+
+QLabel* Form1::addLabel(const char* name, const QString& text, QRect twipsRect,
+                        const QString& family) {
+    auto* label = new QLabel(text, canvas_);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(uiFont(family));
+    label->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour(White));
+    label->setPalette(palette);
+    placeTwips(label, twipsRect);
+    return label;
+}
+
+RoundedShape* Form1::addShape(const char* name, QRect twipsRect, RoundedShape::Fill fill,
+                              quint32 fillColour) {
+    auto* shape = new RoundedShape(fill, colour(fillColour), colour(PaleBlue), canvas_);
+    shape->setObjectName(QLatin1String(name));
+    placeTwips(shape, twipsRect);
+    return shape;
+}
+
+void Form1::buildWindow() {
+    canvas_ = new QWidget(this);
+    canvas_->setObjectName(QStringLiteral("client"));
+    canvas_->setFixedSize(twips(3330), twips(3360));
+    canvas_->setAutoFillBackground(true);
+    QPalette navy = canvas_->palette();
+    navy.setColor(QPalette::Window, colour(Navy));
+    canvas_->setPalette(navy);
+    setCentralWidget(canvas_);
+
+    using Fill = RoundedShape::Fill;
+    // Created back to front: each widget is drawn over the ones made before
+    // it, and the two lists come last so nothing covers them.
+    addShape("Shape7", {360, 120, 2535, 975}, Fill::CrossHatch, LightBlue);
+    addShape("Shape6", {360, 1200, 2535, 1935}, Fill::CrossHatch, LightBlue);
+    addShape("Shape2", {480, 1200, 2295, 1815}, Fill::Solid, DarkBlue);
+    addShape("Shape4", {480, 240, 2295, 855}, Fill::Solid, DarkBlue);
+    addShape("Shape5", {600, 360, 2055, 615}, Fill::Solid, LightBlue);
+    Label2 = addLabel("Label2", QStringLiteral("Kit Name"), {720, 360, 1815, 255}, Verdana);
+    addShape("Shape1", {600, 1320, 2055, 735}, Fill::Solid, LightBlue);
+    addShape("Shape3", {600, 2160, 2055, 735}, Fill::Solid, LightBlue);
+    Label8 = addLabel("Label8", QStringLiteral("Sound #"), {720, 2160, 1815, 255}, Verdana);
+    Label1 = addLabel("Label1", QStringLiteral("Pad"), {720, 1320, 1815, 255}, Verdana);
+
+    txtname = addLabel("txtname", QString(), {720, 600, 1815, 255}, MsSansSerif);
+    txtname->setAlignment(Qt::AlignCenter);
+    txtname->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    txtname->setLineWidth(1);
+    txtname->setAutoFillBackground(true);
+    QPalette title = txtname->palette();
+    title.setColor(QPalette::Window, colour(Blue));
+    title.setColor(QPalette::WindowText, colour(Yellow));
+    txtname->setPalette(title);
+
+    // The send strip: a thin bar along the bottom edge, reaching a little past
+    // the right and bottom edges. It never shows text.
+    bar = addLabel("bar", QString(), {0, 3240, 3375, 135}, MsSansSerif);
+    bar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->setLineWidth(1);
+    bar->setAutoFillBackground(true);
+    setBarColour(Blue);
+    bar->hide();
+
+    addShape("Shape8", {240, 120, 2775, 975}, Fill::None, 0);
+    addShape("Shape9", {240, 1200, 2775, 1935}, Fill::None, 0);
+
+    // White on blue, greyed while disabled. A style sheet keeps the blue
+    // exact: a style's button shading would lighten it.
+    const QString listStyle = QStringLiteral(
+        "QComboBox { color: #FFFFFF; background-color: #0000FF; border: 1px solid #404040;"
+        " padding-left: 3px; combobox-popup: 0; }"
+        "QComboBox:disabled { color: #A0A0A0; }"
+        "QComboBox QAbstractItemView { color: #FFFFFF; background-color: #0000FF;"
+        " selection-color: #FFFFFF; selection-background-color: #000080; }");
+
+    // Pick-only lists; each entry carries its position as item data.
+    Pad = new QComboBox(canvas_);
+    Pad->setObjectName(QStringLiteral("Pad"));
+    for (int p = 0; p < PadCount; ++p) {
+        Pad->addItem(PadName(p), p);
+    }
+    SoundNum = new QComboBox(canvas_);
+    SoundNum->setObjectName(QStringLiteral("SoundNum"));
+    for (int s = 0; s < SoundCount; ++s) {
+        SoundNum->addItem(SoundEntry(s), s);
+    }
+    for (QComboBox* box : {Pad, SoundNum}) {
+        box->setEditable(false);
+        box->setFont(uiFont(MsSansSerif));
+        box->setStyleSheet(listStyle);
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->setCurrentIndex(-1);
+        box->setEnabled(false);
+    }
+    placeTwips(Pad, {720, 1560, 1815, 315});
+    placeTwips(SoundNum, {720, 2400, 1815, 315});
+    setTabOrder(Pad, SoundNum);
+
+    // Only a pick by the user (mouse, keyboard or wheel) raises activated;
+    // selecting an entry from code does not. See updatesoundnum.
+    connect(Pad, &QComboBox::activated, this, &Form1::Pad_Click);
+    connect(SoundNum, &QComboBox::activated, this, &Form1::SoundNum_Click);
+}
+
+void Form1::buildMenus() {
+    QMenuBar* bar_ = menuBar();
+    bar_->setObjectName(QStringLiteral("menuBar"));
+
+    auto command = [this](QMenu* menu, const char* name, const QString& caption,
+                          QKeyCombination shortcut, void (Form1::*slot)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(QKeySequence(shortcut));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QLatin1String(name));
+    };
+
+    mnuFile = bar_->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuLoad = command(mnuFile, "mnuLoad", QStringLiteral("&Load"), Qt::CTRL | Qt::Key_L,
+                      &Form1::mnuLoad_Click);
+    separator(mnuFile, "mnuh4");
+    mnusave = command(mnuFile, "mnusave", QStringLiteral("&Save"), Qt::CTRL | Qt::Key_S,
+                      &Form1::mnusave_Click);
+    mnusaveas = command(mnuFile, "mnusaveas", QStringLiteral("Save &As"), Qt::CTRL | Qt::Key_A,
+                        &Form1::mnusaveas_Click);
+    separator(mnuFile, "mnuh1");
+    mnuExit = command(mnuFile, "mnuExit", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_X,
+                      &Form1::mnuExit_Click);
+    mnusave->setEnabled(false);
+    mnusaveas->setEnabled(false);
+
+    mnuSpilt = bar_->addMenu(QStringLiteral("&Edit"));
+    mnuSpilt->setObjectName(QStringLiteral("mnuSpilt"));
+    mnuDeviceChng = command(mnuSpilt, "mnuDeviceChng", QStringLiteral("&Change Device"),
+                            Qt::CTRL | Qt::Key_C, &Form1::mnuDeviceChng_Click);
+    separator(mnuSpilt, "h3");
+    mnuSpliFile = command(mnuSpilt, "mnuSpliFile", QStringLiteral("Spilt File"),
+                          Qt::CTRL | Qt::Key_K, &Form1::mnuSpliFile_Click);
+
+    // A command straight on the menu bar: a click runs it, no menu opens.
+    mnuSend = bar_->addAction(QStringLiteral("&Send"));
+    mnuSend->setObjectName(QStringLiteral("mnuSend"));
+    connect(mnuSend, &QAction::triggered, this, &Form1::mnuSend_Click);
+}
+
+// ---- File menu ------------------------------------------------------------
+
+void Form1::mnuLoad_Click() {
+    const std::optional<QString> name = prompts_.openFile(QStringLiteral("Load File"), KitFilter);
+    if (!name) {
+        return;
+    }
+    Loadfile(*name);
+}
+
+void Form1::Loadfile(const QString& path) {
+    const LoadOutcome outcome = tamboril::Loadfile(path, kit_);
+    switch (outcome.status) {
+        case LoadStatus::Ignored:
+            return;
+        case LoadStatus::Refused:
+            prompts_.message(QStringLiteral("File needs to be Spilt."),
+                             QStringLiteral("File Exceeds Single Kit"), MessageIcon::None);
+            return;
+        case LoadStatus::Failed:
+            // Nothing was read: the kit, its file name and the window stay as
+            // they were.
+            prompts_.message(
+                fileFailure(QStringLiteral("Could not load %1"), path, outcome.reason) +
+                    QStringLiteral("\nThe kit in the window was not changed."),
+                AppTitle, MessageIcon::None);
+            return;
+        case LoadStatus::Editable:
+            kitFileName_ = path;
+            setEditing(true);
+            Pad->setCurrentIndex(0);
+            updatesoundnum();
+            txtname->setText(KitTitle(kit_));
+            return;
+        case LoadStatus::NotEditable:
+            // The bytes are in the kit image, but only a kit that starts with
+            // the start-of-exclusive byte can be edited; the old title stays.
+            kitFileName_ = path;
+            setEditing(false);
+            return;
+    }
+}
+
+// Save, Save As and both lists are always switched together.
+void Form1::setEditing(bool on) {
+    if (on) {
+        mnusave->setEnabled(true);
+        mnusaveas->setEnabled(true);
+    } else {
+        mnusaveas->setEnabled(false);
+        mnusave->setEnabled(false);
+    }
+    Pad->setEnabled(on);
+    SoundNum->setEnabled(on);
+}
+
+void Form1::mnusave_Click() {
+    StoreChecksum(kit_, FileChecksumFirst);
+    if (TrueSave(kitFileName_)) {
+        prompts_.message(QStringLiteral("Saved Complete."), QStringLiteral("Save Complete"),
+                         MessageIcon::None);
+    }
+}
+
+void Form1::mnusaveas_Click() {
+    CheckSum();
+}
+
+void Form1::CheckSum() {
+    // The checksum is stored before the dialog opens, so it stands even when
+    // the dialog is cancelled.
+    StoreChecksum(kit_, FileChecksumFirst);
+    const std::optional<QString> name = prompts_.saveFile(QStringLiteral("Save File"), KitFilter);
+    if (!name || name->isEmpty()) {
+        return;
+    }
+    // The new name becomes the kit file name only once the kit is in it, so a
+    // failed Save As leaves Save writing to the file that still holds the kit.
+    if (TrueSave(*name)) {
+        kitFileName_ = *name;
+    }
+}
+
+bool Form1::TrueSave(const QString& path) {
+    if (const std::optional<FileError> error = tamboril::TrueSave(path, kit_)) {
+        prompts_.message(fileFailure(QStringLiteral("Could not save the kit to %1"), error->file,
+                                     error->reason) +
+                             QStringLiteral("\nAny file already there was left as it was."),
+                         AppTitle, MessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
+void Form1::mnuExit_Click() {
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program at once, whatever other
+    // window (shown or hidden) is still around. Unsaved edits are not asked
+    // about.
+    event->accept();
+    QCoreApplication::exit(0);
+}
+
+// ---- Edit menu ------------------------------------------------------------
+
+void Form1::mnuDeviceChng_Click() {
+    // The device selection window opens from here once it exists; until then
+    // the command has nothing to show and Send uses the default output.
+}
+
+void Form1::mnuSpliFile_Click() {
+    const std::optional<QString> name = prompts_.openFile(QStringLiteral("Load File"), KitFilter);
+    if (!name || name->isEmpty()) {
+        return;
+    }
+    const SplitOutcome outcome = SplitBulkFile(*name, programFolder_);
+    prompts_.message(outcome.message(), outcome.ok() ? QStringLiteral("Done") : AppTitle,
+                     MessageIcon::None);
+}
+
+// ---- Pad and sound lists --------------------------------------------------
+
+void Form1::Pad_Click(int) {
+    updatesoundnum();
+}
+
+void Form1::SoundNum_Click(int index) {
+    const int pad = Pad->currentIndex();
+    if (pad < 0 || index < 0) {
+        return;
+    }
+    StorePadSound(kit_, pad, SoundNum->itemData(index).toInt());
+}
+
+// Shows the selected pad's sound by selecting its entry in the sound list.
+//
+// Selecting the entry from code does not run the store step of a user's pick:
+// only QComboBox::activated (a pick by the user) stores. For pad bytes that
+// hold digits 0..15 storing would write back the same bytes anyway; for a kit
+// from elsewhere whose pad bytes hold values above 15, storing would rewrite
+// bytes the user never touched just because a pad was looked at, and the next
+// Save would carry that change into the file. Looking never edits.
+void Form1::updatesoundnum() {
+    const int pad = Pad->currentIndex();
+    if (pad < 0) {
+        return;
+    }
+    SoundNum->setCurrentIndex(PadSound(kit_, pad));
+}
+
+// ---- Send -----------------------------------------------------------------
+
+void Form1::mnuSend_Click() {
+    // The strip shows blue while the send runs and turns red only once the
+    // kit has gone out. Without going back to blue here, a send that fails
+    // after an earlier good one would leave a red strip: success shown for a
+    // failure.
+    setBarColour(Blue);
+    bar->setVisible(true);
+    StoreChecksum(kit_, TransmissionChecksumFirst);
+    const QString scratch = programFolder_ + QStringLiteral("/temp.syx");
+    if (const std::optional<FileError> error = ReplaceFile(
+            scratch, QByteArrayView(kit_.data(), static_cast<qsizetype>(kit_.size())))) {
+        prompts_.message(
+            fileFailure(QStringLiteral("Could not write %1"), error->file, error->reason) +
+                QStringLiteral("\nNothing was sent."),
+            AppTitle, MessageIcon::None);
+        return;
+    }
+    // The kit goes out as it reads back from the scratch file. If that does
+    // not work nothing is sent, rather than a kit string left from earlier.
+    if (!OpenSYX(scratch)) {
+        return;
+    }
+    SendKit();
+}
+
+bool Form1::OpenSYX(const QString& path) {
+    const ReadResult read = ReadFront(path, MaxKitFileSize + 1);
+    if (read.error) {
+        prompts_.message(
+            fileFailure(QStringLiteral("Could not read %1"), read.error->file, read.error->reason) +
+                QStringLiteral("\nNothing was sent."),
+            AppTitle, MessageIcon::None);
+        return false;
+    }
+    if (read.bytes.size() > MaxKitFileSize) {
+        prompts_.message(QStringLiteral("File size exceed single kit!"),
+                         QStringLiteral("Invalid File"), MessageIcon::Critical);
+        return false;
+    }
+    KitString = read.bytes;
+    return true;
+}
+
+// The output device to send to. The device selection window's confirmed
+// choice is read here once that window exists; until then every kit goes to
+// the system's default output, as it does before any choice is confirmed.
+int Form1::MidiDeviceId() const {
+    return midi::DefaultDevice;
+}
+
+// Opens the output, hands over the kit string as one long message, closes the
+// output and turns the strip red for the timer to hide. Without a MIDI output
+// nothing is sent and the strip stays as it is.
+void Form1::SendKit() {
+    if (midiOut_ == nullptr) {
+        prompts_.message(QStringLiteral("No MIDI output is available."), AppTitle,
+                         MessageIcon::None);
+        return;
+    }
+    // Result codes are 16-bit values; only 0 is success.
+    const auto opened = static_cast<std::int16_t>(midiOut_->open(MidiDeviceId()));
+    if (opened != 0) {
+        MidiErr(QStringLiteral("Open"), opened);
+        return;
+    }
+    SendSYX(KitString);
+    const auto closed = static_cast<std::int16_t>(midiOut_->close());
+    if (closed != 0) {
+        MidiErr(QStringLiteral("Close"), closed);
+    }
+    setBarColour(Red);
+    Timer1->start();
+}
+
+// One long message of 255 bytes: the string's bytes, then zeros.
+void Form1::SendSYX(const QByteArray& s) {
+    QByteArray buffer(256, '\0');
+    const qsizetype length = std::min<qsizetype>(s.size(), 255);
+    std::copy_n(s.constData(), length, buffer.data());
+    const QByteArrayView message(buffer.constData(), 255);
+
+    const auto prepared = static_cast<std::int16_t>(midiOut_->prepareHeader(message));
+    if (prepared != 0) {
+        prompts_.message(QStringLiteral("Prepare rc = ") + QString::number(prepared), AppTitle,
+                         MessageIcon::None);
+        return;
+    }
+    const auto sent = static_cast<std::int16_t>(midiOut_->longMsg());
+    if (sent != 0) {
+        prompts_.message(QStringLiteral("Send Long Message rc= ") + QString::number(sent), AppTitle,
+                         MessageIcon::None);
+        // The message was not taken: release it so no buffer is left behind
+        // with the output.
+        midiOut_->unprepareHeader();
+        return;
+    }
+    const auto released = static_cast<std::int16_t>(midiOut_->unprepareHeader());
+    if (released != 0) {
+        prompts_.message(QStringLiteral("Unprepare rc= ") + QString::number(released), AppTitle,
+                         MessageIcon::None);
+    }
+}
+
+void Form1::MidiErr(const QString& operation, int code) {
+    prompts_.message(QStringLiteral("Operation: ") + operation + QStringLiteral("\r\n") +
+                         midiOut_->errorText(code),
+                     AppTitle, MessageIcon::None);
+}
+
+void Form1::setBarColour(quint32 bgr) {
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Window, colour(bgr));
+    palette.setColor(QPalette::WindowText, colour(Yellow));
+    bar->setPalette(palette);
+}
+
+// The strip shows for one tick: hide it and stop until the next send.
+void Form1::Timer1_Timer() {
+    bar->hide();
+    Timer1->stop();
+}
+
+}  // namespace tamboril::ui

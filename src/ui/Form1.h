@@ -1,0 +1,119 @@
+#pragma once
+
+#include "FileIO.h"
+#include "KitImage.h"
+#include "MidiOut.h"
+#include "RoundedShape.h"
+#include "UserPrompts.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QTimer;
+
+namespace tamboril::ui {
+
+// The program's main window: the kit title, the pad and sound lists, the send
+// strip along the bottom edge, and the menu bar every command starts from.
+// It owns the one kit image of the run and the name of the file Save writes
+// to.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // prompts: the dialogs and message boxes. programFolder: where split kits
+    // and the scratch file for sending go. midiOut: the MIDI output the kit is
+    // sent through, or null when none is available.
+    explicit Form1(UserPrompts& prompts, QString programFolder = tamboril::ProgramFolder(),
+                   midi::MidiOut* midiOut = nullptr, QWidget* parent = nullptr);
+
+    const KitData& kitData() const { return kit_; }
+    const QString& kitFileName() const { return kitFileName_; }
+    const QString& programFolder() const { return programFolder_; }
+    // The kit as last read back from the scratch file by OpenSYX.
+    const QByteArray& kitString() const { return KitString; }
+
+    // Reads path (at most 200 bytes, only read) into the kit string. Returns
+    // false, after telling the user, when the file is longer or unreadable;
+    // the kit string then keeps its old value.
+    bool OpenSYX(const QString& path);
+
+    // Pixels for a length in twips (1440 to the inch) on this window's screen.
+    int twips(int value) const;
+
+    // The file filter of every kit file dialog.
+    static const QString KitFilter;
+    static const QString AppTitle;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private slots:
+    void mnuLoad_Click();
+    void mnusave_Click();
+    void mnusaveas_Click();
+    void mnuExit_Click();
+    void mnuDeviceChng_Click();
+    void mnuSpliFile_Click();
+    void mnuSend_Click();
+    void Pad_Click(int index);
+    void SoundNum_Click(int index);
+    void Timer1_Timer();
+
+  private:
+    void buildWindow();
+    void buildMenus();
+    QLabel* addLabel(const char* name, const QString& text, QRect twipsRect, const QString& family);
+    RoundedShape* addShape(const char* name, QRect twipsRect, RoundedShape::Fill fill,
+                           quint32 colour);
+    void placeTwips(QWidget* widget, QRect twipsRect);
+
+    void Loadfile(const QString& path);
+    void setEditing(bool on);
+    void updatesoundnum();
+    void CheckSum();
+    bool TrueSave(const QString& path);
+
+    int MidiDeviceId() const;
+    void SendKit();
+    void SendSYX(const QByteArray& s);
+    void MidiErr(const QString& operation, int code);
+    void setBarColour(quint32 colour);
+
+    UserPrompts& prompts_;
+    QString programFolder_;
+    midi::MidiOut* midiOut_;
+    qreal dpi_ = 96.0;
+
+    // The kit image: all zero until the first load.
+    KitData kit_{};
+    QString kitFileName_;
+    QByteArray KitString;
+
+    QWidget* canvas_ = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* txtname = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* Pad = nullptr;
+    QLabel* Label8 = nullptr;
+    QComboBox* SoundNum = nullptr;
+    QLabel* bar = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuLoad = nullptr;
+    QAction* mnusave = nullptr;
+    QAction* mnusaveas = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuSpilt = nullptr;
+    QAction* mnuDeviceChng = nullptr;
+    QAction* mnuSpliFile = nullptr;
+    QAction* mnuSend = nullptr;
+};
+
+}  // namespace tamboril::ui

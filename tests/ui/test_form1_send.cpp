@@ -1,0 +1,262 @@
+// Send from the main window: the transmission checksum, the scratch file in
+// the program folder, the kit string read back from it, and the hand-over to
+// the MIDI output (a recording fake here).
+
+#include "FakeMidiOut.h"
+#include "FormDriver.h"
+#include "PadSounds.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QtTest>
+
+#include <tuple>
+
+using namespace tamboril;
+using namespace tamboril::test;
+using ui::MessageIcon;
+
+namespace {
+
+const QColor Blue(0, 0, 255);
+const QColor Red(255, 0, 0);
+
+QColor stripColour(const FormDriver& d) {
+    return d.label("bar")->palette().color(QPalette::Window);
+}
+
+// Lets the start tick pass, so that a running timer afterwards was started by
+// a send.
+void waitForStartTick(const FormDriver& d) {
+    QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);
+}
+
+}  // namespace
+
+class TestForm1Send : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void sendWithoutAnOutputWritesTheScratchFileAndSendsNothing() {
+        FormDriver d;
+        waitForStartTick(d);
+        const QString scratch = d.folder.filePath("temp.syx");
+        writeBytes(scratch, QByteArray(5000, 'x'));  // an older, larger scratch file
+
+        d.action("mnuSend")->trigger();
+
+        // Nothing loaded: the image is all zero, so the checksum is 128.
+        QByteArray expected(197, '\0');
+        expected[195] = char(128);
+        QCOMPARE(readBytes(scratch), expected);
+        QCOMPARE(d.form->kitString(), expected);
+        QCOMPARE(d.form->kitData()[ChecksumIndex], 128);
+        QCOMPARE(d.prompts.messages.size(), 1);
+        QCOMPARE(d.prompts.messages[0].text, QStringLiteral("No MIDI output is available."));
+        QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
+        QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
+        // Shown, but not turned red: nothing went out.
+        QVERIFY(!d.label("bar")->isHidden());
+        QCOMPARE(stripColour(d), Blue);
+        QVERIFY(!d.timer()->isActive());
+    }
+
+    void sendRunsAtOnceWhenClickedOnTheMenuBar() {
+        FakeMidiOut midi;
+        FormDriver d(&midi);
+        d.form->show();
+        QVERIFY(QTest::qWaitForWindowActive(d.form.get()));
+        QMenuBar* menus = d.form->menuBar();
+        const QPoint where = menus->actionGeometry(d.action("mnuSend")).center();
+        QTest::mouseClick(menus, Qt::LeftButton, Qt::NoModifier, where);
+        QCOMPARE(midi.sent.size(), 1);
+        QVERIFY(menus->activeAction() == nullptr || !menus->activeAction()->menu());
+        QVERIFY(QApplication::activePopupWidget() == nullptr);  // no menu opened
+    }
+
+    void sendStoresTheTransmissionChecksumAndSaveTheFileChecksum() {
+        FakeMidiOut midi;
+        FormDriver d(&midi);
+        KitData kit = sampleKit(7);
+        kit[7] = 1;  // bytes 6..9 do not add up to a multiple of 128
+        const QString kitFile = d.file("kit.syx");
+        writeBytes(kitFile, toBytes(kit));
+        d.load(kitFile);
+        FormDriver::pick(d.pad(), 2);
+        FormDriver::pick(d.sounds(), 99);
+        StorePadSound(kit, 2, 99);
+
+        d.action("mnuSend")->trigger();
+        KitData sent = kit;
+        sent[ChecksumIndex] = ChecksumFrom(kit, TransmissionChecksumFirst);
+        QVERIFY(sent[ChecksumIndex] != ChecksumFrom(kit, FileChecksumFirst));
+        QCOMPARE(readBytes(d.folder.filePath("temp.syx")), toBytes(sent));
+        QCOMPARE(d.form->kitString(), toBytes(sent));
+        QVERIFY(d.form->kitData() == sent);
+        QCOMPARE(midi.sent.size(), 1);
+        QCOMPARE(midi.sent[0], toBytes(sent) + QByteArray(58, '\0'));
+
+        d.action("mnusave")->trigger();
+        KitData saved = kit;
+        saved[ChecksumIndex] = ChecksumFrom(kit, FileChecksumFirst);
+        QCOMPARE(readBytes(kitFile), toBytes(saved));
+        // The scratch file keeps the kit as last sent.
+        QCOMPARE(readBytes(d.folder.filePath("temp.syx")), toBytes(sent));
+    }
+
+    void aScratchFileThatCannotBeWrittenIsReportedAndNothingIsSent() {
+        FakeMidiOut midi;
+        FormDriver d(&midi);
+        const QString scratch = d.folder.filePath("temp.syx");
+        QVERIFY(QDir().mkpath(scratch + "/inside"));
+
+        d.action("mnuSend")->trigger();
+        QCOMPARE(d.prompts.messages.size(), 1);
+        const Message m = d.prompts.messages[0];
+        QCOMPARE(m.title, QStringLiteral("Tamboril"));
+        QVERIFY2(m.text.contains(scratch), qPrintable(m.text));
+        QVERIFY2(m.text.contains(QStringLiteral("Nothing was sent.")), qPrintable(m.text));
+        QVERIFY(midi.calls.isEmpty());
+        QCOMPARE(d.form->kitString(), QByteArray());
+        QVERIFY(QFileInfo(scratch + "/inside").isDir());
+        // The checksum was stored before the failure and stays.
+        QCOMPARE(d.form->kitData()[ChecksumIndex], 128);
+    }
+
+    void OpenSYXReadsUpTo200BytesAndRefusesMore() {
+        FormDriver d;
+        const QString kit200 = d.file("k200.syx");
+        const QByteArray bytes200 = toBytes(sampleKit()) + QByteArray(3, '\x01');
+        writeBytes(kit200, bytes200);
+        QVERIFY(d.form->OpenSYX(kit200));
+        QCOMPARE(d.form->kitString(), bytes200);
+
+        const QString big = d.file("k201.syx");
+        writeBytes(big, QByteArray(201, '\xF0'));
+        QVERIFY(!d.form->OpenSYX(big));
+        QCOMPARE(d.prompts.messages.size(), 1);
+        QCOMPARE(d.prompts.messages[0].text, QStringLiteral("File size exceed single kit!"));
+        QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Invalid File"));
+        QCOMPARE(d.prompts.messages[0].icon, MessageIcon::Critical);
+        QCOMPARE(d.form->kitString(), bytes200);  // unchanged
+
+        const QString missing = d.file("gone.syx");
+        QVERIFY(!d.form->OpenSYX(missing));
+        QCOMPARE(d.prompts.messages.size(), 2);
+        QVERIFY(d.prompts.messages[1].text.contains(missing));
+        QVERIFY(!QFileInfo::exists(missing));
+        QCOMPARE(d.form->kitString(), bytes200);
+    }
+
+    void aCompletedSendTurnsTheStripRedForOneTick() {
+        FakeMidiOut midi;
+        FormDriver d(&midi);
+        d.form->show();
+        waitForStartTick(d);
+
+        QStringList calls;
+        for (int send = 0; send < 2; ++send) {
+            d.action("mnuSend")->trigger();
+            calls << QStringList{"open", "prepare", "longMsg", "unprepare", "close"};
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(midi.calls, calls);
+            QCOMPARE(midi.openedDevice, midi::DefaultDevice);
+            QByteArray expected(255, '\0');
+            expected[195] = char(128);
+            QCOMPARE(midi.sent.last(), expected);
+            QVERIFY(d.label("bar")->isVisible());
+            QCOMPARE(stripColour(d), Red);
+            QVERIFY(d.timer()->isActive());
+            QTRY_VERIFY_WITH_TIMEOUT(d.label("bar")->isHidden(), 3000);
+            QVERIFY(clock.elapsed() >= 900);
+            QVERIFY(!d.timer()->isActive());
+        }
+        QCOMPARE(d.prompts.messages.size(), 0);
+    }
+
+    void midiFailuresAreReportedAndTheDeviceIsStillClosed() {
+        struct Case {
+            const char* name;
+            int open, prepare, longMsg, unprepare, close;
+            QStringList calls;
+            QString message;  // empty: none
+            bool red;
+        };
+        const QList<Case> cases = {
+            {"open", 2, 0, 0, 0, 0, {"open"}, "Operation: Open\r\nfake error 2", false},
+            {"prepare", 0, 7, 0, 0, 0, {"open", "prepare", "close"}, "Prepare rc = 7", true},
+            {"long message",
+             0,
+             0,
+             -3,
+             0,
+             0,
+             {"open", "prepare", "longMsg", "unprepare", "close"},
+             "Send Long Message rc= -3",
+             true},
+            {"unprepare",
+             0,
+             0,
+             0,
+             65,
+             0,
+             {"open", "prepare", "longMsg", "unprepare", "close"},
+             "Unprepare rc= 65",
+             true},
+            {"close",
+             0,
+             0,
+             0,
+             0,
+             5,
+             {"open", "prepare", "longMsg", "unprepare", "close"},
+             "Operation: Close\r\nfake error 5",
+             true},
+            // Result codes are 16-bit: only the low 16 bits count.
+            {"16-bit result",
+             0,
+             0,
+             0,
+             0,
+             0x10000,
+             {"open", "prepare", "longMsg", "unprepare", "close"},
+             "",
+             true},
+        };
+        for (const Case& c : cases) {
+            FakeMidiOut midi;
+            FormDriver d(&midi);
+            // A good send first: what the strip shows next is this send's.
+            auto failures = std::tie(midi.openResult, midi.prepareResult, midi.longMsgResult,
+                                     midi.unprepareResult, midi.closeResult);
+            const auto wanted = std::tuple(c.open, c.prepare, c.longMsg, c.unprepare, c.close);
+            failures = std::tuple(0, 0, 0, 0, 0);
+            d.action("mnuSend")->trigger();
+            QCOMPARE(stripColour(d), Red);
+            d.timer()->stop();  // only the next send may start it
+            midi.calls.clear();
+            failures = wanted;
+
+            d.action("mnuSend")->trigger();
+            QVERIFY2(midi.calls == c.calls, c.name);
+            if (c.message.isEmpty()) {
+                QVERIFY2(d.prompts.messages.isEmpty(), c.name);
+            } else {
+                QVERIFY2(d.prompts.messages.size() == 1, c.name);
+                QCOMPARE(d.prompts.messages[0].text, c.message);
+                QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
+                QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
+            }
+            QVERIFY2(!d.label("bar")->isHidden(), c.name);
+            QVERIFY2((stripColour(d) == Red) == c.red, c.name);
+            QVERIFY2(d.timer()->isActive() == c.red, c.name);
+        }
+    }
+};
+
+QTEST_MAIN(TestForm1Send)
+#include "test_form1_send.moc"

@@ -1,0 +1,126 @@
+// The prompts the user sees: the Qt file dialogs and message boxes, driven by
+// answering them the moment they open.
+
+#include "QtPrompts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace tamboril::ui;
+
+namespace {
+
+// Runs `answer` on the modal dialog that `ask` opens.
+template <typename Dialog>
+void whenOpen(std::function<void(Dialog*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        answer(dialog);
+        // A dialog the answer did not close would hang the test: close it and
+        // let the caller see the wrong result.
+        QTimer::singleShot(3000, dialog, [dialog] {
+            if (dialog->isVisible()) {
+                qWarning("dialog still open after the answer");
+                dialog->reject();
+            }
+        });
+    });
+}
+
+}  // namespace
+
+class TestQtPrompts : public QObject {
+    Q_OBJECT
+    QtPrompts prompts;
+    QTemporaryDir dir;
+
+  private slots:
+    void messageBoxShowsTextTitleIconAndOnlyOk_data() {
+        QTest::addColumn<MessageIcon>("icon");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("no icon") << MessageIcon::None << int(QMessageBox::NoIcon);
+        QTest::newRow("critical") << MessageIcon::Critical << int(QMessageBox::Critical);
+    }
+    void messageBoxShowsTextTitleIconAndOnlyOk() {
+        QFETCH(MessageIcon, icon);
+        QFETCH(int, expected);
+        bool seen = false;
+        whenOpen<QMessageBox>([&](QMessageBox* box) {
+            seen = true;
+            QCOMPARE(box->text(), QStringLiteral("Saved Complete. <b>not bold</b>"));
+            QCOMPARE(box->windowTitle(), QStringLiteral("Save Complete"));
+            QCOMPARE(int(box->icon()), expected);
+            QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+            box->button(QMessageBox::Ok)->click();
+        });
+        prompts.message(QStringLiteral("Saved Complete. <b>not bold</b>"),
+                        QStringLiteral("Save Complete"), icon);
+        QVERIFY(seen);
+    }
+
+    void saveDialogUsesANameAsTypedWithoutAsking() {
+        const QString typed = dir.filePath("my kit");
+        QFile existing(dir.filePath("old.syx"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        QStringList filters;
+        whenOpen<QFileDialog>([&](QFileDialog* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Save File"));
+            filters = dialog->nameFilters();
+            QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+            QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            QCOMPARE(dialog->defaultSuffix(), QString());
+            // Typed by the user, without an extension, and confirmed.
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(edit);
+            edit->setText(typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        const auto chosen =
+            prompts.saveFile(QStringLiteral("Save File"), QStringLiteral("SysEx Files (*.syx)"));
+        QCOMPARE(filters, QStringList{QStringLiteral("SysEx Files (*.syx)")});
+        QCOMPARE(chosen, std::optional<QString>(typed));
+
+        // Replacing an existing file asks nothing: the dialog closes at once.
+        whenOpen<QFileDialog>([&](QFileDialog* dialog) {
+            dialog->selectFile(existing.fileName());
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QCOMPARE(
+            prompts.saveFile(QStringLiteral("Save File"), QStringLiteral("SysEx Files (*.syx)")),
+            std::optional<QString>(existing.fileName()));
+    }
+
+    void openDialogAnswersWithThePathOrNothingWhenCancelled() {
+        const QString name = dir.filePath("kit.syx");
+        whenOpen<QFileDialog>([&](QFileDialog* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Load File"));
+            QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
+            QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("SysEx Files (*.syx)")});
+            dialog->selectFile(name);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QCOMPARE(
+            prompts.openFile(QStringLiteral("Load File"), QStringLiteral("SysEx Files (*.syx)")),
+            std::optional<QString>(name));
+
+        whenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+        QCOMPARE(
+            prompts.openFile(QStringLiteral("Load File"), QStringLiteral("SysEx Files (*.syx)")),
+            std::nullopt);
+    }
+};
+
+QTEST_MAIN(TestQtPrompts)
+#include "test_qt_prompts.moc"
