@@ -1,0 +1,121 @@
+#include "JackWatch.h"
+
+#include "MidiLog.h"
+
+#include <jack/jack.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+namespace tamboril::midi {
+
+namespace {
+
+// libjack prints its complaints (no server socket and the like) on stderr by
+// default. Failures reach the user as result codes with texts of their own,
+// so libjack's chatter goes to the debug log instead.
+void routeJackMessages() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        jack_set_error_function([](const char* text) { qCDebug(lcMidi) << "JACK:" << text; });
+        jack_set_info_function([](const char* text) { qCDebug(lcMidi) << "JACK:" << text; });
+    });
+}
+
+QString serverDescription() {
+    const QString name = qEnvironmentVariable("JACK_DEFAULT_SERVER");
+    return name.isEmpty() ? QStringLiteral("No JACK server is running")
+                          : QStringLiteral("No JACK server named \"%1\" is running").arg(name);
+}
+
+}  // namespace
+
+std::unique_ptr<JackWatch> JackWatch::connect(const QString& clientName, QString& reason) {
+    routeJackMessages();
+    std::unique_ptr<JackWatch> watch(new JackWatch);
+    jack_status_t status{};
+    watch->client_ = jack_client_open(clientName.toUtf8().constData(), JackNoStartServer, &status);
+    if (watch->client_ == nullptr) {
+        reason = (status & JackServerFailed) != 0
+                     ? serverDescription()
+                     : QStringLiteral("The JACK server refused a client (status 0x%1)")
+                           .arg(unsigned(status), 0, 16);
+        return nullptr;
+    }
+    jack_set_process_callback(
+        watch->client_, [](jack_nframes_t frames, void* self) { return onProcess(frames, self); },
+        watch.get());
+    jack_on_info_shutdown(
+        watch->client_,
+        [](jack_status_t code, const char* why, void* self) { onShutdown(int(code), why, self); },
+        watch.get());
+    if (jack_activate(watch->client_) != 0) {
+        reason = QStringLiteral("The JACK server did not run the program's client");
+        return nullptr;
+    }
+    return watch;
+}
+
+JackWatch::~JackWatch() {
+    if (client_ != nullptr) {
+        // Closing also deactivates; after a shutdown it only frees the client.
+        jack_client_close(client_);
+    }
+}
+
+int JackWatch::onProcess(std::uint32_t, void* self) {
+    static_cast<JackWatch*>(self)->cycles_.fetch_add(1);
+    return 0;
+}
+
+void JackWatch::onShutdown(int, const char* reason, void* self) {
+    auto* watch = static_cast<JackWatch*>(self);
+    if (reason != nullptr) {
+        std::strncpy(watch->goneReason_, reason, sizeof watch->goneReason_ - 1);
+    }
+    watch->gone_.store(true);
+}
+
+QString JackWatch::goneReason() const {
+    if (!gone_.load()) {
+        return QString();
+    }
+    const QString why = QString::fromUtf8(goneReason_);
+    return why.isEmpty() ? QStringLiteral("the JACK server has stopped") : why;
+}
+
+bool JackWatch::isConnected(const QString& destination, const QString& client,
+                            const QString& port) const {
+    if (gone_.load()) {
+        return false;
+    }
+    jack_port_t* target = jack_port_by_name(client_, destination.toUtf8().constData());
+    if (target == nullptr) {
+        return false;
+    }
+    const char** sources = jack_port_get_all_connections(client_, target);
+    if (sources == nullptr) {
+        return false;
+    }
+    bool found = false;
+    for (const char** source = sources; *source != nullptr && !found; ++source) {
+        const QString name = QString::fromUtf8(*source);
+        const qsizetype colon = name.indexOf(QLatin1Char(':'));
+        if (colon < 0 || name.mid(colon + 1) != port) {
+            continue;
+        }
+        const QString owner = name.left(colon);
+        if (owner == client) {
+            found = true;
+        } else if (owner.startsWith(client + QLatin1Char('-'))) {
+            const QString number = owner.mid(client.size() + 1);
+            found = !number.isEmpty() &&
+                    std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); });
+        }
+    }
+    jack_free(sources);
+    return found;
+}
+
+}  // namespace tamboril::midi

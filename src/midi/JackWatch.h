@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+typedef struct _jack_client jack_client_t;
+
+namespace tamboril::midi {
+
+// A port-less JACK client that watches the server while a port is open.
+// RtMidi's JACK output only queues a message in a ring buffer that its client
+// empties in the server's process cycle, and it reports neither delivery nor
+// the server's death. This client counts process cycles and notices when the
+// server goes away, so the sender can wait until the message has left, and
+// can check which ports are really connected.
+class JackWatch {
+  public:
+    // Connects to the running server (the one JACK_DEFAULT_SERVER names, or
+    // the default one); never starts a server. On failure returns null and
+    // sets `reason`.
+    static std::unique_ptr<JackWatch> connect(const QString& clientName, QString& reason);
+    ~JackWatch();
+    JackWatch(const JackWatch&) = delete;
+    JackWatch& operator=(const JackWatch&) = delete;
+
+    // Process cycles run since connecting.
+    std::uint64_t cycles() const { return cycles_.load(); }
+    // True once the server has shut down or the client was thrown out.
+    bool serverGone() const { return gone_.load(); }
+    QString goneReason() const;
+
+    // True when some output port of a client called `client` (or JACK's
+    // renamed form of it, "client-NN") named `port` is connected to the port
+    // whose full name is `destination`.
+    bool isConnected(const QString& destination, const QString& client, const QString& port) const;
+
+  private:
+    JackWatch() = default;
+    static int onProcess(std::uint32_t frames, void* self);
+    static void onShutdown(int code, const char* reason, void* self);
+
+    jack_client_t* client_ = nullptr;
+    std::atomic<std::uint64_t> cycles_{0};
+    std::atomic<bool> gone_{false};
+    // Written once by the shutdown callback before gone_ is set.
+    char goneReason_[256] = {};
+};
+
+}  // namespace tamboril::midi

@@ -1,0 +1,7 @@
+#include "MidiLog.h"
+
+namespace tamboril::midi {
+
+Q_LOGGING_CATEGORY(lcMidi, "tamboril.midi", QtWarningMsg)
+
+}  // namespace tamboril::midi

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "MidiOut.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+
+namespace tamboril::midi {
+
+// Which MIDI system RtMidiOutput talks to.
+enum class MidiSystem {
+    Auto,  // the ALSA sequencer where it opens, a running JACK server otherwise
+    Alsa,
+    Jack,
+};
+
+struct RtMidiOptions {
+    // Auto lets the environment variable TAMBORIL_MIDI_API ("alsa" or
+    // "jack") decide, and without it picks as described above.
+    MidiSystem api = MidiSystem::Auto;
+    // Name of the program's MIDI client as other programs see it. The JACK
+    // server is the one libjack picks: JACK_DEFAULT_SERVER, or the default.
+    QString clientName = QStringLiteral("Tamboril");
+    // How long unprepareHeader and close wait for a handed-over message to
+    // leave the MIDI system before giving up with StillPlaying.
+    std::chrono::milliseconds deliveryTimeout{2000};
+};
+
+// MidiOut on RtMidi (ALSA sequencer or JACK).
+//
+// Nothing stays connected between commands: numDevs connects to the MIDI
+// system, takes the port names and disconnects; open connects afresh (so a
+// MIDI system started or restarted meanwhile is found), and close disconnects.
+// RtMidi's error callback is always set, so RtMidi never throws at us or only
+// prints a warning: every failure becomes a result code with its text.
+class RtMidiOutput final : public MidiOut {
+  public:
+    explicit RtMidiOutput(RtMidiOptions options = {});
+    ~RtMidiOutput() override;
+    RtMidiOutput(const RtMidiOutput&) = delete;
+    RtMidiOutput& operator=(const RtMidiOutput&) = delete;
+
+    int numDevs() override;
+    int devName(int device, QString& name) override;
+    int open(int device) override;
+    int prepareHeader(QByteArrayView message) override;
+    int longMsg() override;
+    int unprepareHeader() override;
+    int close() override;
+    QString errorText(int code) override;
+
+    // "ALSA" or "JACK": the MIDI system the last listing or open used, empty
+    // when none could be reached.
+    QString systemName() const { return systemName_; }
+
+    // The largest message prepareHeader accepts.
+    static constexpr qsizetype MaxMessageSize = 4096;
+
+  private:
+    struct Connection;
+
+    int connectSystem(std::unique_ptr<Connection>& connection);
+    int waitUntilDelivered();
+    int fail(int code, const QString& detail);
+
+    RtMidiOptions options_;
+    QString systemName_;
+    // Port names as the last numDevs saw them; open looks its port up here.
+    QStringList listed_;
+    bool hasListing_ = false;
+
+    std::unique_ptr<Connection> open_;
+    QString openPortName_;
+    QByteArray message_;
+    bool prepared_ = false;
+    // The message has been handed over and its delivery not yet confirmed.
+    bool inFlight_ = false;
+    // A failed wait for delivery has already been reported by unprepareHeader.
+    bool inFlightReported_ = false;
+    std::uint64_t sentAtCycle_ = 0;
+
+    int lastCode_ = NoError;
+    QString lastDetail_;
+};
+
+}  // namespace tamboril::midi

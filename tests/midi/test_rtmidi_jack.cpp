@@ -1,0 +1,345 @@
+#include "KitImage.h"
+#include "RtMidiOutput.h"
+#include "TestFiles.h"
+
+#include <RtMidi.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// Runs against the JACK server the test run started (JACK_DEFAULT_SERVER) and
+// receives what is sent through a JACK MIDI input in this process.
+
+using namespace tamboril;
+using namespace tamboril::midi;
+
+namespace {
+
+// What the program sends: the kit with its transmission checksum, then zeros
+// up to 255 bytes.
+QByteArray kitBytes() {
+    KitData kit = test::sampleKit();
+    StoreChecksum(kit, TransmissionChecksumFirst);
+    return test::toBytes(kit);
+}
+
+QByteArray sentMessage() {
+    return kitBytes() + QByteArray(58, '\0');
+}
+
+// Sets an environment variable for the lifetime of the object.
+class EnvOverride {
+  public:
+    EnvOverride(const char* name, const QByteArray& value)
+        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+        qputenv(name, value);
+    }
+    ~EnvOverride() {
+        if (had_) {
+            qputenv(name_, old_);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+
+  private:
+    const char* name_;
+    QByteArray old_;
+    bool had_;
+};
+
+// A JACK MIDI input port ("<client>:in") that keeps SysEx messages.
+class Receiver {
+  public:
+    explicit Receiver(const QString& client)
+        : client_(client), in_(RtMidi::UNIX_JACK, client.toStdString()) {
+        in_.ignoreTypes(false, false, false);
+        in_.openVirtualPort("in");
+    }
+
+    QString portName() const { return client_ + QStringLiteral(":in"); }
+
+    // The messages received so far, without waiting.
+    QList<QByteArray> takeNow() {
+        QList<QByteArray> messages;
+        std::vector<unsigned char> message;
+        for (;;) {
+            in_.getMessage(&message);
+            if (message.empty()) {
+                return messages;
+            }
+            messages.append(QByteArray(reinterpret_cast<const char*>(message.data()),
+                                       qsizetype(message.size())));
+        }
+    }
+
+    // Messages until `bytes` bytes have come in or `ms` have passed.
+    QList<QByteArray> takeWithin(int ms, qsizetype bytes) {
+        QList<QByteArray> messages;
+        qsizetype total = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while (total < bytes && timer.elapsed() < ms) {
+            for (const QByteArray& message : takeNow()) {
+                messages.append(message);
+                total += message.size();
+            }
+            QThread::msleep(5);
+        }
+        return messages;
+    }
+
+  private:
+    QString client_;
+    RtMidiIn in_;
+};
+
+// The device number under which `port` is listed, or -1.
+int deviceOf(RtMidiOutput& out, const QString& port) {
+    const int count = out.numDevs();
+    for (int device = 0; device < count; ++device) {
+        QString name;
+        if (out.devName(device, name) == NoError && name == port) {
+            return device;
+        }
+    }
+    return -1;
+}
+
+QByteArray joined(const QList<QByteArray>& parts) {
+    QByteArray all;
+    for (const QByteArray& part : parts) {
+        all += part;
+    }
+    return all;
+}
+
+// Runs open, prepare, long message, unprepare and close the way the send
+// command does, and checks that each step succeeds.
+void sendWhole(RtMidiOutput& out, int device, const QByteArray& message) {
+    QCOMPARE(out.open(device), int(NoError));
+    QCOMPARE(out.prepareHeader(message), int(NoError));
+    QCOMPARE(out.longMsg(), int(NoError));
+    QCOMPARE(out.unprepareHeader(), int(NoError));
+    QCOMPARE(out.close(), int(NoError));
+}
+
+}  // namespace
+
+class TestRtMidiJack : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() {
+        QVERIFY2(!qEnvironmentVariable("JACK_DEFAULT_SERVER").isEmpty(),
+                 "run through ctest: it starts the JACK server and names it");
+    }
+
+    void deliversTheWholeMessageBeforeUnprepareReturns() {
+        Receiver receiver(QStringLiteral("tamboril-recv-kit"));
+        RtMidiOutput out;
+        const int device = deviceOf(out, receiver.portName());
+        QVERIFY2(device >= 0, "the receiver's port is not listed under its whole name");
+        QCOMPARE(out.systemName(), QStringLiteral("JACK"));
+
+        QCOMPARE(out.open(device), int(NoError));
+        QCOMPARE(out.prepareHeader(sentMessage()), int(NoError));
+        QCOMPARE(out.longMsg(), int(NoError));
+        QCOMPARE(out.unprepareHeader(), int(NoError));
+        // Once unprepared, the message has reached the receiver: the SysEx as
+        // one complete message, then the zeros that followed it.
+        const QList<QByteArray> got = receiver.takeNow();
+        QCOMPARE(got.size(), 2);
+        QCOMPARE(got.at(0), kitBytes());
+        QCOMPARE(got.at(1), QByteArray(58, '\0'));
+        QCOMPARE(out.close(), int(NoError));
+
+        // Nothing else arrives, and the port can be used again.
+        QVERIFY(receiver.takeWithin(200, 1).isEmpty());
+        sendWhole(out, device, sentMessage());
+        QCOMPARE(joined(receiver.takeWithin(2000, 255)), sentMessage());
+    }
+
+    void noDefaultPortAndNoPortOutOfRange() {
+        Receiver receiver(QStringLiteral("tamboril-recv-range"));
+        RtMidiOutput out;
+        const int count = out.numDevs();
+        QVERIFY(count >= 1);
+
+        QCOMPARE(out.open(DefaultDevice), int(BadDeviceId));
+        QVERIFY2(out.errorText(BadDeviceId).contains(QStringLiteral("Edit, Change Device")),
+                 qPrintable(out.errorText(BadDeviceId)));
+        QCOMPARE(out.open(-2), int(BadDeviceId));
+        QVERIFY(out.errorText(BadDeviceId).contains(QStringLiteral("Edit, Change Device")));
+        QCOMPARE(out.open(count), int(BadDeviceId));
+        QString name;
+        QCOMPARE(out.devName(count, name), int(BadDeviceId));
+
+        // Nothing was opened by the failures.
+        QCOMPARE(out.prepareHeader(sentMessage()), int(InvalidHandle));
+        QCOMPARE(out.close(), int(InvalidHandle));
+
+        const int device = deviceOf(out, receiver.portName());
+        sendWhole(out, device, sentMessage());
+        QCOMPARE(joined(receiver.takeWithin(2000, 255)), sentMessage());
+    }
+
+    void aPortIsFoundByItsListedNameOrFailsWhenGone() {
+        auto gone = std::make_unique<Receiver>(QStringLiteral("tamboril-recv-gone"));
+        Receiver stays(QStringLiteral("tamboril-recv-stays"));
+        RtMidiOutput out;
+        const int goneDevice = deviceOf(out, gone->portName());
+        const int staysDevice = deviceOf(out, stays.portName());
+        QVERIFY(goneDevice >= 0);
+        QVERIFY2(staysDevice > goneDevice, "the ports are expected in the order they came");
+
+        gone.reset();
+        // The listed port went away: no other port is opened in its place.
+        QCOMPARE(out.open(goneDevice), int(NoDevice));
+        QVERIFY2(out.errorText(NoDevice).contains(QStringLiteral("tamboril-recv-gone:in")),
+                 qPrintable(out.errorText(NoDevice)));
+        QCOMPARE(out.close(), int(InvalidHandle));
+
+        // The ports after it moved up a number; the listed number still
+        // reaches the listed port.
+        sendWhole(out, staysDevice, sentMessage());
+        QCOMPARE(joined(stays.takeWithin(2000, 255)), sentMessage());
+
+        // A fresh listing shows a new port, and it can be sent to.
+        Receiver fresh(QStringLiteral("tamboril-recv-fresh"));
+        const int freshDevice = deviceOf(out, fresh.portName());
+        QVERIFY(freshDevice >= 0);
+        QVERIFY(deviceOf(out, QStringLiteral("tamboril-recv-gone:in")) < 0);
+        sendWhole(out, freshDevice, sentMessage());
+        QCOMPARE(joined(fresh.takeWithin(2000, 255)), sentMessage());
+        QVERIFY(stays.takeWithin(100, 1).isEmpty());
+    }
+
+    void withoutAMidiSystemNothingOpens() {
+        {
+            EnvOverride server("JACK_DEFAULT_SERVER", "tamboril-test-no-such-server");
+            RtMidiOptions jackOnly;
+            jackOnly.api = MidiSystem::Jack;
+            RtMidiOutput out(jackOnly);
+            QCOMPARE(out.numDevs(), 0);
+            QCOMPARE(out.systemName(), QString());
+            QCOMPARE(out.open(0), int(NotEnabled));
+            const QString text = out.errorText(NotEnabled);
+            QVERIFY2(text.contains(QStringLiteral("tamboril-test-no-such-server")),
+                     qPrintable(text));
+            QCOMPARE(out.open(DefaultDevice), int(BadDeviceId));
+        }
+        {
+            EnvOverride api("TAMBORIL_MIDI_API", "coreaudio");
+            RtMidiOutput out;
+            QCOMPARE(out.open(0), int(NoDriver));
+            QVERIFY(out.errorText(NoDriver).contains(QStringLiteral("coreaudio")));
+        }
+        {
+            // Without an ALSA sequencer the automatic choice falls back to
+            // the running JACK server.
+            if (QFileInfo::exists(QStringLiteral("/dev/snd/seq"))) {
+                QSKIP("this machine has an ALSA sequencer");
+            }
+            EnvOverride api("TAMBORIL_MIDI_API", "");
+            Receiver receiver(QStringLiteral("tamboril-recv-auto"));
+            RtMidiOutput out;
+            QVERIFY(deviceOf(out, receiver.portName()) >= 0);
+            QCOMPARE(out.systemName(), QStringLiteral("JACK"));
+
+            RtMidiOptions alsaOnly;
+            alsaOnly.api = MidiSystem::Alsa;
+            RtMidiOutput alsa(alsaOnly);
+            QCOMPARE(alsa.numDevs(), 0);
+            QCOMPARE(alsa.open(0), int(NotEnabled));
+            QVERIFY2(alsa.errorText(NotEnabled).contains(QStringLiteral("ALSA sequencer")),
+                     qPrintable(alsa.errorText(NotEnabled)));
+        }
+    }
+
+    void aServerThatDiesWhileOpenIsReported() {
+        // A server of this test's own, since it gets killed.
+        const QString name = qEnvironmentVariable("JACK_DEFAULT_SERVER") + QStringLiteral("-kill");
+        QProcess jackd;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
+        jackd.setProcessEnvironment(env);
+        jackd.setStandardOutputFile(QProcess::nullDevice());
+        jackd.setStandardErrorFile(QProcess::nullDevice());
+        jackd.start(QStringLiteral("jackd"), {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
+                                              name, QStringLiteral("-d"), QStringLiteral("dummy")});
+        QVERIFY2(jackd.waitForStarted(), qPrintable(jackd.errorString()));
+        // The run's cleanup stops it from this record should the test die.
+        QFile pidFile(QStringLiteral(TAMBORIL_JACK_STATE_DIR "/jackd-%1.pid").arg(name));
+        QVERIFY(pidFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        pidFile.write(QByteArray::number(jackd.processId()));
+        pidFile.close();
+        QVERIFY2(waitForServer(name), "the test's own JACK server did not answer");
+
+        RtMidiOutput out;
+        {
+            EnvOverride server("JACK_DEFAULT_SERVER", name.toUtf8());
+            auto receiver = std::make_unique<Receiver>(QStringLiteral("tamboril-recv-doomed"));
+            const int device = deviceOf(out, receiver->portName());
+            QVERIFY(device >= 0);
+            QCOMPARE(out.open(device), int(NoError));
+
+            jackd.kill();
+            QVERIFY(jackd.waitForFinished(5000));
+            pidFile.remove();
+
+            QElapsedTimer timer;
+            timer.start();
+            QCOMPARE(out.prepareHeader(sentMessage()), int(NoError));
+            const int sendRc = out.longMsg();
+            QString text = out.errorText(sendRc);
+            int unprepareRc = NoError;
+            if (sendRc == NoError) {
+                unprepareRc = out.unprepareHeader();
+                text = out.errorText(unprepareRc);
+            }
+            QVERIFY2(sendRc != NoError || unprepareRc != NoError,
+                     "a message to a dead JACK server was reported as sent");
+            QVERIFY2(text.contains(QStringLiteral("JACK server")), qPrintable(text));
+            out.close();
+            QVERIFY2(timer.elapsed() < 8000, "sending to a dead server took too long");
+        }
+
+        // The same object goes on working with the server that is running.
+        Receiver receiver(QStringLiteral("tamboril-recv-after"));
+        const int device = deviceOf(out, receiver.portName());
+        QVERIFY(device >= 0);
+        sendWhole(out, device, sentMessage());
+        QCOMPARE(joined(receiver.takeWithin(2000, 255)), sentMessage());
+    }
+
+  private:
+    static bool waitForServer(const QString& name) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000) {
+            QProcess lsp;
+            lsp.setStandardOutputFile(QProcess::nullDevice());
+            lsp.setStandardErrorFile(QProcess::nullDevice());
+            lsp.start(QStringLiteral("jack_lsp"), {QStringLiteral("-s"), name});
+            if (lsp.waitForFinished(5000) && lsp.exitStatus() == QProcess::NormalExit &&
+                lsp.exitCode() == 0) {
+                return true;
+            }
+            QThread::msleep(100);
+        }
+        return false;
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRtMidiJack)
+#include "test_rtmidi_jack.moc"
