@@ -54,9 +54,21 @@ stop_all() {
     return 0
 }
 
+# JACK keeps its servers in a registry in shared memory with room for eight.
+# An entry is reclaimed only by a server of the same name, so servers that were
+# killed (by a test on purpose, or with a whole test run) under other names
+# fill it up until no server starts ("Too many servers already active"). When
+# no jackd at all is running, every entry is stale and the registry can go.
+clear_stale_registry() {
+    if ! pgrep -x jackd >/dev/null 2>&1 && ! pgrep -x jackdbus >/dev/null 2>&1; then
+        rm -f /dev/shm/jack-shm-registry /dev/shm/jack-"$(id -u)"-* /dev/shm/jack_sem."$(id -u)"_*
+    fi
+}
+
 case $action in
 start)
     stop_all
+    clear_stale_registry
     pidfile=$state/jackd-$name.pid
     log=$state/jackd-$name.log
     # No D-Bus session on CI: do not ask for the audio device reservation.
