@@ -61,6 +61,9 @@ class MidiIn {
     QString errorText(int code) const;
     // "ALSA" or "JACK": the MIDI system the last listing or open used.
     QString systemName() const { return systemName_; }
+    // The result code of the last call, as that call returned it (numDevs
+    // returns a count: this tells why it is 0).
+    int lastResult() const { return lastCode_; }
 
   private:
     static void onMessage(double stamp, std::vector<unsigned char>* message, void* self);

@@ -42,6 +42,9 @@ class RtMidiOutput final : public MidiOut {
     // "ALSA" or "JACK": the MIDI system the last listing or open used, empty
     // when none could be reached.
     QString systemName() const { return systemName_; }
+    // The result code of the last call, as that call returned it (numDevs
+    // returns a count: this tells why it is 0).
+    int lastResult() const { return lastCode_; }
 
     // The largest message prepareHeader accepts.
     static constexpr qsizetype MaxMessageSize = 4096;
