@@ -236,7 +236,7 @@ class ReceiveCommand final : public Command {
             if (lost_ = in.lostReason(); !lost_.isEmpty()) {
                 return Wait::Lost;
             }
-            auto slice = std::chrono::duration_cast<std::chrono::milliseconds>(ReadSlice);
+            std::chrono::milliseconds slice = ReadSlice;
             if (limited) {
                 const auto left =
                     std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
