@@ -43,6 +43,9 @@ inline CLI::Validator NonEmptyName() {
 std::unique_ptr<Command> MakeShowCommand();
 std::unique_ptr<Command> MakeSetCommand();
 std::unique_ptr<Command> MakeSplitCommand();
+std::unique_ptr<Command> MakePortsCommand();
+std::unique_ptr<Command> MakeSendCommand();
+std::unique_ptr<Command> MakeReceiveCommand();
 
 // Every command, in the order --help lists them. A new command is one file
 // with its Make function, declared above and added to this table.

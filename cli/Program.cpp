@@ -19,6 +19,12 @@ std::span<const CommandSpec> Commands() {
          MakeSetCommand},
         {"split", "Cut a 64-kit bulk file into \"Kit - 63.syx\" ... \"Kit - 00.syx\"",
          MakeSplitCommand},
+        {"ports", "List the MIDI output ports (for send) and input ports (for receive)",
+         MakePortsCommand},
+        {"send", "Send a kit file, or the 64 kits of a bulk file, to a MIDI output port",
+         MakeSendCommand},
+        {"receive", "Receive 1 kit or a 64-kit bulk dump from a MIDI input port into a file",
+         MakeReceiveCommand},
     };
     return commands;
 }
@@ -56,7 +62,8 @@ int usageError(Console& console, const CLI::App& app, const CommandList& command
 }  // namespace
 
 int RunProgram(int argc, const char* const* argv, Console& console) {
-    CLI::App app{"Inspect, edit and split DR-202 drum-kit SysEx files.", ProgramName};
+    CLI::App app{"Inspect, edit, split, send and receive DR-202 drum-kit SysEx files.",
+                 ProgramName};
     app.set_version_flag("--version", std::string(ProgramName) + " " + ProgramVersion,
                          "Print the version and exit");
     app.footer(
@@ -65,6 +72,9 @@ int RunProgram(int argc, const char* const* argv, Console& console) {
         "  tamboril-kit show --json kit.syx\n"
         "  tamboril-kit set kit.syx \"SNARE 2\" \"808 S1\"\n"
         "  tamboril-kit split dump.syx --into kits\n"
+        "  tamboril-kit ports\n"
+        "  tamboril-kit receive dump.syx --port 0 --kits 64\n"
+        "  tamboril-kit send kit.syx --port 0\n"
         "\n"
         "Exit status: 0 on success, 1 when the operation failed, 2 for a wrong command line.\n"
         "Run 'tamboril-kit COMMAND --help' for the arguments of a command.");

@@ -85,12 +85,12 @@ QString JackWatch::goneReason() const {
     return why.isEmpty() ? QStringLiteral("the JACK server has stopped") : why;
 }
 
-bool JackWatch::isConnected(const QString& destination, const QString& client,
+bool JackWatch::isConnected(const QString& other, const QString& client,
                             const QString& port) const {
     if (gone_.load()) {
         return false;
     }
-    jack_port_t* target = jack_port_by_name(client_, destination.toUtf8().constData());
+    jack_port_t* target = jack_port_by_name(client_, other.toUtf8().constData());
     if (target == nullptr) {
         return false;
     }

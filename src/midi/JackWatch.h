@@ -32,10 +32,11 @@ class JackWatch {
     bool serverGone() const { return gone_.load(); }
     QString goneReason() const;
 
-    // True when some output port of a client called `client` (or JACK's
-    // renamed form of it, "client-NN") named `port` is connected to the port
-    // whose full name is `destination`.
-    bool isConnected(const QString& destination, const QString& client, const QString& port) const;
+    // True when a port named `port` of a client called `client` (or JACK's
+    // renamed form of it, "client-NN") is connected to the port whose full
+    // name is `other`: an output port to its destination, or an input port
+    // to its source.
+    bool isConnected(const QString& other, const QString& client, const QString& port) const;
 
   private:
     JackWatch() = default;

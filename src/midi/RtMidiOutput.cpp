@@ -2,15 +2,13 @@
 
 #include "JackWatch.h"
 #include "MidiLog.h"
+#include "RtMidiConnection.h"
 #include "WireFormat.h"
 
 #include <RtMidi.h>
 
-#include <QFileInfo>
-
 #include <algorithm>
 #include <thread>
-#include <vector>
 
 namespace tamboril::midi {
 
@@ -29,29 +27,24 @@ const QString OutPortName = QStringLiteral("out");
 // fourth tick means both of those cycles have finished.
 constexpr std::uint64_t CyclesToDeliver = 4;
 
-// RtMidi prefixes its texts with the function that reported them
-// ("MidiOutAlsa::initialize: ..."); the user gets the reason alone.
-QString reasonText(const std::string& text) {
-    QString reason = QString::fromStdString(text).trimmed();
-    const qsizetype colon = reason.indexOf(QLatin1String(": "));
-    if (colon > 0 && reason.left(colon).contains(QLatin1String("::"))) {
-        reason = reason.mid(colon + 2);
-    }
-    while (reason.endsWith(QLatin1Char('.')) || reason.endsWith(QLatin1Char('!'))) {
-        reason.chop(1);
-    }
-    return reason;
+}  // namespace
+
+QString RtMidiOutput::choosePort() const {
+    return QStringLiteral("Choose a port ") + options_.portAdvice + QLatin1Char('.');
 }
 
-QString baseText(int code) {
+QString RtMidiOutput::choosePortAgain() const {
+    return QStringLiteral("Choose a port again ") + options_.portAdvice + QLatin1Char('.');
+}
+
+QString RtMidiOutput::baseText(int code) const {
     switch (code) {
         case NoError:
             return QStringLiteral("The MIDI operation succeeded.");
         case Error:
             return QStringLiteral("The MIDI system reported an error.");
         case BadDeviceId:
-            return QStringLiteral(
-                "There is no such MIDI output port. Choose a port with Edit, Change Device.");
+            return QStringLiteral("There is no such MIDI output port. ") + choosePort();
         case NotEnabled:
             return QStringLiteral(
                 "No MIDI system is available: neither the ALSA sequencer nor a JACK server.");
@@ -72,90 +65,12 @@ QString baseText(int code) {
         case NotReady:
             return QStringLiteral("The MIDI output port did not accept the message.");
         case NoDevice:
-            return QStringLiteral(
-                "The MIDI output port is no longer available. Choose a port again with Edit, "
-                "Change Device.");
+            return QStringLiteral("The MIDI output port is no longer available. ") +
+                   choosePortAgain();
         default:
             return QStringLiteral("Unknown MIDI error %1.").arg(code);
     }
 }
-
-// Collects what RtMidi reports through its error callback. With a callback
-// set RtMidi neither throws nor prints; it calls this and carries on, so each
-// call is followed by a look at `failed`.
-struct ErrorSink {
-    bool failed = false;
-    RtMidiError::Type type = RtMidiError::UNSPECIFIED;
-    std::string text;
-
-    void clear() {
-        failed = false;
-        type = RtMidiError::UNSPECIFIED;
-        text.clear();
-    }
-
-    static void callback(RtMidiError::Type type, const std::string& text, void* self) {
-        qCDebug(lcMidi) << "RtMidi:" << text.c_str();
-        if (type == RtMidiError::DEBUG_WARNING) {
-            return;
-        }
-        auto* sink = static_cast<ErrorSink*>(self);
-        if (!sink->failed) {
-            sink->failed = true;
-            sink->type = type;
-            sink->text = text;
-        }
-    }
-};
-
-}  // namespace
-
-// One connection to a MIDI system: RtMidi's output object and, on JACK, the
-// watch on the server. Members are destroyed bottom up: RtMidi's client goes
-// first, the error sink it reports to last.
-struct RtMidiOutput::Connection {
-    MidiSystem api = MidiSystem::Alsa;
-    ErrorSink errors;
-    std::unique_ptr<JackWatch> watch;
-    std::unique_ptr<::RtMidiOut> rt;
-
-    // Runs one RtMidi call with the error sink cleared. RtMidi reports
-    // through the sink; anything it throws all the same (a standard library
-    // exception from inside it) is recorded there too instead of escaping.
-    // True when the call went through without a report.
-    template <typename Call>
-    bool call(Call&& rtMidiCall) {
-        errors.clear();
-        try {
-            rtMidiCall();
-        } catch (const std::exception& error) {
-            if (!errors.failed) {
-                errors.failed = true;
-                errors.type = RtMidiError::UNSPECIFIED;
-                errors.text = error.what();
-            }
-        }
-        return !errors.failed;
-    }
-
-    // The port names at this moment, by RtMidi's port number. A port whose
-    // name cannot be read (it went away while listing) gets an empty entry so
-    // that the numbers stay RtMidi's.
-    QStringList portNames() {
-        QStringList names;
-        unsigned count = 0;
-        if (!call([&] { count = rt->getPortCount(); })) {
-            count = 0;
-        }
-        for (unsigned i = 0; i < count; ++i) {
-            std::string name;
-            const bool read = call([&] { name = rt->getPortName(i); });
-            names.append(read ? QString::fromStdString(name) : QString());
-        }
-        errors.clear();
-        return names;
-    }
-};
 
 RtMidiOutput::RtMidiOutput(RtMidiOptions options) : options_(std::move(options)) {}
 
@@ -173,87 +88,10 @@ int RtMidiOutput::fail(int code, const QString& detail) {
 }
 
 int RtMidiOutput::connectSystem(std::unique_ptr<Connection>& connection) {
-    MidiSystem api = options_.api;
-    if (api == MidiSystem::Auto) {
-        const QString forced = qEnvironmentVariable("TAMBORIL_MIDI_API").trimmed().toLower();
-        if (forced == QLatin1String("alsa")) {
-            api = MidiSystem::Alsa;
-        } else if (forced == QLatin1String("jack")) {
-            api = MidiSystem::Jack;
-        } else if (!forced.isEmpty()) {
-            return fail(NoDriver, QStringLiteral("TAMBORIL_MIDI_API is set to \"%1\"; the MIDI "
-                                                 "systems this program knows are alsa and jack.")
-                                      .arg(forced));
-        }
-    }
-
-    std::vector<RtMidi::Api> compiled;
-    RtMidi::getCompiledApi(compiled);
-    const auto hasApi = [&compiled](RtMidi::Api wanted) {
-        return std::find(compiled.begin(), compiled.end(), wanted) != compiled.end();
-    };
-    const std::string clientName = options_.clientName.toStdString();
-    QStringList reasons;
-    bool missingSupport = false;
-    systemName_.clear();
-
-    if (api != MidiSystem::Jack) {
-        if (!hasApi(RtMidi::LINUX_ALSA)) {
-            missingSupport = true;
-            reasons << QStringLiteral("The RtMidi library was built without ALSA support.");
-        } else if (!QFileInfo::exists(QStringLiteral("/dev/snd/seq"))) {
-            // Trying anyway would only make ALSA and RtMidi print on stderr.
-            reasons << QStringLiteral("There is no ALSA sequencer (/dev/snd/seq is missing).");
-        } else {
-            auto candidate = std::make_unique<Connection>();
-            candidate->api = MidiSystem::Alsa;
-            try {
-                // RtMidi's ALSA constructor throws when the sequencer cannot
-                // be opened; it does not fall back to JACK by itself.
-                candidate->rt = std::make_unique<::RtMidiOut>(RtMidi::LINUX_ALSA, clientName);
-                candidate->rt->setErrorCallback(&ErrorSink::callback, &candidate->errors);
-                connection = std::move(candidate);
-                systemName_ = QStringLiteral("ALSA");
-                return NoError;
-            } catch (const std::exception& error) {
-                reasons << QStringLiteral("The ALSA sequencer cannot be opened: %1.")
-                               .arg(reasonText(error.what()));
-            }
-        }
-    }
-
-    if (api != MidiSystem::Alsa) {
-        if (!hasApi(RtMidi::UNIX_JACK)) {
-            missingSupport = true;
-            reasons << QStringLiteral("The RtMidi library was built without JACK support.");
-        } else {
-            // The watch connects first: it fails quietly when there is no
-            // server, where RtMidi's JACK client would print a warning.
-            QString reason;
-            auto candidate = std::make_unique<Connection>();
-            candidate->api = MidiSystem::Jack;
-            candidate->watch =
-                JackWatch::connect(options_.clientName + QStringLiteral(" watch"), reason);
-            if (!candidate->watch) {
-                reasons << reason + QLatin1Char('.');
-            } else {
-                try {
-                    candidate->rt = std::make_unique<::RtMidiOut>(RtMidi::UNIX_JACK, clientName);
-                    candidate->rt->setErrorCallback(&ErrorSink::callback, &candidate->errors);
-                    connection = std::move(candidate);
-                    systemName_ = QStringLiteral("JACK");
-                    return NoError;
-                } catch (const std::exception& error) {
-                    reasons << QStringLiteral("The JACK client cannot be created: %1.")
-                                   .arg(reasonText(error.what()));
-                }
-            }
-        }
-    }
-
-    const bool forcedApi = api != MidiSystem::Auto;
-    return fail(missingSupport && forcedApi ? NoDriver : NotEnabled,
-                QStringLiteral("No MIDI system is available.\n") + reasons.join(QLatin1Char('\n')));
+    const detail::ConnectResult result =
+        detail::ConnectRtMidi(options_, detail::Direction::Output, connection);
+    systemName_ = result.systemName;
+    return result.code == NoError ? NoError : fail(result.code, result.detail);
 }
 
 int RtMidiOutput::numDevs() {
@@ -298,12 +136,11 @@ int RtMidiOutput::open(int device) {
     }
     if (device == DefaultDevice) {
         return fail(BadDeviceId,
-                    QStringLiteral("This system has no default MIDI output port. Choose a port "
-                                   "with Edit, Change Device."));
+                    QStringLiteral("This system has no default MIDI output port. ") + choosePort());
     }
     if (device < 0) {
-        return fail(BadDeviceId, QStringLiteral("No MIDI output port has been chosen. Choose a "
-                                                "port with Edit, Change Device."));
+        return fail(BadDeviceId,
+                    QStringLiteral("No MIDI output port has been chosen. ") + choosePort());
     }
 
     std::unique_ptr<Connection> connection;
@@ -311,9 +148,9 @@ int RtMidiOutput::open(int device) {
         return rc;
     }
     if (hasListing_ && device >= listed_.size()) {
-        return fail(BadDeviceId, QStringLiteral("There is no MIDI output port number %1. Choose a "
-                                                "port with Edit, Change Device.")
-                                     .arg(device));
+        return fail(
+            BadDeviceId,
+            QStringLiteral("There is no MIDI output port number %1. ").arg(device) + choosePort());
     }
     const QStringList current = connection->portNames();
 
@@ -327,16 +164,16 @@ int RtMidiOutput::open(int device) {
         index = device < current.size() && current.at(device) == wanted ? device
                                                                         : current.indexOf(wanted);
         if (index < 0) {
-            return fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" is no longer "
-                                                 "available. Choose a port again with Edit, "
-                                                 "Change Device.")
-                                      .arg(wanted));
+            return fail(
+                NoDevice,
+                QStringLiteral("The MIDI output port \"%1\" is no longer available. ").arg(wanted) +
+                    choosePortAgain());
         }
     } else {
         if (device >= current.size() || current.at(device).isEmpty()) {
-            return fail(BadDeviceId, QStringLiteral("There is no MIDI output port number %1. "
-                                                    "Choose a port with Edit, Change Device.")
-                                         .arg(device));
+            return fail(BadDeviceId,
+                        QStringLiteral("There is no MIDI output port number %1. ").arg(device) +
+                            choosePort());
         }
         index = device;
         wanted = current.at(device);
@@ -347,7 +184,7 @@ int RtMidiOutput::open(int device) {
     if (!opened || !connection->rt->isPortOpen()) {
         const RtMidiError::Type type = connection->errors.type;
         const QString reason = connection->errors.failed
-                                   ? reasonText(connection->errors.text)
+                                   ? detail::ReasonText(connection->errors.text)
                                    : QStringLiteral("the MIDI system did not open it");
         int code = Error;
         if (type == RtMidiError::MEMORY_ERROR) {
@@ -365,10 +202,10 @@ int RtMidiOutput::open(int device) {
     if (connection->watch &&
         !connection->watch->isConnected(wanted, options_.clientName, OutPortName)) {
         connection->call([&] { connection->rt->closePort(); });
-        return fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" could not be connected; "
-                                             "it may have gone away. Choose a port again with "
-                                             "Edit, Change Device.")
-                                  .arg(wanted));
+        return fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" could not be "
+                                             "connected; it may have gone away. ")
+                                      .arg(wanted) +
+                                  choosePortAgain());
     }
 
     open_ = std::move(connection);
@@ -437,16 +274,17 @@ int RtMidiOutput::longMsg() {
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QByteArray& part = parts.at(i);
         const bool accepted = connection.call([&] {
-            connection.rt->sendMessage(reinterpret_cast<const unsigned char*>(part.constData()),
-                                       std::size_t(part.size()));
+            connection.out().sendMessage(reinterpret_cast<const unsigned char*>(part.constData()),
+                                         std::size_t(part.size()));
         });
         if (!accepted) {
             // Earlier parts may already be on their way.
             inFlight_ = i > 0;
             inFlightReported_ = false;
-            return fail(NotReady, QStringLiteral("The MIDI output port \"%1\" did not accept the "
-                                                 "message: %2.")
-                                      .arg(openPortName_, reasonText(connection.errors.text)));
+            return fail(NotReady,
+                        QStringLiteral("The MIDI output port \"%1\" did not accept the "
+                                       "message: %2.")
+                            .arg(openPortName_, detail::ReasonText(connection.errors.text)));
         }
     }
     inFlight_ = true;
@@ -536,7 +374,7 @@ int RtMidiOutput::close() {
     if (!closed && rc == NoError) {
         rc = Error;
         detail = QStringLiteral("The MIDI output port \"%1\" did not close cleanly: %2.")
-                     .arg(openPortName_, reasonText(open_->errors.text));
+                     .arg(openPortName_, detail::ReasonText(open_->errors.text));
     }
     open_.reset();
     openPortName_.clear();

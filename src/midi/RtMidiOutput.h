@@ -1,34 +1,20 @@
 #pragma once
 
 #include "MidiOut.h"
+#include "MidiSystem.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
+#include <cstdint>
 #include <memory>
 
 namespace tamboril::midi {
 
-// Which MIDI system RtMidiOutput talks to.
-enum class MidiSystem {
-    Auto,  // the ALSA sequencer where it opens, a running JACK server otherwise
-    Alsa,
-    Jack,
-};
-
-struct RtMidiOptions {
-    // Auto lets the environment variable TAMBORIL_MIDI_API ("alsa" or
-    // "jack") decide, and without it picks as described above.
-    MidiSystem api = MidiSystem::Auto;
-    // Name of the program's MIDI client as other programs see it. The JACK
-    // server is the one libjack picks: JACK_DEFAULT_SERVER, or the default.
-    QString clientName = QStringLiteral("Tamboril");
-    // How long unprepareHeader and close wait for a handed-over message to
-    // leave the MIDI system before giving up with StillPlaying.
-    std::chrono::milliseconds deliveryTimeout{2000};
-};
+namespace detail {
+struct RtMidiConnection;
+}
 
 // MidiOut on RtMidi (ALSA sequencer or JACK).
 //
@@ -56,16 +42,22 @@ class RtMidiOutput final : public MidiOut {
     // "ALSA" or "JACK": the MIDI system the last listing or open used, empty
     // when none could be reached.
     QString systemName() const { return systemName_; }
+    // The result code of the last call, as that call returned it (numDevs
+    // returns a count: this tells why it is 0).
+    int lastResult() const { return lastCode_; }
 
     // The largest message prepareHeader accepts.
     static constexpr qsizetype MaxMessageSize = 4096;
 
   private:
-    struct Connection;
+    using Connection = detail::RtMidiConnection;
 
     int connectSystem(std::unique_ptr<Connection>& connection);
     int waitUntilDelivered();
     int fail(int code, const QString& detail);
+    QString baseText(int code) const;
+    QString choosePort() const;
+    QString choosePortAgain() const;
 
     RtMidiOptions options_;
     QString systemName_;

@@ -8,6 +8,18 @@ namespace {
 constexpr char EndOfExclusive = char(0xF7);
 }
 
+QByteArray LongMessage(QByteArrayView bytes) {
+    QByteArray message(LongMessageSize, '\0');
+    const qsizetype length = std::min(bytes.size(), LongMessageSize);
+    std::copy_n(bytes.data(), length, message.data());
+    return message;
+}
+
+QByteArray KitTransmission(KitData kit) {
+    StoreChecksum(kit, TransmissionChecksumFirst);
+    return LongMessage(QByteArrayView(kit.data(), static_cast<qsizetype>(kit.size())));
+}
+
 QList<QByteArray> JackEvents(QByteArrayView message) {
     QList<QByteArray> events;
     qsizetype start = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KitImage.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -9,6 +11,18 @@ namespace tamboril::midi {
 // How a long message is put on a port. The program hands over a fixed-size
 // buffer: a SysEx message (F0 .. F7) followed by zero padding. The MIDI
 // systems differ in what they can carry.
+
+// Every send hands over one long message of this many bytes.
+inline constexpr qsizetype LongMessageSize = 255;
+
+// The long message for `bytes`: its first 255 bytes, then zeros up to 255
+// bytes in all.
+QByteArray LongMessage(QByteArrayView bytes);
+
+// The long message that sends `kit` to the instrument: the kit with the
+// transmission checksum (bytes 6..194) in byte 195, then 58 zero bytes. The
+// kit passed in is not changed.
+QByteArray KitTransmission(KitData kit);
 
 // JACK carries raw bytes in events, and a JACK event is read as one MIDI
 // message: receivers treat an event that starts with F0 and does not end with

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+
 using namespace tamboril;
 using namespace tamboril::test;
 
@@ -90,7 +92,8 @@ class TestCliProgram : public QObject {
         const Result help = runKit({"--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.err.isEmpty());
-        for (const char* word : {"show", "set", "split", "--version", "Exit status"}) {
+        for (const char* word :
+             {"show", "set", "split", "ports", "send", "receive", "--version", "Exit status"}) {
             QVERIFY2(help.out.contains(word), word);
         }
 
@@ -98,7 +101,7 @@ class TestCliProgram : public QObject {
         QCOMPARE(version.status, 0);
         QCOMPARE(version.out.trimmed(), QStringLiteral("tamboril-kit 1.00"));
 
-        for (const char* command : {"show", "set", "split"}) {
+        for (const char* command : {"show", "set", "split", "ports", "send", "receive"}) {
             const Result commandHelp = runKit({command, "--help"});
             QCOMPARE(commandHelp.status, 0);
             QVERIFY(commandHelp.out.contains(QStringLiteral("tamboril-kit ") + command));
@@ -106,6 +109,11 @@ class TestCliProgram : public QObject {
         const Result set = runKit({"set", "--help"});
         QVERIFY(set.out.contains("PAD") && set.out.contains("SOUND"));
         QVERIFY(runKit({"split", "--help"}).out.contains("--into"));
+        const QString send = runKit({"send", "--help"}).out;
+        QVERIFY(send.contains("--port") && send.contains("--delay"));
+        const QString receive = runKit({"receive", "--help"}).out;
+        QVERIFY(receive.contains("--port") && receive.contains("--kits") &&
+                receive.contains("--timeout"));
     }
 
     void wrongCommandLinesExitWith2AndWriteNothing_data() {
@@ -127,6 +135,20 @@ class TestCliProgram : public QObject {
         QTest::newRow("split without bulk") << QStringList{"split"} << "BULK is required";
         QTest::newRow("split --into nothing")
             << QStringList{"split", "@bulk", "--into"} << "--into";
+        QTest::newRow("ports with a file") << QStringList{"ports", "@kit"} << "not expected";
+        QTest::newRow("send without port") << QStringList{"send", "@kit"} << "--port is required";
+        QTest::newRow("send empty port")
+            << QStringList{"send", "@kit", "--port", ""} << "must not be empty";
+        QTest::newRow("send negative delay")
+            << QStringList{"send", "@kit", "--port", "0", "--delay", "-1"} << "--delay";
+        QTest::newRow("send delay in words")
+            << QStringList{"send", "@kit", "--port", "0", "--delay", "soon"} << "--delay";
+        QTest::newRow("receive without file")
+            << QStringList{"receive", "--port", "0"} << "OUT is required";
+        QTest::newRow("receive 3 kits")
+            << QStringList{"receive", "@out", "--port", "0", "--kits", "3"} << "--kits";
+        QTest::newRow("receive negative timeout")
+            << QStringList{"receive", "@out", "--port", "0", "--timeout", "-2"} << "--timeout";
     }
     void wrongCommandLinesExitWith2AndWriteNothing() {
         QFETCH(QStringList, args);
@@ -138,6 +160,7 @@ class TestCliProgram : public QObject {
         writeBytes(work.filePath("bulk.syx"), bulk);
         args.replaceInStrings("@kit", work.filePath("kit.syx"));
         args.replaceInStrings("@bulk", work.filePath("bulk.syx"));
+        args.replaceInStrings("@out", work.filePath("out.syx"));
 
         const Result result = runKit(args, work.path());
         QCOMPARE(result.status, 2);
@@ -551,6 +574,99 @@ class TestCliProgram : public QObject {
         QVERIFY(!result.err.contains("Files Spilt to"));
         QCOMPARE(readBytes(work.filePath("out/" + SplitFileName(22))), kitAt(bulk, 22));
         QVERIFY(QFileInfo(work.filePath("out/" + SplitFileName(23))).isDir());
+    }
+
+    // Checked before any MIDI port is looked at: the port need not exist.
+    void sendRefusesWhatCannotGoOutAsKits_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("said");
+        const QByteArray kit = toBytes(knownKit());
+        QByteArray notF0 = kit;
+        notF0[0] = '\x41';
+        QByteArray eightBit = kit;
+        eightBit[KitNameFirst + 2] = char(0xC9);
+        QByteArray bulk;
+        for (int k = 0; k < 64; ++k) {
+            bulk += kit;
+        }
+        QByteArray oneBadKit = bulk;
+        oneBadKit[5 * 197 + 196] = '\0';
+        QTest::newRow("not F0") << notF0 << "cannot be sent: byte 0 is 0x41, not 0xF0";
+        QTest::newRow("short") << kit.left(150) << "byte 196 is 0x00, not 0xF7";
+        QTest::newRow("name byte above 0x7F") << eightBit << "byte 186 is 0xC9";
+        QTest::newRow("neither kit nor bulk")
+            << QByteArray(5000, '\x01') << "is 5000 bytes: too long for a kit file";
+        QTest::newRow("bulk with 8-bit bytes")
+            << sampleBulk() << "64 of its 64 kits cannot go out as SysEx messages";
+        QTest::newRow("bulk with one broken kit")
+            << oneBadKit
+            << "1 of its 64 kits cannot go out as SysEx messages. Nothing was "
+               "sent.\n  kit 5 (Kit - 58.syx): byte 196 is 0x00";
+    }
+    void sendRefusesWhatCannotGoOutAsKits() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, said);
+        QTemporaryDir work;
+        const QString file = work.filePath("refused.syx");
+        writeBytes(file, content);
+        const Result result = runKit({"send", file, "--port", "0"});
+        QCOMPARE(result.status, 1);
+        QVERIFY(result.out.isEmpty());
+        QVERIFY2(result.err.contains(said), qPrintable(result.err));
+        QVERIFY(result.err.contains("Nothing was sent."));
+        QCOMPARE(readBytes(file), content);
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"refused.syx"});
+    }
+
+    void midiCommandsWithoutAMidiSystemFailAndWriteNothing() {
+        QTemporaryDir work;
+        const QString kit = work.filePath("kit.syx");
+        writeBytes(kit, toBytes(knownKit()));
+        const QString out = work.filePath("out.syx");
+        // The programs started below inherit these; they are put back after.
+        const auto restore = [](const char* name, const std::optional<QByteArray>& value) {
+            if (value) {
+                qputenv(name, *value);
+            } else {
+                qunsetenv(name);
+            }
+        };
+        const auto current = [](const char* name) -> std::optional<QByteArray> {
+            if (!qEnvironmentVariableIsSet(name)) {
+                return std::nullopt;
+            }
+            return qgetenv(name);
+        };
+        const std::optional<QByteArray> oldServer = current("JACK_DEFAULT_SERVER");
+        const std::optional<QByteArray> oldApi = current("TAMBORIL_MIDI_API");
+        qputenv("JACK_DEFAULT_SERVER", "tamboril-test-none");
+        qputenv("TAMBORIL_MIDI_API", "jack");
+        const Result ports = runKit({"ports"});
+        const Result send = runKit({"send", kit, "--port", "0"});
+        const Result receive = runKit({"receive", out, "--port", "0"});
+        const Result intoFolder = runKit({"receive", work.path(), "--port", "0"});
+        const Result noFolder = runKit({"receive", work.filePath("gone/out.syx"), "--port", "0"});
+        restore("JACK_DEFAULT_SERVER", oldServer);
+        restore("TAMBORIL_MIDI_API", oldApi);
+
+        const QString reason = "No JACK server named \"tamboril-test-none\" is running";
+        for (const Result& result : {ports, send, receive}) {
+            QCOMPARE(result.status, 1);
+            QVERIFY(result.out.isEmpty());
+            QVERIFY2(result.err.startsWith("tamboril-kit: "), qPrintable(result.err));
+            QVERIFY2(result.err.contains(reason), qPrintable(result.err));
+        }
+        // The file to receive into is checked before any port is.
+        QCOMPARE(intoFolder.status, 1);
+        QVERIFY2(intoFolder.err.contains("cannot write " + work.path() + ": it is a folder"),
+                 qPrintable(intoFolder.err));
+        QCOMPARE(noFolder.status, 1);
+        QVERIFY2(noFolder.err.contains("there is no folder " + work.filePath("gone")),
+                 qPrintable(noFolder.err));
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"kit.syx"});
+        QCOMPARE(readBytes(kit), toBytes(knownKit()));
     }
 };
 

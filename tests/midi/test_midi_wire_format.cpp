@@ -1,7 +1,9 @@
+#include "TestFiles.h"
 #include "WireFormat.h"
 
 #include <QtTest>
 
+using namespace tamboril;
 using namespace tamboril::midi;
 
 namespace {
@@ -19,6 +21,39 @@ QByteArray sysExWithPadding(qsizetype length, qsizetype padding) {
 class TestMidiWireFormat : public QObject {
     Q_OBJECT
   private slots:
+    void aKitGoesOutWithTheTransmissionChecksumAndZerosTo255Bytes() {
+        KitData kit = test::sampleKit(9);
+        kit[ChecksumIndex] = 0x55;  // a file checksum, or anything: replaced
+        const KitData before = kit;
+        const QByteArray message = KitTransmission(kit);
+        QCOMPARE(kit, before);  // the caller's kit is left alone
+
+        KitData expected = kit;
+        StoreChecksum(expected, TransmissionChecksumFirst);
+        QCOMPARE(message.size(), 255);
+        QCOMPARE(message.left(197), test::toBytes(expected));
+        QCOMPARE(message.mid(197), QByteArray(58, '\0'));
+        QCOMPARE(quint8(message[195]), ChecksumFrom(kit, 6));
+        // The transmission checksum covers bytes 6..9 as well: with those
+        // adding up to other than a multiple of 128 it differs from the
+        // file checksum.
+        QVERIFY(quint8(message[195]) != ChecksumFrom(kit, FileChecksumFirst));
+
+        // An all-zero kit: the sum is 0, so byte 195 holds 128.
+        const QByteArray zero = KitTransmission(KitData{});
+        QByteArray expectedZero(255, '\0');
+        expectedZero[195] = char(128);
+        QCOMPARE(zero, expectedZero);
+    }
+
+    void aLongMessageIsCutOrPaddedTo255Bytes() {
+        QCOMPARE(LongMessage(QByteArray()), QByteArray(255, '\0'));
+        QCOMPARE(LongMessage(QByteArray("\xF0\x01\xF7")),
+                 QByteArray("\xF0\x01\xF7") + QByteArray(252, '\0'));
+        const QByteArray ones(300, '\x01');
+        QCOMPARE(LongMessage(ones), ones.left(255));
+    }
+
     void jackCarriesEveryByteWithTheSysExAsAnEventOfItsOwn() {
         const QByteArray kit = sysExWithPadding(197, 0);
         const QByteArray message = sysExWithPadding(197, 58);

@@ -1,4 +1,5 @@
 #include "KitImage.h"
+#include "MidiIn.h"
 #include "RtMidiOutput.h"
 #include "TestFiles.h"
 
@@ -103,6 +104,47 @@ class Receiver {
     QString client_;
     RtMidiIn in_;
 };
+
+// A JACK MIDI output port ("<client>:out") that MidiIn can listen to.
+class Source {
+  public:
+    explicit Source(const QString& client)
+        : client_(client), out_(RtMidi::UNIX_JACK, client.toStdString()) {
+        out_.openVirtualPort("out");
+    }
+    QString portName() const { return client_ + QStringLiteral(":out"); }
+    void send(const QByteArray& message) {
+        out_.sendMessage(reinterpret_cast<const unsigned char*>(message.constData()),
+                         std::size_t(message.size()));
+    }
+
+  private:
+    QString client_;
+    RtMidiOut out_;
+};
+
+// The number under which input `port` is listed, or -1.
+int sourceOf(MidiIn& in, const QString& port) {
+    const int count = in.numDevs();
+    for (int device = 0; device < count; ++device) {
+        QString name;
+        if (in.devName(device, name) == NoError && name == port) {
+            return device;
+        }
+    }
+    return -1;
+}
+
+// Reads from `in` until `bytes` bytes have come or `ms` have passed.
+QByteArray readWithin(MidiIn& in, int ms, qsizetype bytes) {
+    QByteArray all;
+    QElapsedTimer timer;
+    timer.start();
+    while (all.size() < bytes && timer.elapsed() < ms) {
+        all += in.read(std::chrono::milliseconds(50));
+    }
+    return all;
+}
 
 // The device number under which `port` is listed, or -1.
 int deviceOf(RtMidiOutput& out, const QString& port) {
@@ -231,6 +273,49 @@ class TestRtMidiJack : public QObject {
         QVERIFY(stays.takeWithin(100, 1).isEmpty());
     }
 
+    void anInputReceivesWhatItsSourceAndOthersSend() {
+        auto gone = std::make_unique<Source>(QStringLiteral("tamboril-src-gone"));
+        Source source(QStringLiteral("tamboril-src"));
+        RtMidiOptions options;
+        options.clientName = QStringLiteral("tamboril-in-test");
+        MidiIn in(options);
+        const int goneDevice = sourceOf(in, gone->portName());
+        const int device = sourceOf(in, source.portName());
+        QVERIFY(goneDevice >= 0 && device >= 0);
+        QCOMPARE(in.systemName(), QStringLiteral("JACK"));
+        QString name;
+        QCOMPARE(in.devName(in.numDevs(), name), int(BadDeviceId));
+
+        // A listed source that went away is not replaced by another one.
+        gone.reset();
+        QCOMPARE(in.open(goneDevice), int(NoDevice));
+        QVERIFY2(in.errorText(NoDevice).contains(QStringLiteral("tamboril-src-gone:out")),
+                 qPrintable(in.errorText(NoDevice)));
+        QCOMPARE(in.close(), int(InvalidHandle));
+
+        QCOMPARE(in.open(device, QStringLiteral("in")), int(NoError));
+        QCOMPARE(in.open(device), int(Allocated));
+        QVERIFY(in.lostReason().isEmpty());
+        QVERIFY(in.read(std::chrono::milliseconds(50)).isEmpty());
+        // A SysEx message, then the padding as an event of its own, arrive in
+        // order; a lone clock byte is left out.
+        const QByteArray kit = sentMessage().left(197);
+        source.send(kit);
+        source.send(QByteArray("\xF8", 1));
+        source.send(QByteArray(58, '\0'));
+        QCOMPARE(readWithin(in, 3000, 255), kit + QByteArray(58, '\0'));
+
+        // Other programs can send to the open input port too.
+        RtMidiOutput out;
+        const int port = deviceOf(out, QStringLiteral("tamboril-in-test:in"));
+        QVERIFY2(port >= 0, "the input's own port is not listed as an output port");
+        sendWhole(out, port, sentMessage());
+        QCOMPARE(readWithin(in, 3000, 255), sentMessage());
+
+        QCOMPARE(in.close(), int(NoError));
+        QCOMPARE(deviceOf(out, QStringLiteral("tamboril-in-test:in")), -1);
+    }
+
     void withoutAMidiSystemNothingOpens() {
         {
             EnvOverride server("JACK_DEFAULT_SERVER", "tamboril-test-no-such-server");
@@ -299,6 +384,9 @@ class TestRtMidiJack : public QObject {
             const int device = deviceOf(out, receiver->portName());
             QVERIFY(device >= 0);
             QCOMPARE(out.open(device), int(NoError));
+            Source source(QStringLiteral("tamboril-src-doomed"));
+            MidiIn in;
+            QCOMPARE(in.open(sourceOf(in, source.portName())), int(NoError));
 
             jackd.kill();
             QVERIFY(jackd.waitForFinished(5000));
@@ -318,6 +406,14 @@ class TestRtMidiJack : public QObject {
                      "a message to a dead JACK server was reported as sent");
             QVERIFY2(text.contains(QStringLiteral("JACK server")), qPrintable(text));
             out.close();
+            // The input notices that nothing can come any more.
+            QElapsedTimer noticed;
+            noticed.start();
+            while (in.lostReason().isEmpty() && noticed.elapsed() < 5000) {
+                QThread::msleep(10);
+            }
+            QVERIFY2(!in.lostReason().isEmpty(), "the input did not notice the server stop");
+            in.close();
             QVERIFY2(timer.elapsed() < 8000, "sending to a dead server took too long");
         }
 

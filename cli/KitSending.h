@@ -1,0 +1,41 @@
+#pragma once
+
+#include "KitImage.h"
+#include "MidiOut.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+namespace tamboril::cli {
+
+// Why `kit` cannot go out as a SysEx message, or empty when it can: byte 0
+// must start the message (0xF0), byte 196 end it (0xF7), and every byte in
+// between, the transmission checksum included, must be a data byte (below
+// 0x80), or the instrument takes the message for cut off.
+QString KitSendProblem(const KitData& kit);
+
+struct SendReport {
+    int total = 0;
+    int delivered = 0;  // messages handed over and gone from the program
+    // Empty when every message went; otherwise which step failed, for which
+    // message, and the MIDI system's text.
+    QString failure;
+    // A close that reported an error after every message had gone.
+    QString closeWarning;
+
+    bool ok() const { return failure.isEmpty(); }
+};
+
+// Sends `messages` to output `device`, each as one long message (prepare,
+// hand over, unprepare, which waits until it has left), with `pause` between
+// two messages, and closes the port. Stops at the first failure. `delivered`
+// is called after each message has gone, with the number gone so far.
+SendReport SendMessages(midi::MidiOut& out, int device, const QList<QByteArray>& messages,
+                        std::chrono::milliseconds pause,
+                        const std::function<void(int)>& delivered = {});
+
+}  // namespace tamboril::cli

@@ -1,0 +1,99 @@
+#include "PortChoice.h"
+
+#include "KitArgs.h"
+
+namespace tamboril::cli {
+
+namespace {
+
+bool isNumber(const QString& text) {
+    if (text.isEmpty() || text.size() > 6) {
+        return false;
+    }
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString quotedList(const QStringList& names) {
+    QStringList quoted;
+    for (const QString& name : names) {
+        quoted << QLatin1Char('"') + Printable(name) + QLatin1Char('"');
+    }
+    return quoted.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+midi::RtMidiOptions MidiOptions() {
+    midi::RtMidiOptions options;
+    options.clientName = QStringLiteral("tamboril-kit");
+    options.portAdvice = QStringLiteral("from the list 'tamboril-kit ports' shows");
+    return options;
+}
+
+PortChoice FindPort(const QStringList& names, const QString& wanted) {
+    const QString typed = wanted.trimmed();
+    if (isNumber(typed)) {
+        const int number = typed.toInt();
+        if (number < names.size()) {
+            return {number, QString()};
+        }
+        return {-1,
+                names.isEmpty()
+                    ? QStringLiteral("there is no port number %1: there are no ports").arg(typed)
+                    : QStringLiteral("there is no port number %1: the ports are numbered 0 "
+                                     "to %2")
+                          .arg(typed)
+                          .arg(names.size() - 1)};
+    }
+    if (typed.isEmpty()) {
+        return {-1, QStringLiteral("the port name is empty")};
+    }
+    if (const qsizetype exact = names.indexOf(wanted); exact >= 0) {
+        return {int(exact), QString()};
+    }
+    QList<int> sameName;
+    QList<int> holding;
+    for (int i = 0; i < names.size(); ++i) {
+        if (names.at(i).compare(typed, Qt::CaseInsensitive) == 0) {
+            sameName << i;
+        }
+        if (names.at(i).contains(typed, Qt::CaseInsensitive)) {
+            holding << i;
+        }
+    }
+    for (const QList<int>& found : {sameName, holding}) {
+        if (found.size() == 1) {
+            return {found.front(), QString()};
+        }
+        if (found.size() > 1) {
+            QStringList matches;
+            for (const int i : found) {
+                matches << names.at(i);
+            }
+            return {-1, QStringLiteral("\"%1\" could be more than one port (%2); give its number "
+                                       "or its whole name")
+                            .arg(Printable(typed), quotedList(matches))};
+        }
+    }
+    return {-1, QStringLiteral("there is no port \"%1\"").arg(Printable(typed))};
+}
+
+QString PortLines(const QStringList& names) {
+    if (names.isEmpty()) {
+        return QStringLiteral("  (none)");
+    }
+    QStringList lines;
+    const int width = int(QString::number(names.size() - 1).size());
+    for (int i = 0; i < names.size(); ++i) {
+        lines << QStringLiteral("  ") + QString::number(i).rightJustified(width) +
+                     QStringLiteral("  ") + Printable(names.at(i));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace tamboril::cli

@@ -1,0 +1,68 @@
+#include "Command.h"
+#include "MidiIn.h"
+#include "MidiOut.h"
+#include "PortChoice.h"
+#include "RtMidiOutput.h"
+
+namespace tamboril::cli {
+
+namespace {
+
+// Lists the MIDI output ports (what send can send to, numbered as the
+// window's device list numbers its devices) and the input ports (what
+// receive can listen to).
+class PortsCommand final : public Command {
+  public:
+    void define(CLI::App& sub) override {
+        sub.footer(
+            "The MIDI system is the ALSA sequencer where there is one, a running JACK server\n"
+            "otherwise; TAMBORIL_MIDI_API=alsa or TAMBORIL_MIDI_API=jack chooses one.");
+    }
+
+    int run(Console& console) override {
+        midi::RtMidiOutput out(MidiOptions());
+        QStringList outputs;
+        const int outputCount = out.numDevs();
+        if (out.systemName().isEmpty()) {
+            console.error(QStringLiteral("cannot list the MIDI ports: ") +
+                          out.errorText(out.lastResult()));
+            return ExitFailed;
+        }
+        for (int device = 0; device < outputCount; ++device) {
+            QString name;
+            if (out.devName(device, name) == midi::NoError) {
+                outputs << name;
+            }
+        }
+
+        midi::MidiIn in(MidiOptions());
+        QStringList inputs;
+        const int inputCount = in.numDevs();
+        if (in.systemName().isEmpty()) {
+            console.error(QStringLiteral("cannot list the MIDI input ports: ") +
+                          in.errorText(in.lastResult()));
+            return ExitFailed;
+        }
+        for (int device = 0; device < inputCount; ++device) {
+            QString name;
+            if (in.devName(device, name) == midi::NoError) {
+                inputs << name;
+            }
+        }
+
+        console.print(QStringLiteral("MIDI system: ") + out.systemName());
+        console.print(QStringLiteral("Output ports, for 'tamboril-kit send --port':"));
+        console.print(PortLines(outputs));
+        console.print(QStringLiteral("Input ports, for 'tamboril-kit receive --port':"));
+        console.print(PortLines(inputs));
+        return ExitOk;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakePortsCommand() {
+    return std::make_unique<PortsCommand>();
+}
+
+}  // namespace tamboril::cli

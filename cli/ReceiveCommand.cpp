@@ -1,0 +1,274 @@
+#include "BulkSplit.h"
+#include "Command.h"
+#include "FileIO.h"
+#include "KitArgs.h"
+#include "MidiIn.h"
+#include "MidiOut.h"
+#include "PortChoice.h"
+#include "SysExAssembler.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+
+namespace tamboril::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void onStopSignal(int) {
+    stopRequested = 1;
+}
+
+// While it lives, Ctrl+C and a termination request only ask the wait to end,
+// so that the command can still say what had arrived and close its port; the
+// handlers found are put back afterwards.
+class StopSignals {
+  public:
+    StopSignals() {
+        stopRequested = 0;
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    bool requested() const { return stopRequested != 0; }
+
+  private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
+// How long a wait for input lasts at most, so that a stop request is seen
+// soon.
+constexpr std::chrono::milliseconds ReadSlice{100};
+
+// Listens on a MIDI input port until the expected number of kit messages
+// (SysEx messages of 197 bytes) has come, then writes them back to back into
+// one file, atomically. Nothing is written on a timeout or a stop.
+class ReceiveCommand final : public Command {
+  public:
+    void define(CLI::App& sub) override {
+        sub.footer(
+            "Examples:\n"
+            "  tamboril-kit receive kit.syx --port 0\n"
+            "  tamboril-kit receive dump.syx --port \"DR-202\" --kits 64 --timeout 120\n"
+            "\n"
+            "The timeout counts from the start and from each SysEx byte that arrives, so a\n"
+            "running MIDI clock does not keep the command waiting. With --timeout 0 it waits\n"
+            "until the kits have come or Ctrl+C stops it.");
+        sub.add_option("OUT", file_,
+                       "The file to write: the kits received, back to back (197 bytes each)")
+            ->required()
+            ->check(NonEmptyName());
+        sub.add_option("--port", port_,
+                       "The MIDI input port: its number or (part of) its name, as "
+                       "'tamboril-kit ports' lists them")
+            ->required()
+            ->type_name("N|NAME")
+            ->check(NonEmptyName());
+        sub.add_option("--kits", kits_, "How many kits to wait for: 1 or 64 (a bulk dump)")
+            ->type_name("1|64")
+            ->default_val(1)
+            ->check(CLI::IsMember({1, 64}));
+        sub.add_option("--timeout", timeoutSeconds_,
+                       "Seconds to wait without SysEx data before giving up; 0 waits without a "
+                       "limit")
+            ->type_name("S")
+            ->default_val(60)
+            ->check(CLI::Range(0.0, 86400.0));
+    }
+
+    int run(Console& console) override {
+        const QString path = ArgPath(file_);
+        if (const QString problem = outputProblem(path); !problem.isEmpty()) {
+            console.error(QStringLiteral("cannot write %1: %2; give another file to receive into.")
+                              .arg(path, problem));
+            return ExitFailed;
+        }
+
+        midi::MidiIn in(MidiOptions());
+        const int count = in.numDevs();
+        if (in.systemName().isEmpty()) {
+            console.error(QStringLiteral("cannot receive: ") + in.errorText(in.lastResult()));
+            return ExitFailed;
+        }
+        QStringList names;
+        for (int device = 0; device < count; ++device) {
+            QString name;
+            in.devName(device, name);
+            names << name;
+        }
+        const PortChoice choice = FindPort(names, ArgText(port_));
+        if (choice.index < 0) {
+            console.error(QStringLiteral("cannot receive from --port %1: %2. The MIDI input ports "
+                                         "(%3) are:\n%4")
+                              .arg(Printable(ArgText(port_)), choice.problem, in.systemName(),
+                                   PortLines(names)));
+            return ExitFailed;
+        }
+        const QString port = Printable(names.at(choice.index));
+        const StopSignals stop;
+        if (const int rc = in.open(choice.index); rc != midi::NoError) {
+            console.error(
+                QStringLiteral("cannot receive from \"%1\": %2").arg(port, in.errorText(rc)));
+            return ExitFailed;
+        }
+        console.note(QStringLiteral("Listening on \"%1\" (%2) for %3; Ctrl+C stops without "
+                                    "writing anything.")
+                         .arg(port, in.systemName(), kitsText(kits_)));
+
+        midi::SysExAssembler assembler;
+        const Wait wait = waitForKits(console, in, stop, assembler);
+        in.close();
+
+        const QString arrived =
+            QStringLiteral("%1 of %2 had arrived").arg(assembler.kitCount()).arg(kitsText(kits_));
+        switch (wait) {
+            case Wait::Done:
+                break;
+            case Wait::TimedOut:
+                console.error(QStringLiteral("timed out: no SysEx data came from \"%1\" for %2 s; "
+                                             "%3. Nothing was written to %4.")
+                                  .arg(port, QString::number(timeoutSeconds_), arrived, path));
+                return ExitFailed;
+            case Wait::Stopped:
+                console.error(
+                    QStringLiteral("stopped: %1. Nothing was written to %2.").arg(arrived, path));
+                return ExitFailed;
+            case Wait::Lost:
+                console.error(QStringLiteral("the MIDI input from \"%1\" ended: %2; %3. Nothing "
+                                             "was written to %4.")
+                                  .arg(port, lost_, arrived, path));
+                return ExitFailed;
+        }
+
+        QByteArray bytes;
+        int received = 0;
+        QList<qsizetype> otherSizes;
+        for (const QByteArray& message : assembler.messages()) {
+            if (message.size() != static_cast<qsizetype>(KitSize)) {
+                otherSizes << message.size();
+            } else if (received < kits_) {
+                bytes += message;
+                ++received;
+            }
+        }
+        if (!otherSizes.isEmpty()) {
+            QStringList sizes;
+            for (const qsizetype size : otherSizes) {
+                sizes << QString::number(size);
+            }
+            console.warning(QStringLiteral("%1 SysEx message(s) that are not kits (%2 bytes, not "
+                                           "197) were left out")
+                                .arg(otherSizes.size())
+                                .arg(sizes.join(QStringLiteral(", "))));
+        }
+        if (assembler.droppedCount() > 0) {
+            console.warning(QStringLiteral("%1 SysEx message(s) arrived incomplete and were left "
+                                           "out")
+                                .arg(assembler.droppedCount()));
+        }
+        if (assembler.kitCount() > kits_) {
+            console.warning(QStringLiteral("%1 more kit(s) arrived after the %2 asked for and "
+                                           "were left out")
+                                .arg(assembler.kitCount() - kits_)
+                                .arg(kitsText(kits_)));
+        }
+        if (const auto failure = ReplaceFile(path, bytes)) {
+            console.error(QStringLiteral("cannot write %1: %2. The %3 received were not saved.")
+                              .arg(failure->file, failure->reason, kitsText(kits_)));
+            return ExitFailed;
+        }
+        console.print(QStringLiteral("Received %1 from \"%2\"; wrote %3 (%4 bytes).")
+                          .arg(kitsText(kits_), port, path)
+                          .arg(bytes.size()));
+        return ExitOk;
+    }
+
+  private:
+    enum class Wait { Done, TimedOut, Stopped, Lost };
+
+    static QString kitsText(int count) {
+        return count == 1 ? QStringLiteral("1 kit") : QStringLiteral("%1 kits").arg(count);
+    }
+
+    // Why the file cannot be written at all, found before anything is asked
+    // of the instrument; empty when it may be.
+    static QString outputProblem(const QString& path) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            return QStringLiteral("it is a folder");
+        }
+        if (!QFileInfo(info.absolutePath()).isDir()) {
+            return QStringLiteral("there is no folder %1").arg(info.absolutePath());
+        }
+        return QString();
+    }
+
+    Wait waitForKits(Console& console, midi::MidiIn& in, const StopSignals& stop,
+                     midi::SysExAssembler& assembler) {
+        const bool limited = timeoutSeconds_ > 0;
+        const auto timeout = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(timeoutSeconds_));
+        Clock::time_point deadline = Clock::now() + timeout;
+        int shown = -1;
+        for (;;) {
+            if (assembler.kitCount() >= kits_) {
+                return Wait::Done;
+            }
+            if (stop.requested()) {
+                return Wait::Stopped;
+            }
+            if (lost_ = in.lostReason(); !lost_.isEmpty()) {
+                return Wait::Lost;
+            }
+            std::chrono::milliseconds slice = ReadSlice;
+            if (limited) {
+                const auto left =
+                    std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+                slice = std::clamp(left, std::chrono::milliseconds(0), slice);
+            }
+            // Only SysEx bytes restart the timeout: clock and active sensing
+            // keep coming from an idle instrument.
+            if (assembler.feed(in.read(slice))) {
+                deadline = Clock::now() + timeout;
+            }
+            if (assembler.kitCount() != shown && kits_ > 1) {
+                shown = assembler.kitCount();
+                console.progress(
+                    QStringLiteral("Received kit %1/%2").arg(std::min(shown, kits_)).arg(kits_));
+            }
+            if (limited && assembler.kitCount() < kits_ && Clock::now() >= deadline) {
+                return Wait::TimedOut;
+            }
+        }
+    }
+
+    std::string file_;
+    std::string port_;
+    int kits_ = 1;
+    double timeoutSeconds_ = 60;
+    QString lost_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeReceiveCommand() {
+    return std::make_unique<ReceiveCommand>();
+}
+
+}  // namespace tamboril::cli

@@ -1,0 +1,182 @@
+#include "BulkSplit.h"
+#include "Command.h"
+#include "FileIO.h"
+#include "KitArgs.h"
+#include "KitFile.h"
+#include "KitSending.h"
+#include "PortChoice.h"
+#include "RtMidiOutput.h"
+#include "WireFormat.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace tamboril::cli {
+
+namespace {
+
+KitData kitFrom(const QByteArray& bytes, qsizetype first) {
+    KitData kit{};
+    const qsizetype length =
+        std::clamp<qsizetype>(bytes.size() - first, 0, static_cast<qsizetype>(KitSize));
+    std::copy_n(bytes.constData() + first, length, reinterpret_cast<char*>(kit.data()));
+    return kit;
+}
+
+// Sends a kit file, or the 64 kits of a bulk file one by one, as the window's
+// Send does: each kit with the transmission checksum, as one long message of
+// 255 bytes. The file is only read.
+class SendCommand final : public Command {
+  public:
+    void define(CLI::App& sub) override {
+        sub.footer(
+            "Examples:\n"
+            "  tamboril-kit send kit.syx --port 0\n"
+            "  tamboril-kit send dump.syx --port \"DR-202\" --delay 200");
+        sub.add_option("FILE", file_,
+                       "A kit file (up to 200 bytes) or a bulk file of 64 kits (12608 bytes)")
+            ->required()
+            ->check(NonEmptyName());
+        sub.add_option("--port", port_,
+                       "The MIDI output port: its number or (part of) its name, as "
+                       "'tamboril-kit ports' lists them")
+            ->required()
+            ->type_name("N|NAME")
+            ->check(NonEmptyName());
+        sub.add_option("--delay", delayMs_,
+                       "Pause between the kits of a bulk file in milliseconds; the instrument "
+                       "and the ALSA sequencer's output buffer drop data sent faster")
+            ->type_name("MS")
+            ->default_val(100)
+            ->check(CLI::Range(0, 60000));
+    }
+
+    int run(Console& console) override {
+        const QString path = ArgPath(file_);
+        const ReadResult read = ReadFront(path, BulkSize + 1);
+        if (read.error) {
+            console.error(QStringLiteral("cannot read %1: %2").arg(path, read.error->reason));
+            return ExitFailed;
+        }
+        const qint64 size = QFileInfo(path).size();
+        QList<KitData> kits;
+        if (read.bytes.size() <= MaxKitFileSize) {
+            if (const QString warning = KitSizeWarning(path, size); !warning.isEmpty()) {
+                console.warning(warning);
+            }
+            const KitData kit = kitFrom(read.bytes, 0);
+            if (const QString problem = KitSendProblem(kit); !problem.isEmpty()) {
+                console.error(
+                    QStringLiteral("%1 cannot be sent: %2. Nothing was sent.").arg(path, problem));
+                return ExitFailed;
+            }
+            kits << kit;
+        } else if (read.bytes.size() < BulkSize) {
+            console.error(QStringLiteral("%1 is %2 bytes: too long for a kit file (at most %3 "
+                                         "bytes) and too short for a bulk file of 64 kits (%4 "
+                                         "bytes). Nothing was sent.")
+                              .arg(path)
+                              .arg(size)
+                              .arg(MaxKitFileSize)
+                              .arg(BulkSize));
+            return ExitFailed;
+        } else {
+            if (const QString warning = BulkSizeWarning(path, size); !warning.isEmpty()) {
+                console.warning(warning);
+            }
+            QStringList problems;
+            for (int k = 0; k < BulkKitCount; ++k) {
+                const KitData kit = kitFrom(read.bytes, k * qsizetype(KitSize));
+                if (const QString problem = KitSendProblem(kit); !problem.isEmpty()) {
+                    problems
+                        << QStringLiteral("kit %1 (%2): %3").arg(k).arg(SplitFileName(k), problem);
+                }
+                kits << kit;
+            }
+            if (!problems.isEmpty()) {
+                console.error(QStringLiteral("%1 cannot be sent: %2 of its 64 kits cannot go out "
+                                             "as SysEx messages. Nothing was sent.\n  %3")
+                                  .arg(path)
+                                  .arg(problems.size())
+                                  .arg(problems.join(QStringLiteral("\n  "))));
+                return ExitFailed;
+            }
+        }
+
+        midi::RtMidiOutput out(MidiOptions());
+        const int count = out.numDevs();
+        if (out.systemName().isEmpty()) {
+            console.error(QStringLiteral("cannot send %1: ").arg(path) +
+                          out.errorText(out.lastResult()));
+            return ExitFailed;
+        }
+        QStringList names;
+        for (int device = 0; device < count; ++device) {
+            QString name;
+            out.devName(device, name);
+            names << name;
+        }
+        const PortChoice choice = FindPort(names, ArgText(port_));
+        if (choice.index < 0) {
+            console.error(QStringLiteral("cannot send %1 to --port %2: %3. The MIDI output ports "
+                                         "(%4) are:\n%5")
+                              .arg(path, Printable(ArgText(port_)), choice.problem,
+                                   out.systemName(), PortLines(names)));
+            return ExitFailed;
+        }
+        const QString port = names.at(choice.index);
+
+        QList<QByteArray> messages;
+        for (const KitData& kit : kits) {
+            messages << midi::KitTransmission(kit);
+        }
+        const int total = int(messages.size());
+        const SendReport report = SendMessages(
+            out, choice.index, messages, std::chrono::milliseconds(delayMs_),
+            [&console, total](int delivered) {
+                if (total > 1) {
+                    console.progress(QStringLiteral("Sent kit %1/%2").arg(delivered).arg(total));
+                }
+            });
+        if (!report.ok()) {
+            QString message = QStringLiteral("sending %1 to \"%2\" failed: %3")
+                                  .arg(path, Printable(port), report.failure);
+            if (total > 1) {
+                message += QStringLiteral(
+                               "\n%1 of %2 kits had gone out before it; the rest were "
+                               "not sent.")
+                               .arg(report.delivered)
+                               .arg(total);
+            }
+            console.error(message);
+            return ExitFailed;
+        }
+        if (!report.closeWarning.isEmpty()) {
+            console.warning(report.closeWarning);
+        }
+        if (total == 1) {
+            console.print(QStringLiteral("Sent \"%1\" from %2 to \"%3\" (%4).")
+                              .arg(Printable(KitTitle(kits.front())), path, Printable(port),
+                                   out.systemName()));
+        } else {
+            console.print(QStringLiteral("Sent %1 kits from %2 to \"%3\" (%4).")
+                              .arg(total)
+                              .arg(path, Printable(port), out.systemName()));
+        }
+        return ExitOk;
+    }
+
+  private:
+    std::string file_;
+    std::string port_;
+    int delayMs_ = 100;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeSendCommand() {
+    return std::make_unique<SendCommand>();
+}
+
+}  // namespace tamboril::cli

@@ -1,0 +1,220 @@
+#include "MidiIn.h"
+
+#include "MidiLog.h"
+#include "MidiOut.h"
+#include "RtMidiConnection.h"
+
+namespace tamboril::midi {
+
+MidiIn::MidiIn(RtMidiOptions options) : options_(std::move(options)) {}
+
+MidiIn::~MidiIn() {
+    if (open_) {
+        close();
+    }
+}
+
+int MidiIn::fail(int code, const QString& detail) {
+    lastCode_ = code;
+    lastDetail_ = detail;
+    qCDebug(lcMidi) << "MIDI input error" << code << detail;
+    return code;
+}
+
+QString MidiIn::baseText(int code) const {
+    switch (code) {
+        case NoError:
+            return QStringLiteral("The MIDI operation succeeded.");
+        case BadDeviceId:
+            return QStringLiteral("There is no such MIDI input port. Choose a port ") +
+                   options_.portAdvice + QLatin1Char('.');
+        case NotEnabled:
+            return QStringLiteral(
+                "No MIDI system is available: neither the ALSA sequencer nor a JACK server.");
+        case Allocated:
+            return QStringLiteral("The MIDI input port is already open.");
+        case InvalidHandle:
+            return QStringLiteral("No MIDI input port is open.");
+        case NoDriver:
+            return QStringLiteral("The MIDI system asked for is not supported.");
+        case NoMemory:
+            return QStringLiteral("There is not enough memory for the MIDI input.");
+        case NoDevice:
+            return QStringLiteral("The MIDI input port is no longer available.");
+        default:
+            return QStringLiteral("The MIDI system reported an error (%1).").arg(code);
+    }
+}
+
+QString MidiIn::errorText(int code) const {
+    if (code != NoError && code == lastCode_ && !lastDetail_.isEmpty()) {
+        return lastDetail_;
+    }
+    return baseText(code);
+}
+
+int MidiIn::numDevs() {
+    lastCode_ = NoError;
+    lastDetail_.clear();
+    listed_.clear();
+    hasListing_ = true;
+    std::unique_ptr<detail::RtMidiConnection> connection;
+    const detail::ConnectResult result =
+        detail::ConnectRtMidi(options_, detail::Direction::Input, connection);
+    systemName_ = result.systemName;
+    if (result.code != NoError) {
+        fail(result.code, result.detail);
+        return 0;
+    }
+    for (const QString& name : connection->portNames()) {
+        if (!name.isEmpty()) {
+            listed_.append(name);
+        }
+    }
+    return int(listed_.size());
+}
+
+int MidiIn::devName(int device, QString& name) {
+    lastCode_ = NoError;
+    lastDetail_.clear();
+    if (!hasListing_) {
+        numDevs();
+    }
+    if (device < 0 || device >= listed_.size()) {
+        return fail(BadDeviceId,
+                    QStringLiteral("There is no MIDI input port number %1.").arg(device));
+    }
+    name = listed_.at(device);
+    return NoError;
+}
+
+void MidiIn::onMessage(double, std::vector<unsigned char>* message, void* self) {
+    auto* in = static_cast<MidiIn*>(self);
+    if (message == nullptr || message->empty()) {
+        return;
+    }
+    {
+        const std::lock_guard lock(in->mutex_);
+        in->pending_.append(reinterpret_cast<const char*>(message->data()),
+                            static_cast<qsizetype>(message->size()));
+    }
+    in->arrived_.notify_one();
+}
+
+int MidiIn::open(int device, const QString& ownPort) {
+    lastCode_ = NoError;
+    lastDetail_.clear();
+    if (open_) {
+        return fail(Allocated,
+                    QStringLiteral("The MIDI input port \"%1\" is still open.").arg(openPortName_));
+    }
+    if (!hasListing_) {
+        numDevs();
+        if (lastCode_ != NoError) {
+            return lastCode_;
+        }
+    }
+    if (device < 0 || device >= listed_.size()) {
+        return fail(
+            BadDeviceId,
+            QStringLiteral("There is no MIDI input port number %1. Choose a port ").arg(device) +
+                options_.portAdvice + QLatin1Char('.'));
+    }
+    const QString wanted = listed_.at(device);
+
+    std::unique_ptr<detail::RtMidiConnection> connection;
+    const detail::ConnectResult result =
+        detail::ConnectRtMidi(options_, detail::Direction::Input, connection);
+    systemName_ = result.systemName;
+    if (result.code != NoError) {
+        return fail(result.code, result.detail);
+    }
+    // Ports come and go and the numbers shift: the source is found again by
+    // the name it was listed under.
+    const QStringList current = connection->portNames();
+    const qsizetype index =
+        device < current.size() && current.at(device) == wanted ? device : current.indexOf(wanted);
+    if (index < 0) {
+        return fail(NoDevice, QStringLiteral("The MIDI input port \"%1\" is no longer available. "
+                                             "Choose a port again ")
+                                      .arg(wanted) +
+                                  options_.portAdvice + QLatin1Char('.'));
+    }
+
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.clear();
+    }
+    ::RtMidiIn& in = connection->in();
+    // SysEx is what this input is for; clock and active sensing are not
+    // wanted, and RtMidi drops them where they come as messages of their own.
+    connection->call([&] {
+        in.setCallback(&MidiIn::onMessage, this);
+        in.ignoreTypes(false, true, true);
+    });
+    const bool opened =
+        connection->call([&] { in.openPort(unsigned(index), ownPort.toStdString()); });
+    if (!opened || !in.isPortOpen()) {
+        const QString reason = connection->errors.failed
+                                   ? detail::ReasonText(connection->errors.text)
+                                   : QStringLiteral("the MIDI system did not open it");
+        const int code = connection->errors.type == RtMidiError::MEMORY_ERROR  ? NoMemory
+                         : connection->errors.type == RtMidiError::UNSPECIFIED ? Error
+                                                                               : NoDevice;
+        connection->call([&] { in.closePort(); });
+        return fail(
+            code,
+            QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, reason));
+    }
+    // RtMidi's JACK input ignores a failed connection; make sure the source is
+    // connected to the port.
+    if (connection->watch &&
+        !connection->watch->isConnected(wanted, options_.clientName, ownPort)) {
+        connection->call([&] { in.closePort(); });
+        return fail(NoDevice, QStringLiteral("The MIDI input port \"%1\" could not be connected; "
+                                             "it may have gone away.")
+                                  .arg(wanted));
+    }
+    open_ = std::move(connection);
+    openPortName_ = wanted;
+    return NoError;
+}
+
+QByteArray MidiIn::read(std::chrono::milliseconds wait) {
+    std::unique_lock lock(mutex_);
+    if (open_ && pending_.isEmpty()) {
+        arrived_.wait_for(lock, wait, [this] { return !pending_.isEmpty(); });
+    }
+    QByteArray bytes;
+    bytes.swap(pending_);
+    return bytes;
+}
+
+QString MidiIn::lostReason() const {
+    if (open_ && open_->watch && open_->watch->serverGone()) {
+        return open_->watch->goneReason();
+    }
+    return QString();
+}
+
+int MidiIn::close() {
+    lastCode_ = NoError;
+    lastDetail_.clear();
+    if (!open_) {
+        return fail(InvalidHandle, baseText(InvalidHandle));
+    }
+    const bool closed = open_->call([this] { open_->in().closePort(); });
+    const QString reason = detail::ReasonText(open_->errors.text);
+    // Destroying RtMidi's object ends its client; no call of onMessage comes
+    // after this.
+    open_.reset();
+    const QString name = openPortName_;
+    openPortName_.clear();
+    if (!closed) {
+        return fail(Error, QStringLiteral("The MIDI input port \"%1\" did not close cleanly: %2.")
+                               .arg(name, reason));
+    }
+    return NoError;
+}
+
+}  // namespace tamboril::midi

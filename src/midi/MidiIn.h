@@ -1,0 +1,92 @@
+#pragma once
+
+#include "MidiSystem.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace tamboril::midi {
+
+namespace detail {
+struct RtMidiConnection;
+}
+
+// MIDI input on RtMidi (ALSA sequencer or JACK), chosen the same way as for
+// RtMidiOutput, for receiving SysEx dumps. Result codes are the ResultCode
+// values of MidiOut.h, with texts from errorText.
+//
+// The ports listed are sources a MIDI input can listen to: an instrument's
+// MIDI out, another program's output port. open makes an input port of the
+// program's own and connects the chosen source to it; while it is open other
+// programs can send to that port too. Nothing stays connected between
+// calls but the open port.
+class MidiIn {
+  public:
+    explicit MidiIn(RtMidiOptions options = {});
+    ~MidiIn();
+    MidiIn(const MidiIn&) = delete;
+    MidiIn& operator=(const MidiIn&) = delete;
+
+    // Number of input ports (sources) at this moment; their names are taken
+    // at the same moment. 0 when there is no MIDI system.
+    int numDevs();
+    // Name of source `device` (0 .. numDevs() - 1), whole.
+    int devName(int device, QString& name);
+
+    // Makes the program's own input port `ownPort` and connects source
+    // `device` of the last listing to it; the source is looked up again by
+    // its listed name, so a source that has gone away fails instead of
+    // another one being connected. From then on everything that arrives is
+    // kept for read: SysEx included, clock and active sensing left out where
+    // they come as messages of their own.
+    int open(int device, const QString& ownPort = QStringLiteral("in"));
+    // Waits at most `wait` for input, then returns every byte received since
+    // the previous read, in order; empty when nothing came.
+    QByteArray read(std::chrono::milliseconds wait);
+    // Why input cannot come any more (the JACK server stopped); empty while
+    // the port is fine or not open.
+    QString lostReason() const;
+    // Releases the port. After close, open may be called again.
+    int close();
+
+    // The user-facing text for a result code; right after a failing call,
+    // the text for its code names the port and the reason.
+    QString errorText(int code) const;
+    // "ALSA" or "JACK": the MIDI system the last listing or open used.
+    QString systemName() const { return systemName_; }
+    // The result code of the last call, as that call returned it (numDevs
+    // returns a count: this tells why it is 0).
+    int lastResult() const { return lastCode_; }
+
+  private:
+    static void onMessage(double stamp, std::vector<unsigned char>* message, void* self);
+    int fail(int code, const QString& detail);
+    QString baseText(int code) const;
+
+    RtMidiOptions options_;
+    QString systemName_;
+    QStringList listed_;
+    bool hasListing_ = false;
+
+    // What the MIDI system's thread has delivered and read has not taken.
+    // Declared before the connection, so they outlive its RtMidi object and
+    // the thread that calls onMessage.
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    QByteArray pending_;
+
+    std::unique_ptr<detail::RtMidiConnection> open_;
+    QString openPortName_;
+
+    int lastCode_ = 0;
+    QString lastDetail_;
+};
+
+}  // namespace tamboril::midi

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+namespace tamboril::midi {
+
+// Which MIDI system the RtMidi classes talk to.
+enum class MidiSystem {
+    Auto,  // the ALSA sequencer where it opens, a running JACK server otherwise
+    Alsa,
+    Jack,
+};
+
+struct RtMidiOptions {
+    // Auto lets the environment variable TAMBORIL_MIDI_API ("alsa" or
+    // "jack") decide, and without it picks as described above.
+    MidiSystem api = MidiSystem::Auto;
+    // Name of the program's MIDI client as other programs see it. The JACK
+    // server is the one libjack picks: JACK_DEFAULT_SERVER, or the default.
+    QString clientName = QStringLiteral("Tamboril");
+    // How long unprepareHeader and close wait for a handed-over message to
+    // leave the MIDI system before giving up with StillPlaying (output only).
+    std::chrono::milliseconds deliveryTimeout{2000};
+    // Where the user chooses a port, for the advice in error texts: "Choose
+    // a port <portAdvice>." and "Choose a port again <portAdvice>.".
+    QString portAdvice = QStringLiteral("with Edit, Change Device");
+};
+
+}  // namespace tamboril::midi

@@ -1,0 +1,69 @@
+#include "SysExAssembler.h"
+
+#include "KitImage.h"
+
+namespace tamboril::midi {
+
+namespace {
+constexpr unsigned FirstRealTime = 0xF8;
+constexpr unsigned FirstStatus = 0x80;
+}  // namespace
+
+void SysExAssembler::drop() {
+    ++dropped_;
+    current_.clear();
+    inMessage_ = false;
+}
+
+bool SysExAssembler::feed(QByteArrayView bytes) {
+    bool sysEx = false;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= FirstRealTime) {
+            continue;
+        }
+        if (byte == SysExStart) {
+            if (inMessage_) {
+                drop();
+            }
+            skipping_ = false;
+            inMessage_ = true;
+            current_.clear();
+            current_.append(c);
+            sysEx = true;
+        } else if (byte == SysExEnd) {
+            if (inMessage_) {
+                current_.append(c);
+                messages_.append(current_);
+                if (current_.size() == static_cast<qsizetype>(KitSize)) {
+                    ++kitCount_;
+                }
+                current_.clear();
+                inMessage_ = false;
+                sysEx = true;
+            } else if (skipping_) {
+                skipping_ = false;
+                sysEx = true;
+            }
+        } else if (byte >= FirstStatus) {
+            if (inMessage_) {
+                drop();
+            }
+            skipping_ = false;
+        } else if (inMessage_) {
+            sysEx = true;
+            if (current_.size() + 1 >= MaxMessageSize) {
+                // Room is kept for the final F7.
+                drop();
+                skipping_ = true;
+            } else {
+                current_.append(c);
+            }
+        } else if (skipping_) {
+            sysEx = true;
+        }
+    }
+    return sysEx;
+}
+
+}  // namespace tamboril::midi

@@ -1,0 +1,448 @@
+// tamboril-kit's MIDI commands on the JACK server the test run started:
+// 'receive' runs as a process of its own, 'send' sends to it, and a feeder in
+// this process stands in for the instrument's MIDI out.
+
+#include "BulkSplit.h"
+#include "JackWatch.h"
+#include "KitFile.h"
+#include "TestFiles.h"
+#include "WireFormat.h"
+
+#include <RtMidi.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tamboril;
+using namespace tamboril::test;
+
+namespace {
+
+const QString Program = QStringLiteral(TAMBORIL_KIT_PROGRAM);
+
+struct Result {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Result finish(QProcess& process, int ms) {
+    Result result;
+    const bool ended = process.state() == QProcess::NotRunning || process.waitForFinished(ms);
+    if (!ended || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        result.err = QStringLiteral("tamboril-kit did not finish normally: ") +
+                     QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+    result.status = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+Result runKit(const QStringList& args) {
+    QProcess process;
+    process.start(Program, args);
+    return finish(process, 60000);
+}
+
+// A kit as it is sent and received: with the transmission checksum.
+QByteArray asSent(const KitData& kit) {
+    return midi::KitTransmission(kit).left(197);
+}
+
+// A kit file's kit: file checksum in byte 195.
+KitData fileKit(std::uint8_t number) {
+    KitData kit = sampleKit(number);
+    StoreChecksum(kit, FileChecksumFirst);
+    return kit;
+}
+
+// 64 kits that can all be told apart, every byte a SysEx data byte.
+QList<KitData> bulkKits() {
+    QList<KitData> kits;
+    for (int k = 0; k < 64; ++k) {
+        KitData kit = fileKit(static_cast<std::uint8_t>(k));
+        kit[1] = static_cast<std::uint8_t>(k);
+        kit[100] = static_cast<std::uint8_t>(127 - k);
+        StoreChecksum(kit, FileChecksumFirst);
+        kits << kit;
+    }
+    return kits;
+}
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (const int v : values) {
+        out.append(char(v));
+    }
+    return out;
+}
+
+// The instrument's MIDI out: a JACK MIDI output port of this process.
+class Feeder {
+  public:
+    explicit Feeder(const QString& client)
+        : client_(client), out_(RtMidi::UNIX_JACK, client.toStdString()) {
+        out_.openVirtualPort("out");
+    }
+
+    QString portName() const { return client_ + QStringLiteral(":out"); }
+
+    void send(const QByteArray& message) {
+        out_.sendMessage(reinterpret_cast<const unsigned char*>(message.constData()),
+                         std::size_t(message.size()));
+    }
+
+    // The input port of a running 'tamboril-kit receive' ("tamboril-kit:in",
+    // or JACK's renamed "tamboril-kit-01:in"), empty while there is none.
+    QString receiverPort() {
+        static const QRegularExpression receiver(QStringLiteral("^tamboril-kit(-\\d+)?:in$"));
+        const unsigned count = out_.getPortCount();
+        for (unsigned i = 0; i < count; ++i) {
+            const QString name = QString::fromStdString(out_.getPortName(i));
+            if (receiver.match(name).hasMatch()) {
+                return name;
+            }
+        }
+        return QString();
+    }
+
+  private:
+    QString client_;
+    RtMidiOut out_;
+};
+
+// 'tamboril-kit receive' running in the background.
+class Receiver {
+  public:
+    explicit Receiver(const QStringList& args) { process.start(Program, args); }
+    ~Receiver() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+
+    // Waits until the receiver's port exists and the feeder is connected to
+    // it; returns the port's name, or empty (and the receiver's complaint in
+    // `why`) when that does not happen.
+    QString waitUntilListening(Feeder& feeder, QString& why) {
+        QString reason;
+        const auto watch = midi::JackWatch::connect(QStringLiteral("tk-test watch"), reason);
+        if (!watch) {
+            why = reason;
+            return QString();
+        }
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 15000) {
+            if (process.state() == QProcess::NotRunning) {
+                why = QStringLiteral("receive ended early: ") +
+                      QString::fromUtf8(process.readAllStandardError());
+                return QString();
+            }
+            const QString port = feeder.receiverPort();
+            const QString client = port.section(QLatin1Char(':'), 0, 0);
+            if (!port.isEmpty() &&
+                watch->isConnected(feeder.portName(), client, QStringLiteral("in"))) {
+                return port;
+            }
+            QThread::msleep(20);
+        }
+        why = QStringLiteral("receive did not start listening within 15 s");
+        return QString();
+    }
+
+    QProcess process;
+};
+
+// The lines of a section of the 'ports' listing, up to the next heading.
+QStringList sectionOf(const QString& listing, const QString& heading) {
+    const QStringList lines = listing.split(QLatin1Char('\n'));
+    const qsizetype start = lines.indexOf(heading);
+    QStringList section;
+    for (qsizetype i = start + 1; start >= 0 && i < lines.size(); ++i) {
+        if (!lines.at(i).startsWith(QStringLiteral("  "))) {
+            break;
+        }
+        section << lines.at(i);
+    }
+    return section;
+}
+
+// The number 'ports' gives `port` in `section`, or -1.
+int numberOf(const QStringList& section, const QString& port) {
+    static const QRegularExpression line(QStringLiteral("^  +(\\d+)  (.*)$"));
+    for (const QString& text : section) {
+        const QRegularExpressionMatch match = line.match(text);
+        if (match.hasMatch() && match.captured(2) == port) {
+            return match.captured(1).toInt();
+        }
+    }
+    return -1;
+}
+
+QString shellQuoted(const QString& text) {
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+}  // namespace
+
+class TestCliMidi : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        QVERIFY2(!qEnvironmentVariable("JACK_DEFAULT_SERVER").isEmpty(),
+                 "run through ctest: it starts the JACK server and names it");
+    }
+
+    void portsListsTheReceiverAndOneKitMakesTheRoundTrip() {
+        QTemporaryDir dir;
+        const KitData kit = fileKit(7);
+        const QString kitPath = dir.filePath("kit.syx");
+        writeBytes(kitPath, toBytes(kit));
+        const QString received = dir.filePath("received.syx");
+
+        Feeder feeder(QStringLiteral("tk-feeder-one"));
+        Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "30"});
+        QString why;
+        const QString port = receiver.waitUntilListening(feeder, why);
+        QVERIFY2(!port.isEmpty(), qPrintable(why));
+
+        const Result ports = runKit({"ports"});
+        QCOMPARE(ports.status, 0);
+        QVERIFY2(ports.err.isEmpty(), qPrintable(ports.err));
+        QVERIFY(ports.out.startsWith("MIDI system: JACK\n"));
+        const QStringList outputs =
+            sectionOf(ports.out, QStringLiteral("Output ports, for 'tamboril-kit send --port':"));
+        const QStringList inputs =
+            sectionOf(ports.out, QStringLiteral("Input ports, for 'tamboril-kit receive --port':"));
+        const int number = numberOf(outputs, port);
+        QVERIFY2(number >= 0, qPrintable(ports.out));
+        QVERIFY2(numberOf(inputs, feeder.portName()) >= 0, qPrintable(ports.out));
+        QCOMPARE(numberOf(inputs, port), -1);  // an input port is no source
+        for (int i = 0; i < outputs.size(); ++i) {
+            QVERIFY2(outputs.at(i).trimmed().startsWith(QString::number(i) + "  "),
+                     qPrintable(ports.out));
+        }
+
+        // Sent by the number 'ports' gave it.
+        const Result sent = runKit({"send", kitPath, "--port", QString::number(number)});
+        QCOMPARE(sent.status, 0);
+        QVERIFY2(sent.err.isEmpty(), qPrintable(sent.err));
+        QCOMPARE(sent.out, QStringLiteral("Sent \"07 - TECHNO KIT \" from %1 to \"%2\" (JACK).\n")
+                               .arg(kitPath, port));
+
+        const Result got = finish(receiver.process, 30000);
+        QCOMPARE(got.status, 0);
+        QVERIFY2(got.err.isEmpty(), qPrintable(got.err));
+        QCOMPARE(got.out, QStringLiteral("Received 1 kit from \"%1\"; wrote %2 (197 bytes).\n")
+                              .arg(feeder.portName(), received));
+
+        // What arrived is the kit as sent: the transmission checksum in 195.
+        const QByteArray expected = asSent(kit);
+        QVERIFY(expected != toBytes(kit));
+        QCOMPARE(readBytes(received), expected);
+        KitData loaded{};
+        QCOMPARE(Loadfile(received, loaded).status, LoadStatus::Editable);
+        QCOMPARE(toBytes(loaded), expected);
+        // Sending wrote nothing: the kit file is as it was, no scratch file.
+        QCOMPARE(readBytes(kitPath), toBytes(kit));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"kit.syx", "received.syx"}));
+    }
+
+    void aBulkDumpMakesTheRoundTripKitByKit() {
+        QTemporaryDir dir;
+        const QList<KitData> kits = bulkKits();
+        QByteArray bulk;
+        QByteArray expected;
+        for (const KitData& kit : kits) {
+            bulk += toBytes(kit);
+            expected += asSent(kit);
+        }
+        const QString bulkPath = dir.filePath("dump.syx");
+        writeBytes(bulkPath, bulk);
+        const QString received = dir.filePath("received.syx");
+
+        Feeder feeder(QStringLiteral("tk-feeder-bulk"));
+        Receiver receiver(
+            {"receive", received, "--port", "tk-feeder-bulk", "--kits", "64", "--timeout", "30"});
+        QString why;
+        const QString port = receiver.waitUntilListening(feeder, why);
+        QVERIFY2(!port.isEmpty(), qPrintable(why));
+
+        // Sent on a terminal, so that the progress line shows.
+        QProcess terminal;
+        terminal.start(QStringLiteral("script"),
+                       {"-qec",
+                        QStringList{shellQuoted(Program), "send", shellQuoted(bulkPath), "--port",
+                                    shellQuoted(port), "--delay", "5"}
+                            .join(' '),
+                        "/dev/null"});
+        const Result sent = finish(terminal, 60000);
+        QCOMPARE(sent.status, 0);
+        QVERIFY2(sent.out.contains("\rSent kit 1/64"), qPrintable(sent.out));
+        QVERIFY2(sent.out.contains("\rSent kit 64/64"), qPrintable(sent.out));
+        QVERIFY2(sent.out.contains(
+                     QStringLiteral("Sent 64 kits from %1 to \"%2\" (JACK).").arg(bulkPath, port)),
+                 qPrintable(sent.out));
+
+        const Result got = finish(receiver.process, 30000);
+        QCOMPARE(got.status, 0);
+        QVERIFY2(got.err.isEmpty(), qPrintable(got.err));  // no progress off a terminal
+        QVERIFY(got.out.contains("Received 64 kits"));
+        QCOMPARE(readBytes(received), expected);
+        QCOMPARE(readBytes(bulkPath), bulk);
+
+        // The dump splits into the 64 kits, first kit into "Kit - 63.syx".
+        QVERIFY(QDir(dir.path()).mkdir("kits"));
+        const SplitOutcome split = SplitBulkFile(received, dir.filePath("kits"));
+        QVERIFY2(split.ok(), qPrintable(split.message()));
+        for (int k = 0; k < 64; ++k) {
+            QCOMPARE(readBytes(dir.filePath("kits/" + SplitFileName(k))), asSent(kits.at(k)));
+        }
+    }
+
+    void unknownPortsAreNamedWithTheAvailableOnes() {
+        QTemporaryDir dir;
+        const QString kitPath = dir.filePath("kit.syx");
+        writeBytes(kitPath, toBytes(fileKit(3)));
+        const QString received = dir.filePath("received.syx");
+
+        Feeder feeder(QStringLiteral("tk-feeder-names"));
+        Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "60"});
+        QString why;
+        const QString port = receiver.waitUntilListening(feeder, why);
+        QVERIFY2(!port.isEmpty(), qPrintable(why));
+
+        const Result unknown = runKit({"send", kitPath, "--port", "no such synth"});
+        QCOMPARE(unknown.status, 1);
+        QVERIFY(unknown.out.isEmpty());
+        QVERIFY2(unknown.err.startsWith(QStringLiteral("tamboril-kit: cannot send %1 to --port no "
+                                                       "such synth: there is no port \"no such "
+                                                       "synth\". The MIDI output ports (JACK) "
+                                                       "are:\n")
+                                            .arg(kitPath)),
+                 qPrintable(unknown.err));
+        QVERIFY2(QRegularExpression("\n +\\d+  " + QRegularExpression::escape(port) + "\n")
+                     .match(unknown.err)
+                     .hasMatch(),
+                 qPrintable(unknown.err));
+
+        const Result far = runKit({"send", kitPath, "--port", "999"});
+        QCOMPARE(far.status, 1);
+        QVERIFY2(far.err.contains("there is no port number 999: the ports are numbered 0 to"),
+                 qPrintable(far.err));
+        QVERIFY(far.err.contains(port));
+
+        const QString other = dir.filePath("other.syx");
+        const Result noSource = runKit({"receive", other, "--port", "no such synth"});
+        QCOMPARE(noSource.status, 1);
+        QVERIFY2(noSource.err.contains("there is no port \"no such synth\". The MIDI input ports "
+                                       "(JACK) are:\n"),
+                 qPrintable(noSource.err));
+        QVERIFY(noSource.err.contains("  " + feeder.portName() + "\n"));
+        QVERIFY(!QFileInfo::exists(other));
+
+        // A termination request ends the waiting receiver cleanly: it says so
+        // and writes nothing.
+        receiver.process.terminate();
+        const Result stopped = finish(receiver.process, 10000);
+        QCOMPARE(stopped.status, 1);
+        QVERIFY2(stopped.err.contains(QStringLiteral("stopped: 0 of 1 kit had arrived. Nothing "
+                                                     "was written to %1.")
+                                          .arg(received)),
+                 qPrintable(stopped.err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"kit.syx"});
+    }
+
+    void onlyCompleteKitsAreWritten() {
+        QTemporaryDir dir;
+        const QString received = dir.filePath("received.syx");
+        Feeder feeder(QStringLiteral("tk-feeder-noise"));
+        Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "30"});
+        QString why;
+        QVERIFY2(!receiver.waitUntilListening(feeder, why).isEmpty(), qPrintable(why));
+
+        const QByteArray cutOff = asSent(fileKit(1));
+        const QByteArray whole = asSent(fileKit(2));
+        QByteArray noisy;  // the whole kit with clock and active sensing inside
+        for (qsizetype i = 0; i < whole.size(); ++i) {
+            noisy.append(whole[i]);
+            if (i % 30 == 0) {
+                noisy.append(char(0xF8));
+            }
+        }
+        noisy.insert(150, char(0xFE));
+        feeder.send(bytes({0xF0, 0x41, 0x10, 0xF7}));  // a SysEx message, not a kit
+        feeder.send(bytes({0x90, 0x3C, 0x64}));
+        feeder.send(cutOff.left(120) + bytes({0x80, 0x3C, 0x00}) + cutOff.mid(120));
+        feeder.send(noisy);
+        feeder.send(QByteArray(58, '\0'));
+
+        const Result got = finish(receiver.process, 30000);
+        QCOMPARE(got.status, 0);
+        QCOMPARE(readBytes(received), whole);
+        QVERIFY2(got.err.contains("warning: 1 SysEx message(s) that are not kits (4 bytes, not "
+                                  "197) were left out"),
+                 qPrintable(got.err));
+        QVERIFY2(got.err.contains("warning: 1 SysEx message(s) arrived incomplete"),
+                 qPrintable(got.err));
+    }
+
+    void aTimeoutWritesNothingThoughTheClockRuns() {
+        QTemporaryDir dir;
+        const QString received = dir.filePath("received.syx");
+        writeBytes(received, "an older dump");
+        Feeder feeder(QStringLiteral("tk-feeder-clock"));
+        Receiver receiver(
+            {"receive", received, "--port", feeder.portName(), "--kits", "64", "--timeout", "1.5"});
+        QString why;
+        QVERIFY2(!receiver.waitUntilListening(feeder, why).isEmpty(), qPrintable(why));
+
+        // As a send puts it on JACK: the kit, then the padding as an event
+        // of its own.
+        feeder.send(asSent(fileKit(4)));
+        feeder.send(QByteArray(58, '\0'));
+        QElapsedTimer sinceSysEx;
+        sinceSysEx.start();
+        // The instrument's clock and active sensing go on all the time.
+        int ticks = 0;
+        while (receiver.process.state() != QProcess::NotRunning && sinceSysEx.elapsed() < 20000) {
+            feeder.send(bytes({0xF8}));
+            if (++ticks % 10 == 0) {
+                feeder.send(bytes({0xFE}));
+            }
+            receiver.process.waitForFinished(10);
+        }
+        const qint64 waited = sinceSysEx.elapsed();
+        const Result got = finish(receiver.process, 1000);
+        QCOMPARE(got.status, 1);
+        QVERIFY2(waited >= 1400 && waited < 10000, qPrintable(QString::number(waited)));
+        QVERIFY(got.out.isEmpty());
+        QVERIFY2(got.err.contains(QStringLiteral("timed out: no SysEx data came from \"%1\" for "
+                                                 "1.5 s; 1 of 64 kits had arrived. Nothing was "
+                                                 "written to %2.")
+                                      .arg(feeder.portName(), received)),
+                 qPrintable(got.err));
+        QCOMPARE(readBytes(received), QByteArray("an older dump"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"received.syx"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliMidi)
+#include "test_cli_midi.moc"
