@@ -3,6 +3,7 @@
 #include "BulkSplit.h"
 #include "FileIO.h"
 #include "KitFile.h"
+#include "Look.h"
 #include "PadSounds.h"
 
 #include <QAction>
@@ -25,44 +26,6 @@ const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
 const QString Form1::AppTitle = QStringLiteral("Tamboril");
 
 namespace {
-
-// Colours are written as 0x00BBGGRR: red in the lowest byte.
-constexpr quint32 Navy = 0x800000;
-constexpr quint32 DarkBlue = 0xC00000;
-constexpr quint32 Blue = 0xFF0000;
-constexpr quint32 LightBlue = 0xFF8080;
-constexpr quint32 PaleBlue = 0xFFC0C0;
-constexpr quint32 White = 0xFFFFFF;
-constexpr quint32 Yellow = 0x00FFFF;
-constexpr quint32 Red = 0x0000FF;
-
-QColor colour(quint32 bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
-}
-
-const QString Verdana = QStringLiteral("Verdana");
-const QString MsSansSerif = QStringLiteral("MS Sans Serif");
-
-// 8.25 pt bold in the named face, or the closest face this machine has.
-QFont uiFont(const QString& family) {
-    static const bool substitutes = [] {
-        QFont::insertSubstitutions(
-            Verdana, {QStringLiteral("DejaVu Sans"), QStringLiteral("Bitstream Vera Sans"),
-                      QStringLiteral("Tahoma")});
-        QFont::insertSubstitutions(
-            MsSansSerif, {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
-                          QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                          QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
-        return true;
-    }();
-    Q_UNUSED(substitutes);
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    return font;
-}
 
 QString fileFailure(const QString& what, const QString& file, const QString& reason) {
     return what.arg(file) + QStringLiteral("\n") + reason;
