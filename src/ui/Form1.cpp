@@ -4,6 +4,7 @@
 #include "FileIO.h"
 #include "KitFile.h"
 #include "Look.h"
+#include "MidDev.h"
 #include "PadSounds.h"
 
 #include <QAction>
@@ -62,6 +63,10 @@ Form1::Form1(UserPrompts& prompts, QString programFolder, midi::MidiOut* midiOut
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     Timer1->start();
+}
+
+Form1::~Form1() {
+    delete midDev_.data();
 }
 
 int Form1::twips(int value) const {
@@ -325,16 +330,48 @@ void Form1::mnuExit_Click() {
 void Form1::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program at once, whatever other
     // window (shown or hidden) is still around. Unsaved edits are not asked
-    // about.
+    // about. The device selection window goes with it.
     event->accept();
+    if (midDev_) {
+        midDev_->hide();
+    }
     QCoreApplication::exit(0);
 }
 
 // ---- Edit menu ------------------------------------------------------------
 
+// Shows the device selection window, made first if there is none, without a
+// modal wait: both windows take input.
 void Form1::mnuDeviceChng_Click() {
-    // The device selection window opens from here once it exists; until then
-    // the command has nothing to show and Send uses the default output.
+    MidDev* window = deviceWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+MidDev* Form1::midDev() const {
+    return midDev_ && !midDev_->isClosed() ? midDev_.data() : nullptr;
+}
+
+// The device selection window as it stands, or a new, hidden one (which lists
+// the ports now) when it does not exist yet or the user closed it.
+MidDev* Form1::deviceWindow() {
+    if (midDev_ && midDev_->isClosed()) {
+        // Closed by the user and waiting for its deferred deletion.
+        delete midDev_.data();
+    }
+    if (!midDev_) {
+        midDev_ = new MidDev(prompts_, midiOut_);
+        connect(midDev_, &MidDev::chosen, this, &Form1::MidDev_chosen);
+    }
+    return midDev_;
+}
+
+// A port was confirmed: this window comes to the front.
+void Form1::MidDev_chosen() {
+    show();
+    raise();
+    activateWindow();
 }
 
 void Form1::mnuSpliFile_Click() {
@@ -422,24 +459,25 @@ bool Form1::OpenSYX(const QString& path) {
     return true;
 }
 
-// The output device to send to. The device selection window's confirmed
-// choice is read here once that window exists; until then every kit goes to
-// the system's default output, as it does before any choice is confirmed.
-int Form1::MidiDeviceId() const {
-    return midi::DefaultDevice;
+// The output device to send to: the device selection window's choice minus
+// one. Reading it makes that window (hidden) when there is none, so until a
+// port is confirmed the kit goes to device -1, the system's default output.
+int Form1::MidiDeviceId() {
+    return deviceWindow()->deviceNumber();
 }
 
-// Opens the output, hands over the kit string as one long message, closes the
-// output and turns the strip red for the timer to hide. Without a MIDI output
-// nothing is sent and the strip stays as it is.
+// Opens the chosen output, hands over the kit string as one long message,
+// closes the output and turns the strip red for the timer to hide. When the
+// output cannot be opened nothing is sent and the strip stays as it is.
 void Form1::SendKit() {
+    const int device = MidiDeviceId();
     if (midiOut_ == nullptr) {
         prompts_.message(QStringLiteral("No MIDI output is available."), AppTitle,
                          MessageIcon::None);
         return;
     }
     // Result codes are 16-bit values; only 0 is success.
-    const auto opened = static_cast<std::int16_t>(midiOut_->open(MidiDeviceId()));
+    const auto opened = static_cast<std::int16_t>(midiOut_->open(device));
     if (opened != 0) {
         MidiErr(QStringLiteral("Open"), opened);
         return;
@@ -470,9 +508,7 @@ void Form1::SendSYX(const QByteArray& s) {
     if (sent != 0) {
         prompts_.message(QStringLiteral("Send Long Message rc= ") + QString::number(sent), AppTitle,
                          MessageIcon::None);
-        // The message was not taken: release it so no buffer is left behind
-        // with the output.
-        midiOut_->unprepareHeader();
+        // Still prepared: closing the output releases the message.
         return;
     }
     const auto released = static_cast<std::int16_t>(midiOut_->unprepareHeader());
