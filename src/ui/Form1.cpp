@@ -344,7 +344,11 @@ void Form1::closeEvent(QCloseEvent* event) {
 // modal wait: both windows take input.
 void Form1::mnuDeviceChng_Click() {
     MidDev* window = deviceWindow();
-    window->show();
+    if (window->isMinimized()) {
+        window->showNormal();
+    } else {
+        window->show();
+    }
     window->raise();
     window->activateWindow();
 }

@@ -410,6 +410,13 @@ class TestMidDev : public QObject {
         QVERIFY(d.deviceList()->item(2)->isSelected());
         QCOMPARE(d.deviceChoice(), QStringLiteral(" 2"));
         QCOMPARE(midi.calls.count(QStringLiteral("numDevs")), 1);
+
+        // Minimised meanwhile, it comes back as it was.
+        window->showMinimized();
+        d.action("mnuDeviceChng")->trigger();
+        QCOMPARE(d.midDev(), window);
+        QVERIFY(!window->isMinimized());
+        QVERIFY(window->isVisible());
     }
 
     void aWindowTheUserClosedIsMadeAgainWithAFreshList() {
