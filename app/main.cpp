@@ -1,5 +1,6 @@
 #include "Form1.h"
 #include "QtPrompts.h"
+#include "RtMidiOutput.h"
 
 #include <QApplication>
 
@@ -9,7 +10,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
 
     tamboril::ui::QtPrompts prompts;
-    tamboril::ui::Form1 window(prompts);
+    // Connects to the MIDI system only when the ports are listed or a kit is
+    // sent, so the program starts also where there is no MIDI at all.
+    tamboril::midi::RtMidiOutput midiOut;
+    tamboril::ui::Form1 window(prompts, tamboril::ProgramFolder(), &midiOut);
     window.show();
     return QApplication::exec();
 }

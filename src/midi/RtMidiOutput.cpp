@@ -99,8 +99,10 @@ int RtMidiOutput::numDevs() {
     lastDetail_.clear();
     listed_.clear();
     hasListing_ = true;
+    unavailable_.clear();
     std::unique_ptr<Connection> connection;
     if (connectSystem(connection) != NoError) {
+        unavailable_ = lastDetail_;
         return 0;
     }
     const QStringList names = connection->portNames();
@@ -135,8 +137,12 @@ int RtMidiOutput::open(int device) {
             QStringLiteral("The MIDI output port \"%1\" is still open.").arg(openPortName_));
     }
     if (device == DefaultDevice) {
-        return fail(BadDeviceId,
-                    QStringLiteral("This system has no default MIDI output port. ") + choosePort());
+        // With no MIDI system there is no port to choose either: say why.
+        return fail(
+            BadDeviceId,
+            unavailable_.isEmpty()
+                ? QStringLiteral("This system has no default MIDI output port. ") + choosePort()
+                : QStringLiteral("This system has no default MIDI output port.\n") + unavailable_);
     }
     if (device < 0) {
         return fail(BadDeviceId,

@@ -64,6 +64,8 @@ class RtMidiOutput final : public MidiOut {
     // Port names as the last numDevs saw them; open looks its port up here.
     QStringList listed_;
     bool hasListing_ = false;
+    // Why the last listing found no MIDI system at all; empty when it did.
+    QString unavailable_;
 
     std::unique_ptr<Connection> open_;
     QString openPortName_;

@@ -3,6 +3,8 @@
 #include "BulkSplit.h"
 #include "FileIO.h"
 #include "KitFile.h"
+#include "Look.h"
+#include "MidDev.h"
 #include "PadSounds.h"
 
 #include <QAction>
@@ -25,44 +27,6 @@ const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
 const QString Form1::AppTitle = QStringLiteral("Tamboril");
 
 namespace {
-
-// Colours are written as 0x00BBGGRR: red in the lowest byte.
-constexpr quint32 Navy = 0x800000;
-constexpr quint32 DarkBlue = 0xC00000;
-constexpr quint32 Blue = 0xFF0000;
-constexpr quint32 LightBlue = 0xFF8080;
-constexpr quint32 PaleBlue = 0xFFC0C0;
-constexpr quint32 White = 0xFFFFFF;
-constexpr quint32 Yellow = 0x00FFFF;
-constexpr quint32 Red = 0x0000FF;
-
-QColor colour(quint32 bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
-}
-
-const QString Verdana = QStringLiteral("Verdana");
-const QString MsSansSerif = QStringLiteral("MS Sans Serif");
-
-// 8.25 pt bold in the named face, or the closest face this machine has.
-QFont uiFont(const QString& family) {
-    static const bool substitutes = [] {
-        QFont::insertSubstitutions(
-            Verdana, {QStringLiteral("DejaVu Sans"), QStringLiteral("Bitstream Vera Sans"),
-                      QStringLiteral("Tahoma")});
-        QFont::insertSubstitutions(
-            MsSansSerif, {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
-                          QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                          QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
-        return true;
-    }();
-    Q_UNUSED(substitutes);
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    return font;
-}
 
 QString fileFailure(const QString& what, const QString& file, const QString& reason) {
     return what.arg(file) + QStringLiteral("\n") + reason;
@@ -99,6 +63,10 @@ Form1::Form1(UserPrompts& prompts, QString programFolder, midi::MidiOut* midiOut
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     Timer1->start();
+}
+
+Form1::~Form1() {
+    delete midDev_.data();
 }
 
 int Form1::twips(int value) const {
@@ -362,16 +330,52 @@ void Form1::mnuExit_Click() {
 void Form1::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program at once, whatever other
     // window (shown or hidden) is still around. Unsaved edits are not asked
-    // about.
+    // about. The device selection window goes with it.
     event->accept();
+    if (midDev_) {
+        midDev_->hide();
+    }
     QCoreApplication::exit(0);
 }
 
 // ---- Edit menu ------------------------------------------------------------
 
+// Shows the device selection window, made first if there is none, without a
+// modal wait: both windows take input.
 void Form1::mnuDeviceChng_Click() {
-    // The device selection window opens from here once it exists; until then
-    // the command has nothing to show and Send uses the default output.
+    MidDev* window = deviceWindow();
+    if (window->isMinimized()) {
+        window->showNormal();
+    } else {
+        window->show();
+    }
+    window->raise();
+    window->activateWindow();
+}
+
+MidDev* Form1::midDev() const {
+    return midDev_ && !midDev_->isClosed() ? midDev_.data() : nullptr;
+}
+
+// The device selection window as it stands, or a new, hidden one (which lists
+// the ports now) when it does not exist yet or the user closed it.
+MidDev* Form1::deviceWindow() {
+    if (midDev_ && midDev_->isClosed()) {
+        // Closed by the user and waiting for its deferred deletion.
+        delete midDev_.data();
+    }
+    if (!midDev_) {
+        midDev_ = new MidDev(prompts_, midiOut_);
+        connect(midDev_, &MidDev::chosen, this, &Form1::MidDev_chosen);
+    }
+    return midDev_;
+}
+
+// A port was confirmed: this window comes to the front.
+void Form1::MidDev_chosen() {
+    show();
+    raise();
+    activateWindow();
 }
 
 void Form1::mnuSpliFile_Click() {
@@ -459,24 +463,25 @@ bool Form1::OpenSYX(const QString& path) {
     return true;
 }
 
-// The output device to send to. The device selection window's confirmed
-// choice is read here once that window exists; until then every kit goes to
-// the system's default output, as it does before any choice is confirmed.
-int Form1::MidiDeviceId() const {
-    return midi::DefaultDevice;
+// The output device to send to: the device selection window's choice minus
+// one. Reading it makes that window (hidden) when there is none, so until a
+// port is confirmed the kit goes to device -1, the system's default output.
+int Form1::MidiDeviceId() {
+    return deviceWindow()->deviceNumber();
 }
 
-// Opens the output, hands over the kit string as one long message, closes the
-// output and turns the strip red for the timer to hide. Without a MIDI output
-// nothing is sent and the strip stays as it is.
+// Opens the chosen output, hands over the kit string as one long message,
+// closes the output and turns the strip red for the timer to hide. When the
+// output cannot be opened nothing is sent and the strip stays as it is.
 void Form1::SendKit() {
+    const int device = MidiDeviceId();
     if (midiOut_ == nullptr) {
         prompts_.message(QStringLiteral("No MIDI output is available."), AppTitle,
                          MessageIcon::None);
         return;
     }
     // Result codes are 16-bit values; only 0 is success.
-    const auto opened = static_cast<std::int16_t>(midiOut_->open(MidiDeviceId()));
+    const auto opened = static_cast<std::int16_t>(midiOut_->open(device));
     if (opened != 0) {
         MidiErr(QStringLiteral("Open"), opened);
         return;
@@ -507,9 +512,7 @@ void Form1::SendSYX(const QByteArray& s) {
     if (sent != 0) {
         prompts_.message(QStringLiteral("Send Long Message rc= ") + QString::number(sent), AppTitle,
                          MessageIcon::None);
-        // The message was not taken: release it so no buffer is left behind
-        // with the output.
-        midiOut_->unprepareHeader();
+        // Still prepared: closing the output releases the message.
         return;
     }
     const auto released = static_cast<std::int16_t>(midiOut_->unprepareHeader());

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 class QAction;
@@ -18,10 +19,12 @@ class QTimer;
 
 namespace tamboril::ui {
 
+class MidDev;
+
 // The program's main window: the kit title, the pad and sound lists, the send
 // strip along the bottom edge, and the menu bar every command starts from.
 // It owns the one kit image of the run and the name of the file Save writes
-// to.
+// to, and the device selection window once that exists.
 class Form1 : public QMainWindow {
     Q_OBJECT
 
@@ -31,12 +34,16 @@ class Form1 : public QMainWindow {
     // sent through, or null when none is available.
     explicit Form1(UserPrompts& prompts, QString programFolder = tamboril::ProgramFolder(),
                    midi::MidiOut* midiOut = nullptr, QWidget* parent = nullptr);
+    ~Form1() override;
 
     const KitData& kitData() const { return kit_; }
     const QString& kitFileName() const { return kitFileName_; }
     const QString& programFolder() const { return programFolder_; }
     // The kit as last read back from the scratch file by OpenSYX.
     const QByteArray& kitString() const { return KitString; }
+    // The device selection window, or null while there is none (not yet
+    // needed, or closed by the user).
+    MidDev* midDev() const;
 
     // Reads path (at most 200 bytes, only read) into the kit string. Returns
     // false, after telling the user, when the file is longer or unreadable;
@@ -64,6 +71,7 @@ class Form1 : public QMainWindow {
     void Pad_Click(int index);
     void SoundNum_Click(int index);
     void Timer1_Timer();
+    void MidDev_chosen();
 
   private:
     void buildWindow();
@@ -79,7 +87,8 @@ class Form1 : public QMainWindow {
     void CheckSum();
     bool TrueSave(const QString& path);
 
-    int MidiDeviceId() const;
+    MidDev* deviceWindow();
+    int MidiDeviceId();
     void SendKit();
     void SendSYX(const QByteArray& s);
     void MidiErr(const QString& operation, int code);
@@ -88,6 +97,8 @@ class Form1 : public QMainWindow {
     UserPrompts& prompts_;
     QString programFolder_;
     midi::MidiOut* midiOut_;
+    // Made on first need; it has no owner, so it is deleted here.
+    QPointer<MidDev> midDev_;
     qreal dpi_ = 96.0;
 
     // The kit image: all zero until the first load.

@@ -14,6 +14,20 @@ RoundedShape::RoundedShape(Fill fill, const QColor& fillColor, const QColor& out
     setFocusPolicy(Qt::NoFocus);
 }
 
+void RoundedShape::setFillColor(const QColor& color) {
+    if (color != fillColor_) {
+        fillColor_ = color;
+        update();
+    }
+}
+
+void RoundedShape::setOutlineColor(const QColor& color) {
+    if (color != outline_) {
+        outline_ = color;
+        update();
+    }
+}
+
 void RoundedShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, false);

@@ -19,6 +19,9 @@ class RoundedShape : public QWidget {
     Fill fill() const { return fill_; }
     QColor fillColor() const { return fillColor_; }
     QColor outlineColor() const { return outline_; }
+    // The colours can change while the shape is shown (a button's look).
+    void setFillColor(const QColor& color);
+    void setOutlineColor(const QColor& color);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

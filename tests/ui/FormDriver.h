@@ -1,16 +1,21 @@
 #pragma once
 
 // Builds a real main window over scripted prompts and a temporary program
-// folder, and reaches its widgets and menu commands by their object names.
+// folder, and reaches its widgets and menu commands by their object names,
+// and those of the device selection window.
 
 #include "Form1.h"
+#include "MidDev.h"
 #include "ScriptedPrompts.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest>
 
 #include <memory>
 
@@ -37,6 +42,50 @@ class FormDriver {
     QComboBox* sounds() const { return find<QComboBox>("SoundNum"); }
     QLabel* label(const char* name) const { return find<QLabel>(name); }
     QTimer* timer() const { return find<QTimer>("Timer1"); }
+
+    // The device selection window, or null while there is none.
+    ui::MidDev* midDev() const { return form->midDev(); }
+    template <typename T>
+    T* inMidDev(const char* name) const {
+        ui::MidDev* window = midDev();
+        return window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+    }
+    QListWidget* deviceList() const { return inMidDev<QListWidget>("List1"); }
+    QStringList deviceEntries() const {
+        QStringList entries;
+        if (QListWidget* list = deviceList()) {
+            for (int row = 0; row < list->count(); ++row) {
+                entries << list->item(row)->text();
+            }
+        }
+        return entries;
+    }
+    // The stored device choice, the text of the hidden field.
+    QString deviceChoice() const {
+        QLineEdit* text = inMidDev<QLineEdit>("Text");
+        return text ? text->text() : QString();
+    }
+
+    // A click on the Select label, as the mouse gives it.
+    void clickSelect() const { QTest::mouseClick(inMidDev<QLabel>("OK"), Qt::LeftButton); }
+
+    // Edit, Change Device; the entry is clicked in the list (-1: none is) and
+    // Select is clicked.
+    void chooseDevice(int entry) const {
+        action("mnuDeviceChng")->trigger();
+        QListWidget* list = deviceList();
+        QVERIFY(list != nullptr && list->isVisible());
+        if (entry >= 0) {
+            QVERIFY(entry < list->count());
+            list->scrollToItem(list->item(entry));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              list->visualItemRect(list->item(entry)).center());
+            QVERIFY(list->item(entry)->isSelected());
+        } else {
+            list->clearSelection();
+        }
+        clickSelect();
+    }
 
     // File, Load with the given answer from the open dialog.
     void load(const std::optional<QString>& answer) {

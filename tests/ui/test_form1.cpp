@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
@@ -721,11 +722,12 @@ class TestForm1 : public QObject {
         d.load(kitFile);
         FormDriver::pick(d.sounds(), 12);  // an unsaved edit: nothing is asked
         d.form->show();
-        QWidget other;  // a window of the program left open, as the device window may be
-        other.show();
-        QWidget hidden;
+        // The device selection window is open beside it.
+        d.action("mnuDeviceChng")->trigger();
+        QPointer<ui::MidDev> other = d.midDev();
+        QVERIFY(QTest::qWaitForWindowExposed(other));
+        QWidget hidden;  // and some window of the program is hidden
         hidden.hide();
-        QVERIFY(QTest::qWaitForWindowExposed(&other));
         d.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(d.form.get()));
 
@@ -745,6 +747,10 @@ class TestForm1 : public QObject {
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(d.prompts.messages.size(), 0);
         QCOMPARE(readBytes(kitFile), toBytes(sampleKit()));
+        // The device window went with the main window.
+        QVERIFY(other.isNull() || other->isHidden());
+        d.form.reset();
+        QVERIFY(other.isNull());
     }
 };
 

@@ -1,6 +1,6 @@
 // Send from the main window: the transmission checksum, the scratch file in
 // the program folder, the kit string read back from it, and the hand-over to
-// the MIDI output (a recording fake here).
+// the MIDI output (a recording fake here) with every way it can fail.
 
 #include "FakeMidiOut.h"
 #include "FormDriver.h"
@@ -66,9 +66,11 @@ class TestForm1Send : public QObject {
 
     void sendRunsAtOnceWhenClickedOnTheMenuBar() {
         FakeMidiOut midi;
+        midi.ports = {QStringLiteral("Synth")};
         FormDriver d(&midi);
         d.form->show();
-        QVERIFY(QTest::qWaitForWindowActive(d.form.get()));
+        d.chooseDevice(1);
+        QTRY_VERIFY(QApplication::activeWindow() == d.form.get());
         QMenuBar* menus = d.form->menuBar();
         const QPoint where = menus->actionGeometry(d.action("mnuSend")).center();
         QTest::mouseClick(menus, Qt::LeftButton, Qt::NoModifier, where);
@@ -79,7 +81,10 @@ class TestForm1Send : public QObject {
 
     void sendStoresTheTransmissionChecksumAndSaveTheFileChecksum() {
         FakeMidiOut midi;
+        midi.ports = {QStringLiteral("Synth")};
         FormDriver d(&midi);
+        d.form->show();
+        d.chooseDevice(1);
         KitData kit = sampleKit(7);
         kit[7] = 1;  // bytes 6..9 do not add up to a multiple of 128
         const QString kitFile = d.file("kit.syx");
@@ -96,6 +101,7 @@ class TestForm1Send : public QObject {
         QCOMPARE(readBytes(d.folder.filePath("temp.syx")), toBytes(sent));
         QCOMPARE(d.form->kitString(), toBytes(sent));
         QVERIFY(d.form->kitData() == sent);
+        QCOMPARE(midi.openedDevice, 0);
         QCOMPARE(midi.sent.size(), 1);
         QCOMPARE(midi.sent[0], toBytes(sent) + QByteArray(58, '\0'));
 
@@ -153,18 +159,23 @@ class TestForm1Send : public QObject {
 
     void aCompletedSendTurnsTheStripRedForOneTick() {
         FakeMidiOut midi;
+        midi.ports = {QStringLiteral("Synth"), QStringLiteral("Drums")};
         FormDriver d(&midi);
         d.form->show();
+        d.chooseDevice(2);
         waitForStartTick(d);
+        midi.calls.clear();
 
         QStringList calls;
         for (int send = 0; send < 2; ++send) {
             d.action("mnuSend")->trigger();
-            calls << QStringList{"open", "prepare", "longMsg", "unprepare", "close"};
+            calls << QStringList{"open 1", "prepareHeader 255", "longMsg", "unprepareHeader",
+                                 "close"};
             QElapsedTimer clock;
             clock.start();
             QCOMPARE(midi.calls, calls);
-            QCOMPARE(midi.openedDevice, midi::DefaultDevice);
+            QCOMPARE(midi.openedDevice, 1);
+            QVERIFY(!midi.isOpen());
             QByteArray expected(255, '\0');
             expected[195] = char(128);
             QCOMPARE(midi.sent.last(), expected);
@@ -178,7 +189,11 @@ class TestForm1Send : public QObject {
         QCOMPARE(d.prompts.messages.size(), 0);
     }
 
+    // Each MIDI step failing in turn, after a good send (so the strip's look
+    // is this send's own): the message, what was still called, the strip and
+    // the timer.
     void midiFailuresAreReportedAndTheDeviceIsStillClosed() {
+        using namespace tamboril::midi;
         struct Case {
             const char* name;
             int open, prepare, longMsg, unprepare, close;
@@ -186,63 +201,82 @@ class TestForm1Send : public QObject {
             QString message;  // empty: none
             bool red;
         };
+        const QStringList wholeSend = {"open 0", "prepareHeader 255", "longMsg", "unprepareHeader",
+                                       "close"};
         const QList<Case> cases = {
-            {"open", 2, 0, 0, 0, 0, {"open"}, "Operation: Open\r\nfake error 2", false},
-            {"prepare", 0, 7, 0, 0, 0, {"open", "prepare", "close"}, "Prepare rc = 7", true},
+            {"open",
+             BadDeviceId,
+             0,
+             0,
+             0,
+             0,
+             {"open 0", "errorText 2"},
+             "Operation: Open\r\nThe port went away.",
+             false},
+            {"prepare",
+             0,
+             NoMemory,
+             0,
+             0,
+             0,
+             {"open 0", "prepareHeader 255", "close"},
+             "Prepare rc = 7",
+             true},
+            // Left prepared: closing the output releases the message.
             {"long message",
+             0,
+             0,
+             NotReady,
+             0,
+             0,
+             {"open 0", "prepareHeader 255", "longMsg", "close"},
+             "Send Long Message rc= 67",
+             true},
+            {"long message, negative code",
              0,
              0,
              -3,
              0,
              0,
-             {"open", "prepare", "longMsg", "unprepare", "close"},
+             {"open 0", "prepareHeader 255", "longMsg", "close"},
              "Send Long Message rc= -3",
              true},
-            {"unprepare",
-             0,
-             0,
-             0,
-             65,
-             0,
-             {"open", "prepare", "longMsg", "unprepare", "close"},
-             "Unprepare rc= 65",
-             true},
-            {"close",
-             0,
-             0,
-             0,
-             0,
-             5,
-             {"open", "prepare", "longMsg", "unprepare", "close"},
-             "Operation: Close\r\nfake error 5",
-             true},
+            {"unprepare", 0, 0, 0, StillPlaying, 0, wholeSend, "Unprepare rc= 65", true},
+            {"close", 0, 0, 0, 0, InvalidHandle, wholeSend + QStringList{"errorText 5"},
+             "Operation: Close\r\nThe port could not be closed.", true},
             // Result codes are 16-bit: only the low 16 bits count.
-            {"16-bit result",
+            {"16-bit result", 0, 0, 0, 0, 0x10000, wholeSend, "", true},
+            {"16-bit negative result",
+             0,
+             0x1FFFF,
              0,
              0,
              0,
-             0,
-             0x10000,
-             {"open", "prepare", "longMsg", "unprepare", "close"},
-             "",
+             {"open 0", "prepareHeader 255", "close"},
+             "Prepare rc = -1",
              true},
         };
         for (const Case& c : cases) {
             FakeMidiOut midi;
+            midi.ports = {QStringLiteral("Synth")};
+            midi.texts[BadDeviceId] = QStringLiteral("The port went away.");
+            midi.texts[InvalidHandle] = QStringLiteral("The port could not be closed.");
             FormDriver d(&midi);
+            d.form->show();
+            d.chooseDevice(1);
             // A good send first: what the strip shows next is this send's.
-            auto failures = std::tie(midi.openResult, midi.prepareResult, midi.longMsgResult,
-                                     midi.unprepareResult, midi.closeResult);
-            const auto wanted = std::tuple(c.open, c.prepare, c.longMsg, c.unprepare, c.close);
-            failures = std::tuple(0, 0, 0, 0, 0);
             d.action("mnuSend")->trigger();
             QCOMPARE(stripColour(d), Red);
+            QCOMPARE(midi.sent.size(), 1);
             d.timer()->stop();  // only the next send may start it
             midi.calls.clear();
-            failures = wanted;
+            std::tie(midi.openResult, midi.prepareResult, midi.longMsgResult, midi.unprepareResult,
+                     midi.closeResult) =
+                std::tuple(c.open, c.prepare, c.longMsg, c.unprepare, c.close);
 
             d.action("mnuSend")->trigger();
-            QVERIFY2(midi.calls == c.calls, c.name);
+            QVERIFY2(midi.calls == c.calls, qPrintable(c.name + QStringLiteral(": ") +
+                                                       midi.calls.join(QStringLiteral(", "))));
             if (c.message.isEmpty()) {
                 QVERIFY2(d.prompts.messages.isEmpty(), c.name);
             } else {
@@ -251,9 +285,19 @@ class TestForm1Send : public QObject {
                 QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
                 QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
             }
+            // The output is never left open, and a failed step sent nothing
+            // more.
+            QVERIFY2(!midi.isOpen(), c.name);
+            QVERIFY2(midi.sent.size() == (c.longMsg == 0 && c.open == 0 && c.prepare == 0 ? 2 : 1),
+                     c.name);
             QVERIFY2(!d.label("bar")->isHidden(), c.name);
             QVERIFY2((stripColour(d) == Red) == c.red, c.name);
             QVERIFY2(d.timer()->isActive() == c.red, c.name);
+            // The kit is kept: a later send goes out whole.
+            std::tie(midi.openResult, midi.prepareResult, midi.longMsgResult, midi.unprepareResult,
+                     midi.closeResult) = std::tuple(0, 0, 0, 0, 0);
+            d.action("mnuSend")->trigger();
+            QVERIFY2(midi.sent.last() == midi.sent.first(), c.name);
         }
     }
 };

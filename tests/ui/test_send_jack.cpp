@@ -1,0 +1,203 @@
+// The program's windows on the real MIDI output: a kit is loaded, a port is
+// chosen in the device selection window and sent to, through the JACK server
+// the test run started (JACK_DEFAULT_SERVER), to a receiver in this process.
+
+#include "FormDriver.h"
+#include "KitImage.h"
+#include "RtMidiOutput.h"
+#include "TestFiles.h"
+
+#include <RtMidi.h>
+
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+using namespace tamboril;
+using namespace tamboril::test;
+
+namespace {
+
+// A JACK MIDI input port "<client>:in" that keeps SysEx and drops timing and
+// active sensing, as an instrument's input would.
+class Receiver {
+  public:
+    explicit Receiver(const QString& client)
+        : client_(client), in_(RtMidi::UNIX_JACK, client.toStdString()) {
+        in_.ignoreTypes(false, true, true);
+        in_.openVirtualPort("in");
+    }
+
+    QString portName() const { return client_ + QStringLiteral(":in"); }
+
+    // The messages that came in within `ms`, stopping early once `bytes`
+    // bytes are there.
+    QList<QByteArray> takeWithin(int ms, qsizetype bytes) {
+        QList<QByteArray> messages;
+        qsizetype total = 0;
+        QElapsedTimer timer;
+        timer.start();
+        std::vector<unsigned char> message;
+        while (total < bytes && timer.elapsed() < ms) {
+            in_.getMessage(&message);
+            if (message.empty()) {
+                QThread::msleep(5);
+                continue;
+            }
+            messages.append(QByteArray(reinterpret_cast<const char*>(message.data()),
+                                       qsizetype(message.size())));
+            total += qsizetype(message.size());
+        }
+        return messages;
+    }
+
+  private:
+    QString client_;
+    RtMidiIn in_;
+};
+
+}  // namespace
+
+class TestSendJack : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        QVERIFY2(!qEnvironmentVariable("JACK_DEFAULT_SERVER").isEmpty(),
+                 "run through ctest: it starts the JACK server and names it");
+        QCOMPARE(qEnvironmentVariable("TAMBORIL_MIDI_API"), QStringLiteral("jack"));
+    }
+
+    void aChosenPortGetsTheKitWholeAndAPortGoneIsReported() {
+        auto receiver = std::make_unique<Receiver>(QStringLiteral("tamboril-e2e-recv"));
+        midi::RtMidiOutput midiOut;
+        FormDriver d(&midiOut);
+        d.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d.form.get()));
+
+        KitData kit = sampleKit(21, "JACK E2E   ");
+        const QString kitFile = d.file("e2e.syx");
+        writeBytes(kitFile, toBytes(kit));
+        d.load(kitFile);
+        QCOMPARE(d.editing(), std::optional<bool>(true));
+        QVERIFY(d.form->kitData() == kit);
+
+        // Before a port is chosen the kit would go to the default output,
+        // which this system does not have: the user is told to choose one.
+        d.action("mnuSend")->trigger();
+        QCOMPARE(d.prompts.messages.size(), 1);
+        QVERIFY2(d.prompts.messages[0].text.startsWith(QStringLiteral("Operation: Open\r\n")) &&
+                     d.prompts.messages[0].text.contains(QStringLiteral("Edit, Change Device")),
+                 qPrintable(d.prompts.messages[0].text));
+        QVERIFY(receiver->takeWithin(200, 1).isEmpty());
+        d.prompts.messages.clear();
+
+        // Edit, Change Device: the receiver's port is listed under its whole
+        // name; it is clicked and Select is clicked.
+        d.action("mnuDeviceChng")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(d.midDev()));
+        const QStringList entries = d.deviceEntries();
+        QCOMPARE(entries.value(0), QStringLiteral("Device not enabled"));
+        const int entry = int(entries.indexOf(receiver->portName()));
+        QVERIFY2(entry >= 1, qPrintable(entries.join(QStringLiteral(" | "))));
+        d.chooseDevice(entry);
+        QCOMPARE(d.deviceChoice(), QStringLiteral(" %1").arg(entry));
+        QVERIFY(d.midDev()->isHidden());
+
+        // Send: the kit with its transmission checksum arrives as one SysEx
+        // message, followed by the zeros that pad it to 255 bytes (JACK
+        // carries them as an event of their own), and nothing else.
+        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);  // the start tick
+        d.action("mnuSend")->trigger();
+        KitData sent = kit;
+        sent[ChecksumIndex] = ChecksumFrom(kit, TransmissionChecksumFirst);
+        QCOMPARE(d.prompts.messages.size(), 0);
+        const QList<QByteArray> got = receiver->takeWithin(3000, 255);
+        QCOMPARE(got.size(), 2);
+        QCOMPARE(got.at(0), toBytes(sent));
+        QCOMPARE(got.at(0).size(), 197);
+        QCOMPARE(quint8(got.at(0).at(195)), sent[ChecksumIndex]);
+        QCOMPARE(got.at(1), QByteArray(58, '\0'));
+        QVERIFY(receiver->takeWithin(300, 1).isEmpty());
+        QCOMPARE(readBytes(d.folder.filePath("temp.syx")), toBytes(sent));
+        QVERIFY(d.label("bar")->isVisible());
+        QCOMPARE(d.label("bar")->palette().color(QPalette::Window), QColor(255, 0, 0));
+        QVERIFY(d.timer()->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(d.label("bar")->isHidden(), 3000);
+
+        // The receiver goes away. The next send cannot open the port it
+        // chose: the user is told, nothing else happens, and the strip stays
+        // blue with no timer to hide it.
+        const QString port = receiver->portName();
+        receiver.reset();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            d.prompts.messages.clear();
+            d.action("mnuSend")->trigger();
+            QCOMPARE(d.prompts.messages.size(), 1);
+            const Message m = d.prompts.messages[0];
+            QVERIFY2(m.text.startsWith(QStringLiteral("Operation: Open\r\n")), qPrintable(m.text));
+            QVERIFY2(m.text.contains(port), qPrintable(m.text));
+            QCOMPARE(m.title, QStringLiteral("Tamboril"));
+            QCOMPARE(m.icon, ui::MessageIcon::None);
+            QVERIFY(!d.label("bar")->isHidden());
+            QCOMPARE(d.label("bar")->palette().color(QPalette::Window), QColor(0, 0, 255));
+            QVERIFY(!d.timer()->isActive());
+        }
+
+        // The program goes on: the main window still works, and a device
+        // window made anew lists the ports of now.
+        QTest::qWait(50);
+        QVERIFY(d.form->isVisible());
+        const QString other = d.file("other.syx");
+        writeBytes(other, toBytes(sampleKit(3)));
+        d.load(other);
+        QVERIFY(d.label("txtname")->text().startsWith(QStringLiteral("03")));
+        d.midDev()->close();
+        Receiver fresh(QStringLiteral("tamboril-e2e-fresh"));
+        d.action("mnuDeviceChng")->trigger();
+        QVERIFY(!d.deviceEntries().contains(port));
+        const int freshEntry = int(d.deviceEntries().indexOf(fresh.portName()));
+        QVERIFY(freshEntry >= 1);
+        d.chooseDevice(freshEntry);
+        d.prompts.messages.clear();
+        d.action("mnuSend")->trigger();
+        QCOMPARE(d.prompts.messages.size(), 0);
+        KitData third = sampleKit(3);
+        third[ChecksumIndex] = ChecksumFrom(third, TransmissionChecksumFirst);
+        const QList<QByteArray> again = fresh.takeWithin(3000, 255);
+        QCOMPARE(again.size(), 2);
+        QCOMPARE(again.at(0), toBytes(third));
+        QCOMPARE(again.at(1), QByteArray(58, '\0'));
+    }
+
+    void withoutAMidiSystemOnlyDeviceNotEnabledIsListed() {
+        const QByteArray server = qgetenv("JACK_DEFAULT_SERVER");
+        qputenv("JACK_DEFAULT_SERVER", "tamboril-no-such-server");
+        const auto restore = qScopeGuard([&] { qputenv("JACK_DEFAULT_SERVER", server); });
+        midi::RtMidiOutput midiOut;
+        FormDriver d(&midiOut);
+        d.form->show();
+        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);  // the start tick
+
+        d.chooseDevice(0);
+        QCOMPARE(d.deviceEntries(), QStringList{"Device not enabled"});
+        QCOMPARE(d.deviceChoice(), QStringLiteral(" 0"));
+        QCOMPARE(d.prompts.messages.size(), 0);
+        d.action("mnuSend")->trigger();
+        QCOMPARE(d.prompts.messages.size(), 1);
+        const QString text = d.prompts.messages[0].text;
+        QVERIFY2(text.startsWith(QStringLiteral("Operation: Open\r\nThis system has no default "
+                                                "MIDI output port.\nNo MIDI system is available.")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("tamboril-no-such-server")), qPrintable(text));
+        QVERIFY(!d.label("bar")->isHidden());
+        QVERIFY(!d.timer()->isActive());
+    }
+};
+
+QTEST_MAIN(TestSendJack)
+#include "test_send_jack.moc"
