@@ -6,6 +6,7 @@
 #include "Look.h"
 #include "MidDev.h"
 #include "PadSounds.h"
+#include "WireFormat.h"
 
 #include <QAction>
 #include <QApplication>
@@ -497,11 +498,7 @@ void Form1::SendKit() {
 
 // One long message of 255 bytes: the string's bytes, then zeros.
 void Form1::SendSYX(const QByteArray& s) {
-    QByteArray buffer(256, '\0');
-    const qsizetype length = std::min<qsizetype>(s.size(), 255);
-    std::copy_n(s.constData(), length, buffer.data());
-    const QByteArrayView message(buffer.constData(), 255);
-
+    const QByteArray message = midi::LongMessage(s);
     const auto prepared = static_cast<std::int16_t>(midiOut_->prepareHeader(message));
     if (prepared != 0) {
         prompts_.message(QStringLiteral("Prepare rc = ") + QString::number(prepared), AppTitle,
