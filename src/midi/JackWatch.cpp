@@ -46,6 +46,7 @@ std::unique_ptr<JackWatch> JackWatch::connect(const QString& clientName, QString
     jack_set_process_callback(
         watch->client_, [](jack_nframes_t frames, void* self) { return onProcess(frames, self); },
         watch.get());
+    jack_set_xrun_callback(watch->client_, &JackWatch::onXrun, watch.get());
     jack_on_info_shutdown(
         watch->client_,
         [](jack_status_t code, const char* why, void* self) { onShutdown(int(code), why, self); },
@@ -66,6 +67,11 @@ JackWatch::~JackWatch() {
 
 int JackWatch::onProcess(std::uint32_t, void* self) {
     static_cast<JackWatch*>(self)->cycles_.fetch_add(1);
+    return 0;
+}
+
+int JackWatch::onXrun(void* self) {
+    static_cast<JackWatch*>(self)->xruns_.fetch_add(1);
     return 0;
 }
 

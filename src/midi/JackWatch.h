@@ -28,6 +28,9 @@ class JackWatch {
 
     // Process cycles run since connecting.
     std::uint64_t cycles() const { return cycles_.load(); }
+    // Process cycles the server could not finish in time (xruns) since
+    // connecting. MIDI events in such a cycle may never reach their port.
+    std::uint64_t xruns() const { return xruns_.load(); }
     // True once the server has shut down or the client was thrown out.
     bool serverGone() const { return gone_.load(); }
     QString goneReason() const;
@@ -42,9 +45,11 @@ class JackWatch {
     JackWatch() = default;
     static int onProcess(std::uint32_t frames, void* self);
     static void onShutdown(int code, const char* reason, void* self);
+    static int onXrun(void* self);
 
     jack_client_t* client_ = nullptr;
     std::atomic<std::uint64_t> cycles_{0};
+    std::atomic<std::uint64_t> xruns_{0};
     std::atomic<bool> gone_{false};
     // Written once by the shutdown callback before gone_ is set.
     char goneReason_[256] = {};

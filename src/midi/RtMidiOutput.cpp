@@ -277,6 +277,7 @@ int RtMidiOutput::longMsg() {
     }
 
     sentAtCycle_ = connection.watch ? connection.watch->cycles() : 0;
+    sentAtXruns_ = connection.watch ? connection.watch->xruns() : 0;
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QByteArray& part = parts.at(i);
         const bool accepted = connection.call([&] {
@@ -328,6 +329,15 @@ int RtMidiOutput::waitUntilDelivered() {
         }
         if (watch->cycles() >= sentAtCycle_ + CyclesToDeliver) {
             inFlight_ = false;
+            // An overloaded server skips cycles (xruns), and MIDI events due
+            // in them can be lost without a word. Sending a kit again is
+            // harmless; telling the user it arrived when it may not have is not.
+            if (watch->xruns() != sentAtXruns_) {
+                return fail(Error, QStringLiteral("The JACK server was overloaded (xrun) while "
+                                                  "the message to \"%1\" was on its way: it may "
+                                                  "not have arrived. Send it again.")
+                                       .arg(openPortName_));
+            }
             return NoError;
         }
         if (std::chrono::steady_clock::now() >= deadline) {

@@ -76,6 +76,7 @@ class RtMidiOutput final : public MidiOut {
     // A failed wait for delivery has already been reported by unprepareHeader.
     bool inFlightReported_ = false;
     std::uint64_t sentAtCycle_ = 0;
+    std::uint64_t sentAtXruns_ = 0;
 
     int lastCode_ = NoError;
     QString lastDetail_;

@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 
 #include <RtMidi.h>
+#include <jack/jack.h>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -168,6 +170,39 @@ QByteArray joined(const QList<QByteArray>& parts) {
 
 // Runs open, prepare, long message, unprepare and close the way the send
 // command does, and checks that each step succeeds.
+// A JACK client that, once told to, overruns its process cycles: the server
+// then skips cycles (xruns), as an overloaded machine makes it do.
+class Overload {
+  public:
+    Overload() {
+        client_ = jack_client_open("tamboril-overload", JackNoStartServer, nullptr);
+        if (client_ != nullptr) {
+            jack_set_process_callback(client_, &Overload::process, this);
+            jack_activate(client_);
+        }
+    }
+    ~Overload() {
+        if (client_ != nullptr) {
+            jack_client_close(client_);
+        }
+    }
+    Overload(const Overload&) = delete;
+    Overload& operator=(const Overload&) = delete;
+    bool ok() const { return client_ != nullptr; }
+    void start() { busy_ = true; }
+    void stop() { busy_ = false; }
+
+  private:
+    static int process(jack_nframes_t, void* self) {
+        if (static_cast<Overload*>(self)->busy_) {
+            QThread::msleep(60);
+        }
+        return 0;
+    }
+    jack_client_t* client_ = nullptr;
+    std::atomic<bool> busy_{false};
+};
+
 void sendWhole(RtMidiOutput& out, int device, const QByteArray& message) {
     QCOMPARE(out.open(device), int(NoError));
     QCOMPARE(out.prepareHeader(message), int(NoError));
@@ -314,6 +349,32 @@ class TestRtMidiJack : public QObject {
 
         QCOMPARE(in.close(), int(NoError));
         QCOMPARE(deviceOf(out, QStringLiteral("tamboril-in-test:in")), -1);
+    }
+
+    void aSendDuringAnOverloadIsNotReportedAsArrived() {
+        Receiver receiver(QStringLiteral("tamboril-recv-xrun"));
+        Overload overload;
+        QVERIFY(overload.ok());
+        RtMidiOutput out;
+        const int device = deviceOf(out, receiver.portName());
+        QVERIFY(device >= 0);
+        QCOMPARE(out.open(device), int(NoError));
+        QCOMPARE(out.prepareHeader(sentMessage()), int(NoError));
+        overload.start();
+        const int sendRc = out.longMsg();
+        const int unprepareRc = sendRc == NoError ? out.unprepareHeader() : sendRc;
+        overload.stop();
+        QVERIFY2(sendRc != NoError || unprepareRc != NoError,
+                 "a message sent while the server skipped cycles was reported as arrived");
+        QVERIFY2(out.errorText(unprepareRc).contains(QStringLiteral("may not have arrived")),
+                 qPrintable(out.errorText(unprepareRc)));
+        out.close();
+
+        // Once the load is gone, sending works again on the same object.
+        QThread::msleep(200);
+        receiver.takeWithin(100, 1000);
+        sendWhole(out, device, sentMessage());
+        QCOMPARE(joined(receiver.takeWithin(2000, 255)), sentMessage());
     }
 
     void withoutAMidiSystemNothingOpens() {
