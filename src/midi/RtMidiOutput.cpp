@@ -27,6 +27,9 @@ const QString OutPortName = QStringLiteral("out");
 // fourth tick means both of those cycles have finished.
 constexpr std::uint64_t CyclesToDeliver = 4;
 
+// Process cycles to let pass after a port was opened and connected.
+constexpr std::uint64_t SettleCycles = 2;
+
 }  // namespace
 
 QString RtMidiOutput::choosePort() const {
@@ -204,14 +207,30 @@ int RtMidiOutput::open(int device) {
                               .arg(wanted, reason));
     }
     // RtMidi's JACK output looks the port up by number once more and ignores
-    // a failed connection; make sure the port is the one asked for.
-    if (connection->watch &&
-        !connection->watch->isConnected(wanted, options_.clientName, OutPortName)) {
-        connection->call([&] { connection->rt->closePort(); });
-        return fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" could not be "
-                                             "connected; it may have gone away. ")
-                                      .arg(wanted) +
-                                  choosePortAgain());
+    // a failed connection; make sure the port is the one asked for. The
+    // server shows a new connection from its next cycle on, and adding the
+    // program's clients changes its graph, which can make it skip a cycle:
+    // wait a few cycles, so that the connection shows and an xrun seen later,
+    // while a message is on its way, is one that can really have cost it.
+    if (const JackWatch* watch = connection->watch.get()) {
+        const std::uint64_t start = watch->cycles();
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::min(options_.deliveryTimeout, std::chrono::milliseconds(500));
+        bool connected = false;
+        while (!watch->serverGone() && std::chrono::steady_clock::now() < deadline) {
+            connected = connected || watch->isConnected(wanted, options_.clientName, OutPortName);
+            if (connected && watch->cycles() >= start + SettleCycles) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!connected) {
+            connection->call([&] { connection->rt->closePort(); });
+            return fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" could not be "
+                                                 "connected; it may have gone away. ")
+                                          .arg(wanted) +
+                                      choosePortAgain());
+        }
     }
 
     open_ = std::move(connection);
