@@ -21,40 +21,26 @@ class PortsCommand final : public Command {
 
     int run(Console& console) override {
         midi::RtMidiOutput out(MidiOptions());
-        QStringList outputs;
-        const int outputCount = out.numDevs();
-        if (out.systemName().isEmpty()) {
+        const std::optional<QStringList> outputs = ListPorts(out);
+        if (!outputs) {
             console.error(QStringLiteral("cannot list the MIDI ports: ") +
                           out.errorText(out.lastResult()));
             return ExitFailed;
         }
-        for (int device = 0; device < outputCount; ++device) {
-            QString name;
-            if (out.devName(device, name) == midi::NoError) {
-                outputs << name;
-            }
-        }
 
         midi::MidiIn in(MidiOptions());
-        QStringList inputs;
-        const int inputCount = in.numDevs();
-        if (in.systemName().isEmpty()) {
+        const std::optional<QStringList> inputs = ListPorts(in);
+        if (!inputs) {
             console.error(QStringLiteral("cannot list the MIDI input ports: ") +
                           in.errorText(in.lastResult()));
             return ExitFailed;
         }
-        for (int device = 0; device < inputCount; ++device) {
-            QString name;
-            if (in.devName(device, name) == midi::NoError) {
-                inputs << name;
-            }
-        }
 
         console.print(QStringLiteral("MIDI system: ") + out.systemName());
         console.print(QStringLiteral("Output ports, for 'tamboril-kit send --port':"));
-        console.print(PortLines(outputs));
+        console.print(PortLines(*outputs));
         console.print(QStringLiteral("Input ports, for 'tamboril-kit receive --port':"));
-        console.print(PortLines(inputs));
+        console.print(PortLines(*inputs));
         return ExitOk;
     }
 };

@@ -101,17 +101,12 @@ class ReceiveCommand final : public Command {
         }
 
         midi::MidiIn in(MidiOptions());
-        const int count = in.numDevs();
-        if (in.systemName().isEmpty()) {
+        const std::optional<QStringList> listed = ListPorts(in);
+        if (!listed) {
             console.error(QStringLiteral("cannot receive: ") + in.errorText(in.lastResult()));
             return ExitFailed;
         }
-        QStringList names;
-        for (int device = 0; device < count; ++device) {
-            QString name;
-            in.devName(device, name);
-            names << name;
-        }
+        const QStringList& names = *listed;
         const PortChoice choice = FindPort(names, ArgText(port_));
         if (choice.index < 0) {
             console.error(QStringLiteral("cannot receive from --port %1: %2. The MIDI input ports "

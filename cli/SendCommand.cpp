@@ -105,18 +105,13 @@ class SendCommand final : public Command {
         }
 
         midi::RtMidiOutput out(MidiOptions());
-        const int count = out.numDevs();
-        if (out.systemName().isEmpty()) {
+        const std::optional<QStringList> listed = ListPorts(out);
+        if (!listed) {
             console.error(QStringLiteral("cannot send %1: ").arg(path) +
                           out.errorText(out.lastResult()));
             return ExitFailed;
         }
-        QStringList names;
-        for (int device = 0; device < count; ++device) {
-            QString name;
-            out.devName(device, name);
-            names << name;
-        }
+        const QStringList& names = *listed;
         const PortChoice choice = FindPort(names, ArgText(port_));
         if (choice.index < 0) {
             console.error(QStringLiteral("cannot send %1 to --port %2: %3. The MIDI output ports "

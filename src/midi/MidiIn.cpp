@@ -14,13 +14,6 @@ MidiIn::~MidiIn() {
     }
 }
 
-int MidiIn::fail(int code, const QString& detail) {
-    lastCode_ = code;
-    lastDetail_ = detail;
-    qCDebug(lcMidi) << "MIDI input error" << code << detail;
-    return code;
-}
-
 QString MidiIn::baseText(int code) const {
     switch (code) {
         case NoError:
@@ -47,45 +40,15 @@ QString MidiIn::baseText(int code) const {
 }
 
 QString MidiIn::errorText(int code) const {
-    if (code != NoError && code == lastCode_ && !lastDetail_.isEmpty()) {
-        return lastDetail_;
-    }
-    return baseText(code);
+    return ports_.errorText(code, baseText(code));
 }
 
 int MidiIn::numDevs() {
-    lastCode_ = NoError;
-    lastDetail_.clear();
-    listed_.clear();
-    hasListing_ = true;
-    std::unique_ptr<detail::RtMidiConnection> connection;
-    const detail::ConnectResult result =
-        detail::ConnectRtMidi(options_, detail::Direction::Input, connection);
-    systemName_ = result.systemName;
-    if (result.code != NoError) {
-        fail(result.code, result.detail);
-        return 0;
-    }
-    for (const QString& name : connection->portNames()) {
-        if (!name.isEmpty()) {
-            listed_.append(name);
-        }
-    }
-    return int(listed_.size());
+    return ports_.list(options_);
 }
 
 int MidiIn::devName(int device, QString& name) {
-    lastCode_ = NoError;
-    lastDetail_.clear();
-    if (!hasListing_) {
-        numDevs();
-    }
-    if (device < 0 || device >= listed_.size()) {
-        return fail(BadDeviceId,
-                    QStringLiteral("There is no MIDI input port number %1.").arg(device));
-    }
-    name = listed_.at(device);
-    return NoError;
+    return ports_.name(options_, device, name);
 }
 
 void MidiIn::onMessage(double, std::vector<unsigned char>* message, void* self) {
@@ -102,43 +65,40 @@ void MidiIn::onMessage(double, std::vector<unsigned char>* message, void* self) 
 }
 
 int MidiIn::open(int device, const QString& ownPort) {
-    lastCode_ = NoError;
-    lastDetail_.clear();
+    ports_.clearResult();
     if (open_) {
-        return fail(Allocated,
-                    QStringLiteral("The MIDI input port \"%1\" is still open.").arg(openPortName_));
+        return ports_.fail(
+            Allocated,
+            QStringLiteral("The MIDI input port \"%1\" is still open.").arg(openPortName_));
     }
-    if (!hasListing_) {
+    if (!ports_.hasListing()) {
         numDevs();
-        if (lastCode_ != NoError) {
-            return lastCode_;
+        if (ports_.lastCode() != NoError) {
+            return ports_.lastCode();
         }
     }
-    if (device < 0 || device >= listed_.size()) {
-        return fail(
+    if (device < 0 || device >= ports_.listed().size()) {
+        return ports_.fail(
             BadDeviceId,
             QStringLiteral("There is no MIDI input port number %1. Choose a port ").arg(device) +
                 options_.portAdvice + QLatin1Char('.'));
     }
-    const QString wanted = listed_.at(device);
+    const QString wanted = ports_.listed().at(device);
 
     std::unique_ptr<detail::RtMidiConnection> connection;
-    const detail::ConnectResult result =
-        detail::ConnectRtMidi(options_, detail::Direction::Input, connection);
-    systemName_ = result.systemName;
-    if (result.code != NoError) {
-        return fail(result.code, result.detail);
+    if (const int rc = ports_.connect(options_, connection); rc != NoError) {
+        return rc;
     }
     // Ports come and go and the numbers shift: the source is found again by
     // the name it was listed under.
     const QStringList current = connection->portNames();
-    const qsizetype index =
-        device < current.size() && current.at(device) == wanted ? device : current.indexOf(wanted);
+    const qsizetype index = detail::PortListing::findAgain(current, device, wanted);
     if (index < 0) {
-        return fail(NoDevice, QStringLiteral("The MIDI input port \"%1\" is no longer available. "
-                                             "Choose a port again ")
-                                      .arg(wanted) +
-                                  options_.portAdvice + QLatin1Char('.'));
+        return ports_.fail(NoDevice,
+                           QStringLiteral("The MIDI input port \"%1\" is no longer available. "
+                                          "Choose a port again ")
+                                   .arg(wanted) +
+                               options_.portAdvice + QLatin1Char('.'));
     }
 
     {
@@ -162,7 +122,7 @@ int MidiIn::open(int device, const QString& ownPort) {
                          : connection->errors.type == RtMidiError::UNSPECIFIED ? Error
                                                                                : NoDevice;
         connection->call([&] { in.closePort(); });
-        return fail(
+        return ports_.fail(
             code,
             QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, reason));
     }
@@ -171,9 +131,10 @@ int MidiIn::open(int device, const QString& ownPort) {
     if (connection->watch &&
         !connection->watch->isConnected(wanted, options_.clientName, ownPort)) {
         connection->call([&] { in.closePort(); });
-        return fail(NoDevice, QStringLiteral("The MIDI input port \"%1\" could not be connected; "
-                                             "it may have gone away.")
-                                  .arg(wanted));
+        return ports_.fail(NoDevice,
+                           QStringLiteral("The MIDI input port \"%1\" could not be connected; "
+                                          "it may have gone away.")
+                               .arg(wanted));
     }
     open_ = std::move(connection);
     openPortName_ = wanted;
@@ -198,10 +159,9 @@ QString MidiIn::lostReason() const {
 }
 
 int MidiIn::close() {
-    lastCode_ = NoError;
-    lastDetail_.clear();
+    ports_.clearResult();
     if (!open_) {
-        return fail(InvalidHandle, baseText(InvalidHandle));
+        return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }
     const bool closed = open_->call([this] { open_->in().closePort(); });
     const QString reason = detail::ReasonText(open_->errors.text);
@@ -211,7 +171,8 @@ int MidiIn::close() {
     const QString name = openPortName_;
     openPortName_.clear();
     if (!closed) {
-        return fail(Error, QStringLiteral("The MIDI input port \"%1\" did not close cleanly: %2.")
+        return ports_.fail(Error,
+                           QStringLiteral("The MIDI input port \"%1\" did not close cleanly: %2.")
                                .arg(name, reason));
     }
     return NoError;

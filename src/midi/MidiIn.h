@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MidiSystem.h"
+#include "PortListing.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,10 +14,6 @@
 #include <vector>
 
 namespace tamboril::midi {
-
-namespace detail {
-struct RtMidiConnection;
-}
 
 // MIDI input on RtMidi (ALSA sequencer or JACK), chosen the same way as for
 // RtMidiOutput, for receiving SysEx dumps. Result codes are the ResultCode
@@ -60,20 +57,17 @@ class MidiIn {
     // the text for its code names the port and the reason.
     QString errorText(int code) const;
     // "ALSA" or "JACK": the MIDI system the last listing or open used.
-    QString systemName() const { return systemName_; }
+    QString systemName() const { return ports_.systemName(); }
     // The result code of the last call, as that call returned it (numDevs
     // returns a count: this tells why it is 0).
-    int lastResult() const { return lastCode_; }
+    int lastResult() const { return ports_.lastCode(); }
 
   private:
     static void onMessage(double stamp, std::vector<unsigned char>* message, void* self);
-    int fail(int code, const QString& detail);
     QString baseText(int code) const;
 
     RtMidiOptions options_;
-    QString systemName_;
-    QStringList listed_;
-    bool hasListing_ = false;
+    detail::PortListing ports_{detail::Direction::Input};
 
     // What the MIDI system's thread has delivered and read has not taken.
     // Declared before the connection, so they outlive its RtMidi object and
@@ -84,9 +78,6 @@ class MidiIn {
 
     std::unique_ptr<detail::RtMidiConnection> open_;
     QString openPortName_;
-
-    int lastCode_ = 0;
-    QString lastDetail_;
 };
 
 }  // namespace tamboril::midi

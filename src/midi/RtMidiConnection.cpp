@@ -94,6 +94,26 @@ ConnectResult ConnectRtMidi(const RtMidiOptions& options, Direction direction,
     QStringList reasons;
     bool missingSupport = false;
 
+    const auto newConnection = [direction](MidiSystem system) {
+        auto candidate = std::make_unique<RtMidiConnection>();
+        candidate->api = system;
+        candidate->direction = direction;
+        return candidate;
+    };
+    // Makes the candidate's RtMidi object on `system`; the candidate becomes
+    // the connection, or `failure` with RtMidi's reason joins the reasons.
+    const auto tryCreate = [&](std::unique_ptr<RtMidiConnection>& candidate, RtMidi::Api system,
+                               const QString& failure) {
+        try {
+            candidate->create(system, clientName);
+            connection = std::move(candidate);
+            return true;
+        } catch (const std::exception& error) {
+            reasons << failure.arg(ReasonText(error.what()));
+            return false;
+        }
+    };
+
     if (api != MidiSystem::Jack) {
         if (!hasApi(RtMidi::LINUX_ALSA)) {
             missingSupport = true;
@@ -102,18 +122,12 @@ ConnectResult ConnectRtMidi(const RtMidiOptions& options, Direction direction,
             // Trying anyway would only make ALSA and RtMidi print on stderr.
             reasons << QStringLiteral("There is no ALSA sequencer (/dev/snd/seq is missing).");
         } else {
-            auto candidate = std::make_unique<RtMidiConnection>();
-            candidate->api = MidiSystem::Alsa;
-            candidate->direction = direction;
-            try {
-                // RtMidi's ALSA constructor throws when the sequencer cannot
-                // be opened; it does not fall back to JACK by itself.
-                candidate->create(RtMidi::LINUX_ALSA, clientName);
-                connection = std::move(candidate);
+            // RtMidi's ALSA constructor throws when the sequencer cannot be
+            // opened; it does not fall back to JACK by itself.
+            auto candidate = newConnection(MidiSystem::Alsa);
+            if (tryCreate(candidate, RtMidi::LINUX_ALSA,
+                          QStringLiteral("The ALSA sequencer cannot be opened: %1."))) {
                 return {NoError, QString(), QStringLiteral("ALSA")};
-            } catch (const std::exception& error) {
-                reasons << QStringLiteral("The ALSA sequencer cannot be opened: %1.")
-                               .arg(ReasonText(error.what()));
             }
         }
     }
@@ -126,22 +140,14 @@ ConnectResult ConnectRtMidi(const RtMidiOptions& options, Direction direction,
             // The watch connects first: it fails quietly when there is no
             // server, where RtMidi's JACK client would print a warning.
             QString reason;
-            auto candidate = std::make_unique<RtMidiConnection>();
-            candidate->api = MidiSystem::Jack;
-            candidate->direction = direction;
+            auto candidate = newConnection(MidiSystem::Jack);
             candidate->watch =
                 JackWatch::connect(options.clientName + QStringLiteral(" watch"), reason);
             if (!candidate->watch) {
                 reasons << reason + QLatin1Char('.');
-            } else {
-                try {
-                    candidate->create(RtMidi::UNIX_JACK, clientName);
-                    connection = std::move(candidate);
-                    return {NoError, QString(), QStringLiteral("JACK")};
-                } catch (const std::exception& error) {
-                    reasons << QStringLiteral("The JACK client cannot be created: %1.")
-                                   .arg(ReasonText(error.what()));
-                }
+            } else if (tryCreate(candidate, RtMidi::UNIX_JACK,
+                                 QStringLiteral("The JACK client cannot be created: %1."))) {
+                return {NoError, QString(), QStringLiteral("JACK")};
             }
         }
     }

@@ -7,6 +7,7 @@
 
 #include "JackWatch.h"
 #include "MidiSystem.h"
+#include "PortListing.h"
 
 #include <RtMidi.h>
 
@@ -33,8 +34,6 @@ struct ErrorSink {
     void clear();
     static void callback(RtMidiError::Type type, const std::string& text, void* self);
 };
-
-enum class Direction { Output, Input };
 
 // One connection to a MIDI system: RtMidi's input or output object and, on
 // JACK, the watch on the server. Members are destroyed bottom up: RtMidi's

@@ -83,81 +83,42 @@ RtMidiOutput::~RtMidiOutput() {
     }
 }
 
-int RtMidiOutput::fail(int code, const QString& detail) {
-    lastCode_ = code;
-    lastDetail_ = detail;
-    qCDebug(lcMidi) << "MIDI error" << code << detail;
-    return code;
-}
-
-int RtMidiOutput::connectSystem(std::unique_ptr<Connection>& connection) {
-    const detail::ConnectResult result =
-        detail::ConnectRtMidi(options_, detail::Direction::Output, connection);
-    systemName_ = result.systemName;
-    return result.code == NoError ? NoError : fail(result.code, result.detail);
-}
-
 int RtMidiOutput::numDevs() {
-    lastCode_ = NoError;
-    lastDetail_.clear();
-    listed_.clear();
-    hasListing_ = true;
-    unavailable_.clear();
-    std::unique_ptr<Connection> connection;
-    if (connectSystem(connection) != NoError) {
-        unavailable_ = lastDetail_;
-        return 0;
-    }
-    const QStringList names = connection->portNames();
-    for (const QString& name : names) {
-        if (!name.isEmpty()) {
-            listed_.append(name);
-        }
-    }
-    return int(listed_.size());
+    const int count = ports_.list(options_);
+    unavailable_ = ports_.lastCode() == NoError ? QString() : ports_.lastDetail();
+    return count;
 }
 
 int RtMidiOutput::devName(int device, QString& name) {
-    lastCode_ = NoError;
-    lastDetail_.clear();
-    if (!hasListing_) {
-        numDevs();
-    }
-    if (device < 0 || device >= listed_.size()) {
-        return fail(BadDeviceId,
-                    QStringLiteral("There is no MIDI output port number %1.").arg(device));
-    }
-    name = listed_.at(device);
-    return NoError;
+    return ports_.name(options_, device, name);
 }
 
 int RtMidiOutput::open(int device) {
-    lastCode_ = NoError;
-    lastDetail_.clear();
+    ports_.clearResult();
     if (open_) {
-        return fail(
+        return ports_.fail(
             Allocated,
             QStringLiteral("The MIDI output port \"%1\" is still open.").arg(openPortName_));
     }
     if (device == DefaultDevice) {
         // With no MIDI system there is no port to choose either: say why.
-        return fail(
+        return ports_.fail(
             BadDeviceId,
             unavailable_.isEmpty()
                 ? QStringLiteral("This system has no default MIDI output port. ") + choosePort()
                 : QStringLiteral("This system has no default MIDI output port.\n") + unavailable_);
     }
     if (device < 0) {
-        return fail(BadDeviceId,
-                    QStringLiteral("No MIDI output port has been chosen. ") + choosePort());
+        return ports_.fail(BadDeviceId,
+                           QStringLiteral("No MIDI output port has been chosen. ") + choosePort());
     }
 
     std::unique_ptr<Connection> connection;
-    if (const int rc = connectSystem(connection); rc != NoError) {
+    if (const int rc = ports_.connect(options_, connection); rc != NoError) {
         return rc;
     }
-    if (hasListing_ && device >= listed_.size()) {
-        return fail(
+    if (ports_.hasListing() && device >= ports_.listed().size()) {
+        return ports_.fail(
             BadDeviceId,
             QStringLiteral("There is no MIDI output port number %1. ").arg(device) + choosePort());
     }
@@ -168,21 +129,21 @@ int RtMidiOutput::open(int device) {
     // port.
     QString wanted;
     qsizetype index = -1;
-    if (hasListing_) {
-        wanted = listed_.at(device);
-        index = device < current.size() && current.at(device) == wanted ? device
-                                                                        : current.indexOf(wanted);
+    if (ports_.hasListing()) {
+        wanted = ports_.listed().at(device);
+        index = detail::PortListing::findAgain(current, device, wanted);
         if (index < 0) {
-            return fail(
+            return ports_.fail(
                 NoDevice,
                 QStringLiteral("The MIDI output port \"%1\" is no longer available. ").arg(wanted) +
                     choosePortAgain());
         }
     } else {
         if (device >= current.size() || current.at(device).isEmpty()) {
-            return fail(BadDeviceId,
-                        QStringLiteral("There is no MIDI output port number %1. ").arg(device) +
-                            choosePort());
+            return ports_.fail(
+                BadDeviceId,
+                QStringLiteral("There is no MIDI output port number %1. ").arg(device) +
+                    choosePort());
         }
         index = device;
         wanted = current.at(device);
@@ -203,8 +164,8 @@ int RtMidiOutput::open(int device) {
             code = NoDevice;
         }
         connection->call([&] { connection->rt->closePort(); });
-        return fail(code, QStringLiteral("The MIDI output port \"%1\" cannot be opened: %2.")
-                              .arg(wanted, reason));
+        return ports_.fail(code, QStringLiteral("The MIDI output port \"%1\" cannot be opened: %2.")
+                                     .arg(wanted, reason));
     }
     // RtMidi's JACK output looks the port up by number once more and ignores
     // a failed connection; make sure the port is the one asked for. The
@@ -226,10 +187,10 @@ int RtMidiOutput::open(int device) {
         }
         if (!connected) {
             connection->call([&] { connection->rt->closePort(); });
-            return fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" could not be "
-                                                 "connected; it may have gone away. ")
-                                          .arg(wanted) +
-                                      choosePortAgain());
+            return ports_.fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" could not be "
+                                                        "connected; it may have gone away. ")
+                                                 .arg(wanted) +
+                                             choosePortAgain());
         }
     }
 
@@ -243,24 +204,24 @@ int RtMidiOutput::open(int device) {
 }
 
 int RtMidiOutput::prepareHeader(QByteArrayView message) {
-    lastCode_ = NoError;
-    lastDetail_.clear();
+    ports_.clearResult();
     if (!open_) {
-        return fail(InvalidHandle, baseText(InvalidHandle));
+        return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }
     if (inFlight_) {
-        return fail(StillPlaying,
-                    QStringLiteral("The previous message to \"%1\" is still being sent.")
-                        .arg(openPortName_));
+        return ports_.fail(StillPlaying,
+                           QStringLiteral("The previous message to \"%1\" is still being sent.")
+                               .arg(openPortName_));
     }
     if (message.isEmpty()) {
-        return fail(InvalidParam, QStringLiteral("The MIDI message is empty."));
+        return ports_.fail(InvalidParam, QStringLiteral("The MIDI message is empty."));
     }
     if (message.size() > MaxMessageSize) {
-        return fail(InvalidParam, QStringLiteral("The MIDI message is %1 bytes long; at most %2 "
-                                                 "bytes can be sent at once.")
-                                      .arg(message.size())
-                                      .arg(MaxMessageSize));
+        return ports_.fail(InvalidParam,
+                           QStringLiteral("The MIDI message is %1 bytes long; at most %2 "
+                                          "bytes can be sent at once.")
+                               .arg(message.size())
+                               .arg(MaxMessageSize));
     }
     message_ = message.toByteArray();
     prepared_ = true;
@@ -268,24 +229,24 @@ int RtMidiOutput::prepareHeader(QByteArrayView message) {
 }
 
 int RtMidiOutput::longMsg() {
-    lastCode_ = NoError;
-    lastDetail_.clear();
+    ports_.clearResult();
     if (!open_) {
-        return fail(InvalidHandle, baseText(InvalidHandle));
+        return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }
     if (!prepared_) {
-        return fail(NotPrepared, baseText(NotPrepared));
+        return ports_.fail(NotPrepared, baseText(NotPrepared));
     }
     if (inFlight_) {
-        return fail(StillPlaying,
-                    QStringLiteral("The previous message to \"%1\" is still being sent.")
-                        .arg(openPortName_));
+        return ports_.fail(StillPlaying,
+                           QStringLiteral("The previous message to \"%1\" is still being sent.")
+                               .arg(openPortName_));
     }
     Connection& connection = *open_;
     if (connection.watch && connection.watch->serverGone()) {
-        return fail(NoDevice, QStringLiteral("The JACK server has stopped (%1); nothing was sent "
-                                             "to \"%2\".")
-                                  .arg(connection.watch->goneReason(), openPortName_));
+        return ports_.fail(NoDevice,
+                           QStringLiteral("The JACK server has stopped (%1); nothing was sent "
+                                          "to \"%2\".")
+                               .arg(connection.watch->goneReason(), openPortName_));
     }
 
     QList<QByteArray> parts;
@@ -307,10 +268,10 @@ int RtMidiOutput::longMsg() {
             // Earlier parts may already be on their way.
             inFlight_ = i > 0;
             inFlightReported_ = false;
-            return fail(NotReady,
-                        QStringLiteral("The MIDI output port \"%1\" did not accept the "
-                                       "message: %2.")
-                            .arg(openPortName_, detail::ReasonText(connection.errors.text)));
+            return ports_.fail(NotReady,
+                               QStringLiteral("The MIDI output port \"%1\" did not accept the "
+                                              "message: %2.")
+                                   .arg(openPortName_, detail::ReasonText(connection.errors.text)));
         }
     }
     inFlight_ = true;
@@ -318,9 +279,10 @@ int RtMidiOutput::longMsg() {
 
     if (connection.watch && connection.watch->serverGone()) {
         inFlight_ = false;
-        return fail(NoDevice, QStringLiteral("The JACK server stopped (%1) while the message to "
-                                             "\"%2\" was being sent.")
-                                  .arg(connection.watch->goneReason(), openPortName_));
+        return ports_.fail(NoDevice,
+                           QStringLiteral("The JACK server stopped (%1) while the message to "
+                                          "\"%2\" was being sent.")
+                               .arg(connection.watch->goneReason(), openPortName_));
     }
     return NoError;
 }
@@ -342,9 +304,10 @@ int RtMidiOutput::waitUntilDelivered() {
     for (;;) {
         if (watch->serverGone()) {
             inFlight_ = false;
-            return fail(NoDevice, QStringLiteral("The JACK server stopped (%1) before the message "
-                                                 "reached \"%2\".")
-                                      .arg(watch->goneReason(), openPortName_));
+            return ports_.fail(NoDevice,
+                               QStringLiteral("The JACK server stopped (%1) before the message "
+                                              "reached \"%2\".")
+                                   .arg(watch->goneReason(), openPortName_));
         }
         if (watch->cycles() >= sentAtCycle_ + CyclesToDeliver) {
             inFlight_ = false;
@@ -352,7 +315,8 @@ int RtMidiOutput::waitUntilDelivered() {
             // in them can be lost without a word. Sending a kit again is
             // harmless; telling the user it arrived when it may not have is not.
             if (watch->xruns() != sentAtXruns_) {
-                return fail(Error, QStringLiteral("The JACK server was overloaded (xrun) while "
+                return ports_.fail(Error,
+                                   QStringLiteral("The JACK server was overloaded (xrun) while "
                                                   "the message to \"%1\" was on its way: it may "
                                                   "not have arrived. Send it again.")
                                        .arg(openPortName_));
@@ -360,24 +324,24 @@ int RtMidiOutput::waitUntilDelivered() {
             return NoError;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            return fail(StillPlaying,
-                        QStringLiteral("The message to \"%1\" has not left the JACK server within "
-                                       "%2 ms: the server is not running its process cycles.")
-                            .arg(openPortName_)
-                            .arg(options_.deliveryTimeout.count()));
+            return ports_.fail(
+                StillPlaying,
+                QStringLiteral("The message to \"%1\" has not left the JACK server within "
+                               "%2 ms: the server is not running its process cycles.")
+                    .arg(openPortName_)
+                    .arg(options_.deliveryTimeout.count()));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
 int RtMidiOutput::unprepareHeader() {
-    lastCode_ = NoError;
-    lastDetail_.clear();
+    ports_.clearResult();
     if (!open_) {
-        return fail(InvalidHandle, baseText(InvalidHandle));
+        return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }
     if (!prepared_) {
-        return fail(NotPrepared, baseText(NotPrepared));
+        return ports_.fail(NotPrepared, baseText(NotPrepared));
     }
     if (const int rc = waitUntilDelivered(); rc != NoError) {
         inFlightReported_ = true;
@@ -389,10 +353,9 @@ int RtMidiOutput::unprepareHeader() {
 }
 
 int RtMidiOutput::close() {
-    lastCode_ = NoError;
-    lastDetail_.clear();
+    ports_.clearResult();
     if (!open_) {
-        return fail(InvalidHandle, baseText(InvalidHandle));
+        return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }
     int rc = NoError;
     QString detail;
@@ -402,7 +365,7 @@ int RtMidiOutput::close() {
         const bool reported = inFlightReported_;
         if (const int waited = waitUntilDelivered(); waited != NoError && !reported) {
             rc = waited;
-            detail = lastDetail_;
+            detail = ports_.lastDetail();
         }
     }
     const bool closed = open_->call([this] { open_->rt->closePort(); });
@@ -418,18 +381,14 @@ int RtMidiOutput::close() {
     inFlight_ = false;
     inFlightReported_ = false;
     if (rc == NoError) {
-        lastCode_ = NoError;
-        lastDetail_.clear();
+        ports_.clearResult();
         return NoError;
     }
-    return fail(rc, detail);
+    return ports_.fail(rc, detail);
 }
 
 QString RtMidiOutput::errorText(int code) {
-    if (code != NoError && code == lastCode_ && !lastDetail_.isEmpty()) {
-        return lastDetail_;
-    }
-    return baseText(code);
+    return ports_.errorText(code, baseText(code));
 }
 
 }  // namespace tamboril::midi

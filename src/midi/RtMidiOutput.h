@@ -2,6 +2,7 @@
 
 #include "MidiOut.h"
 #include "MidiSystem.h"
+#include "PortListing.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,10 +12,6 @@
 #include <memory>
 
 namespace tamboril::midi {
-
-namespace detail {
-struct RtMidiConnection;
-}
 
 // MidiOut on RtMidi (ALSA sequencer or JACK).
 //
@@ -41,10 +38,10 @@ class RtMidiOutput final : public MidiOut {
 
     // "ALSA" or "JACK": the MIDI system the last listing or open used, empty
     // when none could be reached.
-    QString systemName() const { return systemName_; }
+    QString systemName() const { return ports_.systemName(); }
     // The result code of the last call, as that call returned it (numDevs
     // returns a count: this tells why it is 0).
-    int lastResult() const { return lastCode_; }
+    int lastResult() const { return ports_.lastCode(); }
 
     // The largest message prepareHeader accepts.
     static constexpr qsizetype MaxMessageSize = 4096;
@@ -52,18 +49,15 @@ class RtMidiOutput final : public MidiOut {
   private:
     using Connection = detail::RtMidiConnection;
 
-    int connectSystem(std::unique_ptr<Connection>& connection);
     int waitUntilDelivered();
-    int fail(int code, const QString& detail);
     QString baseText(int code) const;
     QString choosePort() const;
     QString choosePortAgain() const;
 
     RtMidiOptions options_;
-    QString systemName_;
-    // Port names as the last numDevs saw them; open looks its port up here.
-    QStringList listed_;
-    bool hasListing_ = false;
+    // Port names as the last numDevs saw them (open looks its port up here),
+    // and the result of the last call.
+    detail::PortListing ports_{detail::Direction::Output};
     // Why the last listing found no MIDI system at all; empty when it did.
     QString unavailable_;
 
@@ -77,9 +71,6 @@ class RtMidiOutput final : public MidiOut {
     bool inFlightReported_ = false;
     std::uint64_t sentAtCycle_ = 0;
     std::uint64_t sentAtXruns_ = 0;
-
-    int lastCode_ = NoError;
-    QString lastDetail_;
 };
 
 }  // namespace tamboril::midi

@@ -3,12 +3,12 @@
 // this process stands in for the instrument's MIDI out.
 
 #include "BulkSplit.h"
+#include "JackPorts.h"
 #include "JackWatch.h"
 #include "KitFile.h"
 #include "TestFiles.h"
 #include "WireFormat.h"
 
-#include <RtMidi.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -89,39 +89,18 @@ QByteArray bytes(std::initializer_list<int> values) {
     return out;
 }
 
-// The instrument's MIDI out: a JACK MIDI output port of this process.
-class Feeder {
-  public:
-    explicit Feeder(const QString& client)
-        : client_(client), out_(RtMidi::UNIX_JACK, client.toStdString()) {
-        out_.openVirtualPort("out");
-    }
-
-    QString portName() const { return client_ + QStringLiteral(":out"); }
-
-    void send(const QByteArray& message) {
-        out_.sendMessage(reinterpret_cast<const unsigned char*>(message.constData()),
-                         std::size_t(message.size()));
-    }
-
-    // The input port of a running 'tamboril-kit receive' ("tamboril-kit:in",
-    // or JACK's renamed "tamboril-kit-01:in"), empty while there is none.
-    QString receiverPort() {
-        static const QRegularExpression receiver(QStringLiteral("^tamboril-kit(-\\d+)?:in$"));
-        const unsigned count = out_.getPortCount();
-        for (unsigned i = 0; i < count; ++i) {
-            const QString name = QString::fromStdString(out_.getPortName(i));
-            if (receiver.match(name).hasMatch()) {
-                return name;
-            }
+// The input port of a running 'tamboril-kit receive' ("tamboril-kit:in", or
+// JACK's renamed "tamboril-kit-01:in") that `feeder` could send to, empty
+// while there is none.
+QString receiverPort(JackSource& feeder) {
+    static const QRegularExpression receiver(QStringLiteral("^tamboril-kit(-\\d+)?:in$"));
+    for (const QString& name : feeder.destinations()) {
+        if (receiver.match(name).hasMatch()) {
+            return name;
         }
-        return QString();
     }
-
-  private:
-    QString client_;
-    RtMidiOut out_;
-};
+    return QString();
+}
 
 // 'tamboril-kit receive' running in the background.
 class Receiver {
@@ -137,7 +116,7 @@ class Receiver {
     // Waits until the receiver's port exists and the feeder is connected to
     // it; returns the port's name, or empty (and the receiver's complaint in
     // `why`) when that does not happen.
-    QString waitUntilListening(Feeder& feeder, QString& why) {
+    QString waitUntilListening(JackSource& feeder, QString& why) {
         QString reason;
         const auto watch = midi::JackWatch::connect(QStringLiteral("tk-test watch"), reason);
         if (!watch) {
@@ -152,7 +131,7 @@ class Receiver {
                       QString::fromUtf8(process.readAllStandardError());
                 return QString();
             }
-            const QString port = feeder.receiverPort();
+            const QString port = receiverPort(feeder);
             const QString client = port.section(QLatin1Char(':'), 0, 0);
             if (!port.isEmpty() &&
                 watch->isConnected(feeder.portName(), client, QStringLiteral("in"))) {
@@ -217,7 +196,7 @@ class TestCliMidi : public QObject {
         writeBytes(kitPath, toBytes(kit));
         const QString received = dir.filePath("received.syx");
 
-        Feeder feeder(QStringLiteral("tk-feeder-one"));
+        JackSource feeder(QStringLiteral("tk-feeder-one"));
         Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "30"});
         QString why;
         const QString port = receiver.waitUntilListening(feeder, why);
@@ -278,7 +257,7 @@ class TestCliMidi : public QObject {
         writeBytes(bulkPath, bulk);
         const QString received = dir.filePath("received.syx");
 
-        Feeder feeder(QStringLiteral("tk-feeder-bulk"));
+        JackSource feeder(QStringLiteral("tk-feeder-bulk"));
         Receiver receiver(
             {"receive", received, "--port", "tk-feeder-bulk", "--kits", "64", "--timeout", "30"});
         QString why;
@@ -323,7 +302,7 @@ class TestCliMidi : public QObject {
         writeBytes(kitPath, toBytes(fileKit(3)));
         const QString received = dir.filePath("received.syx");
 
-        Feeder feeder(QStringLiteral("tk-feeder-names"));
+        JackSource feeder(QStringLiteral("tk-feeder-names"));
         Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "60"});
         QString why;
         const QString port = receiver.waitUntilListening(feeder, why);
@@ -373,7 +352,7 @@ class TestCliMidi : public QObject {
     void onlyCompleteKitsAreWritten() {
         QTemporaryDir dir;
         const QString received = dir.filePath("received.syx");
-        Feeder feeder(QStringLiteral("tk-feeder-noise"));
+        JackSource feeder(QStringLiteral("tk-feeder-noise"));
         Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "30"});
         QString why;
         QVERIFY2(!receiver.waitUntilListening(feeder, why).isEmpty(), qPrintable(why));
@@ -408,7 +387,7 @@ class TestCliMidi : public QObject {
         QTemporaryDir dir;
         const QString received = dir.filePath("received.syx");
         writeBytes(received, "an older dump");
-        Feeder feeder(QStringLiteral("tk-feeder-clock"));
+        JackSource feeder(QStringLiteral("tk-feeder-clock"));
         Receiver receiver(
             {"receive", received, "--port", feeder.portName(), "--kits", "64", "--timeout", "1.5"});
         QString why;

@@ -1,9 +1,9 @@
+#include "JackPorts.h"
 #include "KitImage.h"
 #include "MidiIn.h"
 #include "RtMidiOutput.h"
 #include "TestFiles.h"
 
-#include <RtMidi.h>
 #include <jack/jack.h>
 
 #include <QElapsedTimer>
@@ -16,13 +16,15 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-#include <vector>
 
 // Runs against the JACK server the test run started (JACK_DEFAULT_SERVER) and
 // receives what is sent through a JACK MIDI input in this process.
 
 using namespace tamboril;
 using namespace tamboril::midi;
+using tamboril::test::EnvOverride;
+using tamboril::test::JackReceiver;
+using tamboril::test::JackSource;
 
 namespace {
 
@@ -37,93 +39,6 @@ QByteArray kitBytes() {
 QByteArray sentMessage() {
     return kitBytes() + QByteArray(58, '\0');
 }
-
-// Sets an environment variable for the lifetime of the object.
-class EnvOverride {
-  public:
-    EnvOverride(const char* name, const QByteArray& value)
-        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
-        qputenv(name, value);
-    }
-    ~EnvOverride() {
-        if (had_) {
-            qputenv(name_, old_);
-        } else {
-            qunsetenv(name_);
-        }
-    }
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-
-  private:
-    const char* name_;
-    QByteArray old_;
-    bool had_;
-};
-
-// A JACK MIDI input port ("<client>:in") that keeps SysEx messages.
-class Receiver {
-  public:
-    explicit Receiver(const QString& client)
-        : client_(client), in_(RtMidi::UNIX_JACK, client.toStdString()) {
-        in_.ignoreTypes(false, false, false);
-        in_.openVirtualPort("in");
-    }
-
-    QString portName() const { return client_ + QStringLiteral(":in"); }
-
-    // The messages received so far, without waiting.
-    QList<QByteArray> takeNow() {
-        QList<QByteArray> messages;
-        std::vector<unsigned char> message;
-        for (;;) {
-            in_.getMessage(&message);
-            if (message.empty()) {
-                return messages;
-            }
-            messages.append(QByteArray(reinterpret_cast<const char*>(message.data()),
-                                       qsizetype(message.size())));
-        }
-    }
-
-    // Messages until `bytes` bytes have come in or `ms` have passed.
-    QList<QByteArray> takeWithin(int ms, qsizetype bytes) {
-        QList<QByteArray> messages;
-        qsizetype total = 0;
-        QElapsedTimer timer;
-        timer.start();
-        while (total < bytes && timer.elapsed() < ms) {
-            for (const QByteArray& message : takeNow()) {
-                messages.append(message);
-                total += message.size();
-            }
-            QThread::msleep(5);
-        }
-        return messages;
-    }
-
-  private:
-    QString client_;
-    RtMidiIn in_;
-};
-
-// A JACK MIDI output port ("<client>:out") that MidiIn can listen to.
-class Source {
-  public:
-    explicit Source(const QString& client)
-        : client_(client), out_(RtMidi::UNIX_JACK, client.toStdString()) {
-        out_.openVirtualPort("out");
-    }
-    QString portName() const { return client_ + QStringLiteral(":out"); }
-    void send(const QByteArray& message) {
-        out_.sendMessage(reinterpret_cast<const unsigned char*>(message.constData()),
-                         std::size_t(message.size()));
-    }
-
-  private:
-    QString client_;
-    RtMidiOut out_;
-};
 
 // The number under which input `port` is listed, or -1.
 int sourceOf(MidiIn& in, const QString& port) {
@@ -222,7 +137,7 @@ class TestRtMidiJack : public QObject {
     }
 
     void deliversTheWholeMessageBeforeUnprepareReturns() {
-        Receiver receiver(QStringLiteral("tamboril-recv-kit"));
+        JackReceiver receiver(QStringLiteral("tamboril-recv-kit"));
         RtMidiOutput out;
         const int device = deviceOf(out, receiver.portName());
         QVERIFY2(device >= 0, "the receiver's port is not listed under its whole name");
@@ -247,7 +162,7 @@ class TestRtMidiJack : public QObject {
     }
 
     void noDefaultPortAndNoPortOutOfRange() {
-        Receiver receiver(QStringLiteral("tamboril-recv-range"));
+        JackReceiver receiver(QStringLiteral("tamboril-recv-range"));
         RtMidiOutput out;
         const int count = out.numDevs();
         QVERIFY(count >= 1);
@@ -273,8 +188,8 @@ class TestRtMidiJack : public QObject {
     void aPortIsFoundByItsListedNameOrFailsWhenGone() {
         // JACK lists ports in no promised order: the port listed first is the
         // one that goes away, so that the other one moves up a number.
-        auto first = std::make_unique<Receiver>(QStringLiteral("tamboril-recv-one"));
-        auto second = std::make_unique<Receiver>(QStringLiteral("tamboril-recv-two"));
+        auto first = std::make_unique<JackReceiver>(QStringLiteral("tamboril-recv-one"));
+        auto second = std::make_unique<JackReceiver>(QStringLiteral("tamboril-recv-two"));
         RtMidiOutput out;
         int goneDevice = deviceOf(out, first->portName());
         int staysDevice = deviceOf(out, second->portName());
@@ -284,7 +199,7 @@ class TestRtMidiJack : public QObject {
             std::swap(goneDevice, staysDevice);
         }
         auto gone = std::move(first);
-        Receiver& stays = *second;
+        JackReceiver& stays = *second;
         const QString goneName = gone->portName();
 
         gone.reset();
@@ -299,7 +214,7 @@ class TestRtMidiJack : public QObject {
         QCOMPARE(joined(stays.takeWithin(2000, 255)), sentMessage());
 
         // A fresh listing shows a new port, and it can be sent to.
-        Receiver fresh(QStringLiteral("tamboril-recv-fresh"));
+        JackReceiver fresh(QStringLiteral("tamboril-recv-fresh"));
         const int freshDevice = deviceOf(out, fresh.portName());
         QVERIFY(freshDevice >= 0);
         QVERIFY(deviceOf(out, goneName) < 0);
@@ -309,8 +224,8 @@ class TestRtMidiJack : public QObject {
     }
 
     void anInputReceivesWhatItsSourceAndOthersSend() {
-        auto gone = std::make_unique<Source>(QStringLiteral("tamboril-src-gone"));
-        Source source(QStringLiteral("tamboril-src"));
+        auto gone = std::make_unique<JackSource>(QStringLiteral("tamboril-src-gone"));
+        JackSource source(QStringLiteral("tamboril-src"));
         RtMidiOptions options;
         options.clientName = QStringLiteral("tamboril-in-test");
         MidiIn in(options);
@@ -352,7 +267,7 @@ class TestRtMidiJack : public QObject {
     }
 
     void aSendDuringAnOverloadIsNotReportedAsArrived() {
-        Receiver receiver(QStringLiteral("tamboril-recv-xrun"));
+        JackReceiver receiver(QStringLiteral("tamboril-recv-xrun"));
         Overload overload;
         QVERIFY(overload.ok());
         RtMidiOutput out;
@@ -404,7 +319,7 @@ class TestRtMidiJack : public QObject {
                 QSKIP("this machine has an ALSA sequencer");
             }
             EnvOverride api("TAMBORIL_MIDI_API", "");
-            Receiver receiver(QStringLiteral("tamboril-recv-auto"));
+            JackReceiver receiver(QStringLiteral("tamboril-recv-auto"));
             RtMidiOutput out;
             QVERIFY(deviceOf(out, receiver.portName()) >= 0);
             QCOMPARE(out.systemName(), QStringLiteral("JACK"));
@@ -441,11 +356,11 @@ class TestRtMidiJack : public QObject {
         RtMidiOutput out;
         {
             EnvOverride server("JACK_DEFAULT_SERVER", name.toUtf8());
-            auto receiver = std::make_unique<Receiver>(QStringLiteral("tamboril-recv-doomed"));
+            auto receiver = std::make_unique<JackReceiver>(QStringLiteral("tamboril-recv-doomed"));
             const int device = deviceOf(out, receiver->portName());
             QVERIFY(device >= 0);
             QCOMPARE(out.open(device), int(NoError));
-            Source source(QStringLiteral("tamboril-src-doomed"));
+            JackSource source(QStringLiteral("tamboril-src-doomed"));
             MidiIn in;
             QCOMPARE(in.open(sourceOf(in, source.portName())), int(NoError));
 
@@ -479,7 +394,7 @@ class TestRtMidiJack : public QObject {
         }
 
         // The same object goes on working with the server that is running.
-        Receiver receiver(QStringLiteral("tamboril-recv-after"));
+        JackReceiver receiver(QStringLiteral("tamboril-recv-after"));
         const int device = deviceOf(out, receiver.portName());
         QVERIFY(device >= 0);
         sendWhole(out, device, sentMessage());

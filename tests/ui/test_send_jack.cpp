@@ -3,64 +3,18 @@
 // the test run started (JACK_DEFAULT_SERVER), to a receiver in this process.
 
 #include "FormDriver.h"
+#include "JackPorts.h"
 #include "KitImage.h"
 #include "RtMidiOutput.h"
 #include "TestFiles.h"
 
-#include <RtMidi.h>
-
-#include <QElapsedTimer>
 #include <QScopeGuard>
-#include <QThread>
 #include <QtTest>
 
 #include <memory>
-#include <vector>
 
 using namespace tamboril;
 using namespace tamboril::test;
-
-namespace {
-
-// A JACK MIDI input port "<client>:in" that keeps SysEx and drops timing and
-// active sensing, as an instrument's input would.
-class Receiver {
-  public:
-    explicit Receiver(const QString& client)
-        : client_(client), in_(RtMidi::UNIX_JACK, client.toStdString()) {
-        in_.ignoreTypes(false, true, true);
-        in_.openVirtualPort("in");
-    }
-
-    QString portName() const { return client_ + QStringLiteral(":in"); }
-
-    // The messages that came in within `ms`, stopping early once `bytes`
-    // bytes are there.
-    QList<QByteArray> takeWithin(int ms, qsizetype bytes) {
-        QList<QByteArray> messages;
-        qsizetype total = 0;
-        QElapsedTimer timer;
-        timer.start();
-        std::vector<unsigned char> message;
-        while (total < bytes && timer.elapsed() < ms) {
-            in_.getMessage(&message);
-            if (message.empty()) {
-                QThread::msleep(5);
-                continue;
-            }
-            messages.append(QByteArray(reinterpret_cast<const char*>(message.data()),
-                                       qsizetype(message.size())));
-            total += qsizetype(message.size());
-        }
-        return messages;
-    }
-
-  private:
-    QString client_;
-    RtMidiIn in_;
-};
-
-}  // namespace
 
 class TestSendJack : public QObject {
     Q_OBJECT
@@ -73,7 +27,8 @@ class TestSendJack : public QObject {
     }
 
     void aChosenPortGetsTheKitWholeAndAPortGoneIsReported() {
-        auto receiver = std::make_unique<Receiver>(QStringLiteral("tamboril-e2e-recv"));
+        auto receiver = std::make_unique<JackReceiver>(QStringLiteral("tamboril-e2e-recv"),
+                                                       JackReceiver::Timing::Drop);
         midi::RtMidiOutput midiOut;
         FormDriver d(&midiOut);
         d.form->show();
@@ -157,7 +112,7 @@ class TestSendJack : public QObject {
         d.load(other);
         QVERIFY(d.label("txtname")->text().startsWith(QStringLiteral("03")));
         d.midDev()->close();
-        Receiver fresh(QStringLiteral("tamboril-e2e-fresh"));
+        JackReceiver fresh(QStringLiteral("tamboril-e2e-fresh"), JackReceiver::Timing::Drop);
         d.action("mnuDeviceChng")->trigger();
         QVERIFY(!d.deviceEntries().contains(port));
         const int freshEntry = int(d.deviceEntries().indexOf(fresh.portName()));
