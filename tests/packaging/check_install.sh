@@ -24,4 +24,20 @@ grep -qx "Exec=\"$prefix/lib/tamboril/tamboril\"" "$desktop" || fail "desktop en
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry has the wrong icon"
 desktop-file-validate "$desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+# The installed programs work as the build tree's do.
+if [ -x "$build_dir/cli/tamboril-kit" ]; then
+  work="$prefix_root/work"
+  mkdir -p "$work/installed" "$work/built"
+  head -c 12608 /dev/urandom >"$work/bulk.syx"
+  "$prefix/lib/tamboril/tamboril-kit" split "$work/bulk.syx" --into "$work/installed" >/dev/null
+  "$build_dir/cli/tamboril-kit" split "$work/bulk.syx" --into "$work/built" >/dev/null
+  [ "$(ls "$work/installed" | wc -l)" -eq 64 ] || fail "installed tamboril-kit did not split into 64 kits"
+  diff -r "$work/installed" "$work/built" || fail "installed and built tamboril-kit split differently"
+fi
+if [ -x "$build_dir/app/tamboril" ]; then
+  # It starts and keeps running until it is stopped (124: stopped by timeout).
+  status=0
+  QT_QPA_PLATFORM=offscreen timeout 3 "$prefix/lib/tamboril/tamboril" >/dev/null 2>&1 || status=$?
+  [ "$status" -eq 124 ] || fail "installed tamboril did not start (exit $status)"
+fi
 echo "install layout OK"
