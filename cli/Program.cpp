@@ -48,8 +48,8 @@ int usageError(Console& console, const CLI::App& app, const CommandList& command
     // A word where the command should be, rather than an unknown option.
     if (!inCommand && !app.remaining().empty() && !app.remaining().front().starts_with('-')) {
         QStringList names;
-        for (const CommandSpec& spec : Commands()) {
-            names << QString::fromLatin1(spec.name);
+        for (const CommandSpec& entry : Commands()) {
+            names << QString::fromLatin1(entry.name);
         }
         message = QStringLiteral("\"%1\" is not a command; the commands are %2")
                       .arg(ArgText(app.remaining().front()), names.join(QStringLiteral(", ")));
@@ -80,9 +80,9 @@ int RunProgram(int argc, const char* const* argv, Console& console) {
         "Run 'tamboril-kit COMMAND --help' for the arguments of a command.");
 
     CommandList commands;
-    for (const CommandSpec& spec : Commands()) {
-        std::unique_ptr<Command> command = spec.make();
-        CLI::App* sub = app.add_subcommand(spec.name, spec.summary);
+    for (const CommandSpec& entry : Commands()) {
+        std::unique_ptr<Command> command = entry.make();
+        CLI::App* sub = app.add_subcommand(entry.name, entry.summary);
         sub->footer("");  // each command gives its own examples, if any
         command->define(*sub);
         commands.emplace_back(sub, std::move(command));
