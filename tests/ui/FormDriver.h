@@ -17,9 +17,38 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace tamboril::test {
+
+// A widget's place in its window, for layout checks.
+struct Place {
+    const char* name;
+    QRect rect;
+};
+
+// Checks that each named widget under `parent` sits at its place (mapped to
+// pixels by `toPixels`) and that these are the parent's widgets, stacked back
+// to front in this order.
+inline void checkPlaces(
+    QWidget* parent, const QList<Place>& places,
+    const std::function<QRect(const QRect&)>& toPixels = [](const QRect& r) { return r; }) {
+    QStringList stacking;
+    for (QObject* child : parent->children()) {
+        if (child->isWidgetType()) {
+            stacking << child->objectName();
+        }
+    }
+    QStringList expected;
+    for (const Place& place : places) {
+        expected << QLatin1String(place.name);
+        auto* widget = parent->findChild<QWidget*>(QLatin1String(place.name));
+        QVERIFY2(widget, place.name);
+        QCOMPARE(widget->geometry(), toPixels(place.rect));
+    }
+    QCOMPARE(stacking, expected);
+}
 
 class FormDriver {
   public:
