@@ -22,6 +22,12 @@
 
 namespace tamboril::test {
 
+// A colour given as 0x00BBGGRR (red in the lowest byte), as the window's
+// colours are written down.
+inline QColor bgr(quint32 value) {
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
 // A widget's place in its window, for layout checks.
 struct Place {
     const char* name;

@@ -23,10 +23,6 @@ using ui::MessageIcon;
 
 namespace {
 
-QColor bgr(quint32 value) {
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
 // A kit whose pad bytes are chosen per test.
 KitData kitWithPad(int pad, std::uint8_t high, std::uint8_t low) {
     KitData kit = sampleKit(7);

@@ -19,10 +19,6 @@ using ui::MessageIcon;
 
 namespace {
 
-QColor bgr(quint32 value) {
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
 const QColor Navy = bgr(0x800000);
 const QColor DarkBlue = bgr(0xC00000);
 const QColor LightBlue = bgr(0xFF8080);
