@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MidiSystem.h"
-#include "PortListing.h"
+#include "midi/MidiSystem.h"
+#include "midi/PortListing.h"
 
 #include <QByteArray>
 #include <QString>
