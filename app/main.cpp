@@ -1,6 +1,6 @@
-#include "Form1.h"
-#include "QtPrompts.h"
-#include "RtMidiOutput.h"
+#include "ui/Form1.h"
+#include "ui/QtPrompts.h"
+#include "midi/RtMidiOutput.h"
 
 #include <QApplication>
 

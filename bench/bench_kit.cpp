@@ -1,8 +1,8 @@
 // Timings of the kit library's work: checksum, title, load, save and
 // splitting a full bulk dump.
 
-#include "BulkSplit.h"
-#include "KitFile.h"
+#include "kit/BulkSplit.h"
+#include "kit/KitFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

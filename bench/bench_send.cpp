@@ -3,11 +3,11 @@
 // handed over and confirmed delivered, port closed. Run it with a JACK server
 // up (scripts/bench starts one with the dummy driver).
 
-#include "Form1.h"
-#include "KitFile.h"
-#include "MidDev.h"
-#include "RtMidiOutput.h"
-#include "UserPrompts.h"
+#include "ui/Form1.h"
+#include "kit/KitFile.h"
+#include "ui/MidDev.h"
+#include "midi/RtMidiOutput.h"
+#include "ui/UserPrompts.h"
 
 #include <QAction>
 #include <QApplication>

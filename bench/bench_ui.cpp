@@ -1,7 +1,7 @@
 // Time to build the main window, with its 256-entry sound list, and show it.
 
-#include "Form1.h"
-#include "UserPrompts.h"
+#include "ui/Form1.h"
+#include "ui/UserPrompts.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // 197 bytes, each holding exactly the bytes at its place in the input (zeros
 // past the input's end).
 
-#include "BulkSplit.h"
+#include "kit/BulkSplit.h"
 
 #include <QFile>
 #include <QTemporaryDir>

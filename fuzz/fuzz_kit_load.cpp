@@ -2,8 +2,8 @@
 // reads a loaded kit: the title, the sound shown for every pad, and a save
 // round trip that must give back the same bytes but for the checksum.
 
-#include "KitFile.h"
-#include "PadSounds.h"
+#include "kit/KitFile.h"
+#include "edit/PadSounds.h"
 
 #include <QByteArray>
 #include <QFile>

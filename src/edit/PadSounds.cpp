@@ -1,4 +1,4 @@
-#include "PadSounds.h"
+#include "edit/PadSounds.h"
 
 #include <array>
 #include <cassert>

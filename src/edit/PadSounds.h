@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KitImage.h"
+#include "kit/KitImage.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "BulkSplit.h"
+#include "kit/BulkSplit.h"
 
 #include <QByteArray>
 

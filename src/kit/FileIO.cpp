@@ -1,4 +1,4 @@
-#include "FileIO.h"
+#include "kit/FileIO.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "KitFile.h"
+#include "kit/KitFile.h"
 
 #include <algorithm>
 

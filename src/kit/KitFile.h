@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileIO.h"
-#include "KitImage.h"
+#include "kit/FileIO.h"
+#include "kit/KitImage.h"
 
 #include <QString>
 

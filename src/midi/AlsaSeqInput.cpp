@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "AlsaSeqInput.h"
+#include "midi/AlsaSeqInput.h"
 
-#include "MidiLog.h"
+#include "midi/MidiLog.h"
 
 #include <alsa/asoundlib.h>
 #include <poll.h>

@@ -1,6 +1,6 @@
-#include "JackWatch.h"
+#include "midi/JackWatch.h"
 
-#include "MidiLog.h"
+#include "midi/MidiLog.h"
 
 #include <jack/jack.h>
 

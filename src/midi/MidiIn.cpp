@@ -1,8 +1,8 @@
-#include "MidiIn.h"
+#include "midi/MidiIn.h"
 
-#include "MidiLog.h"
-#include "MidiOut.h"
-#include "RtMidiConnection.h"
+#include "midi/MidiLog.h"
+#include "midi/MidiOut.h"
+#include "midi/RtMidiConnection.h"
 
 namespace tamboril::midi {
 

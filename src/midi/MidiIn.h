@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AlsaSeqInput.h"
-#include "MidiSystem.h"
-#include "PortListing.h"
+#include "midi/AlsaSeqInput.h"
+#include "midi/MidiSystem.h"
+#include "midi/PortListing.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "MidiLog.h"
+#include "midi/MidiLog.h"
 
 namespace tamboril::midi {
 

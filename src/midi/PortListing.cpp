@@ -1,8 +1,8 @@
-#include "PortListing.h"
+#include "midi/PortListing.h"
 
-#include "MidiLog.h"
-#include "MidiOut.h"
-#include "RtMidiConnection.h"
+#include "midi/MidiLog.h"
+#include "midi/MidiOut.h"
+#include "midi/RtMidiConnection.h"
 
 namespace tamboril::midi::detail {
 

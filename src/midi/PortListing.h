@@ -4,7 +4,7 @@
 // last listing, the MIDI system it used, and the result of the last call with
 // its text. Used inside the midi library only.
 
-#include "MidiSystem.h"
+#include "midi/MidiSystem.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "RtMidiConnection.h"
+#include "midi/RtMidiConnection.h"
 
-#include "MidiLog.h"
-#include "MidiOut.h"
+#include "midi/MidiLog.h"
+#include "midi/MidiOut.h"
 
 #include <QFileInfo>
 

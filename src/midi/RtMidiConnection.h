@@ -5,9 +5,9 @@
 // becomes a result code with its text. Used inside the midi library only (it
 // needs RtMidi's header).
 
-#include "JackWatch.h"
-#include "MidiSystem.h"
-#include "PortListing.h"
+#include "midi/JackWatch.h"
+#include "midi/MidiSystem.h"
+#include "midi/PortListing.h"
 
 #include <RtMidi.h>
 

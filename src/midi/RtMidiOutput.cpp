@@ -1,9 +1,9 @@
-#include "RtMidiOutput.h"
+#include "midi/RtMidiOutput.h"
 
-#include "JackWatch.h"
-#include "MidiLog.h"
-#include "RtMidiConnection.h"
-#include "WireFormat.h"
+#include "midi/JackWatch.h"
+#include "midi/MidiLog.h"
+#include "midi/RtMidiConnection.h"
+#include "midi/WireFormat.h"
 
 #include <RtMidi.h>
 

@@ -1,6 +1,6 @@
-#include "SysExAssembler.h"
+#include "midi/SysExAssembler.h"
 
-#include "KitImage.h"
+#include "kit/KitImage.h"
 
 namespace tamboril::midi {
 

@@ -1,4 +1,4 @@
-#include "WireFormat.h"
+#include "midi/WireFormat.h"
 
 #include <algorithm>
 

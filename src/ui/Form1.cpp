@@ -1,12 +1,12 @@
-#include "Form1.h"
+#include "ui/Form1.h"
 
-#include "BulkSplit.h"
-#include "FileIO.h"
-#include "KitFile.h"
-#include "Look.h"
-#include "MidDev.h"
-#include "PadSounds.h"
-#include "WireFormat.h"
+#include "kit/BulkSplit.h"
+#include "kit/FileIO.h"
+#include "kit/KitFile.h"
+#include "ui/Look.h"
+#include "ui/MidDev.h"
+#include "edit/PadSounds.h"
+#include "midi/WireFormat.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FileIO.h"
-#include "KitImage.h"
-#include "MidiOut.h"
-#include "RoundedShape.h"
-#include "UserPrompts.h"
+#include "kit/FileIO.h"
+#include "kit/KitImage.h"
+#include "midi/MidiOut.h"
+#include "ui/RoundedShape.h"
+#include "ui/UserPrompts.h"
 
 #include <QByteArray>
 #include <QMainWindow>

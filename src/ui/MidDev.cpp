@@ -1,6 +1,6 @@
-#include "MidDev.h"
+#include "ui/MidDev.h"
 
-#include "Look.h"
+#include "ui/Look.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MidiOut.h"
-#include "RoundedShape.h"
-#include "UserPrompts.h"
+#include "midi/MidiOut.h"
+#include "ui/RoundedShape.h"
+#include "ui/UserPrompts.h"
 
 #include <QString>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "QtPrompts.h"
+#include "ui/QtPrompts.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UserPrompts.h"
+#include "ui/UserPrompts.h"
 
 namespace tamboril::ui {
 

@@ -1,4 +1,4 @@
-#include "RoundedShape.h"
+#include "ui/RoundedShape.h"
 
 #include <QPainter>
 

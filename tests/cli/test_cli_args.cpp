@@ -1,5 +1,5 @@
-#include "KitArgs.h"
-#include "PadSounds.h"
+#include "cli/KitArgs.h"
+#include "edit/PadSounds.h"
 
 #include <QtTest>
 

@@ -2,12 +2,12 @@
 // 'receive' runs as a process of its own, 'send' sends to it, and a feeder in
 // this process stands in for the instrument's MIDI out.
 
-#include "BulkSplit.h"
-#include "JackPorts.h"
-#include "JackWatch.h"
-#include "KitFile.h"
-#include "TestFiles.h"
-#include "WireFormat.h"
+#include "kit/BulkSplit.h"
+#include "support/JackPorts.h"
+#include "midi/JackWatch.h"
+#include "kit/KitFile.h"
+#include "support/TestFiles.h"
+#include "midi/WireFormat.h"
 
 
 #include <QDir>

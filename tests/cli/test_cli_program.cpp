@@ -1,10 +1,10 @@
 // tamboril-kit run as a program: arguments in, files, output and exit
 // status out.
 
-#include "BulkSplit.h"
-#include "KitArgs.h"
-#include "PadSounds.h"
-#include "TestFiles.h"
+#include "kit/BulkSplit.h"
+#include "cli/KitArgs.h"
+#include "edit/PadSounds.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,12 +2,12 @@
 // test chooses, which kits can go out at all, which port a --port names, and
 // the progress line.
 
-#include "Console.h"
-#include "FakeMidiOut.h"
-#include "KitSending.h"
-#include "PortChoice.h"
-#include "TestFiles.h"
-#include "WireFormat.h"
+#include "cli/Console.h"
+#include "support/FakeMidiOut.h"
+#include "cli/KitSending.h"
+#include "cli/PortChoice.h"
+#include "support/TestFiles.h"
+#include "midi/WireFormat.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "BulkSplit.h"
-#include "TestFiles.h"
+#include "kit/BulkSplit.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

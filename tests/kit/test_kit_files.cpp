@@ -1,5 +1,5 @@
-#include "KitFile.h"
-#include "TestFiles.h"
+#include "kit/KitFile.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

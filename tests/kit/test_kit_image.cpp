@@ -1,4 +1,4 @@
-#include "KitImage.h"
+#include "kit/KitImage.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "TestFiles.h"
-#include "WireFormat.h"
+#include "support/TestFiles.h"
+#include "midi/WireFormat.h"
 
 #include <QtTest>
 

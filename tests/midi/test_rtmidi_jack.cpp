@@ -1,8 +1,8 @@
-#include "JackPorts.h"
-#include "KitImage.h"
-#include "MidiIn.h"
-#include "RtMidiOutput.h"
-#include "TestFiles.h"
+#include "support/JackPorts.h"
+#include "kit/KitImage.h"
+#include "midi/MidiIn.h"
+#include "midi/RtMidiOutput.h"
+#include "support/TestFiles.h"
 
 #include <jack/jack.h>
 

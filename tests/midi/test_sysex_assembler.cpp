@@ -1,5 +1,5 @@
-#include "SysExAssembler.h"
-#include "TestFiles.h"
+#include "midi/SysExAssembler.h"
+#include "support/TestFiles.h"
 
 #include <QtTest>
 

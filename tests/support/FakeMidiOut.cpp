@@ -1,4 +1,4 @@
-#include "FakeMidiOut.h"
+#include "support/FakeMidiOut.h"
 
 namespace tamboril::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiOut.h"
+#include "midi/MidiOut.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 
 // Small helpers the tests share for making and reading files.
 
-#include "KitImage.h"
+#include "kit/KitImage.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -4,9 +4,9 @@
 // folder, and reaches its widgets and menu commands by their object names,
 // and those of the device selection window.
 
-#include "Form1.h"
-#include "MidDev.h"
-#include "ScriptedPrompts.h"
+#include "ui/Form1.h"
+#include "ui/MidDev.h"
+#include "ui/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 // Prompts that answer from a script and remember what was asked, so the
 // windows can be driven headless.
 
-#include "UserPrompts.h"
+#include "ui/UserPrompts.h"
 
 #include <QList>
 #include <QString>

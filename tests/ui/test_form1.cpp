@@ -1,10 +1,10 @@
 // The main window driven as a user drives it: menus, shortcuts, the two
 // lists, and what ends up in the files.
 
-#include "FormDriver.h"
-#include "KitFile.h"
-#include "PadSounds.h"
-#include "TestFiles.h"
+#include "ui/FormDriver.h"
+#include "kit/KitFile.h"
+#include "edit/PadSounds.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // the program folder, the kit string read back from it, and the hand-over to
 // the MIDI output (a recording fake here) with every way it can fail.
 
-#include "FakeMidiOut.h"
-#include "FormDriver.h"
-#include "PadSounds.h"
-#include "TestFiles.h"
+#include "support/FakeMidiOut.h"
+#include "ui/FormDriver.h"
+#include "edit/PadSounds.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

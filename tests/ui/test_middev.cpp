@@ -2,9 +2,9 @@
 // and the device Send opens for it, its life beside the main window. The MIDI
 // output is a fake whose ports and failures each test picks.
 
-#include "FakeMidiOut.h"
-#include "FormDriver.h"
-#include "TestFiles.h"
+#include "support/FakeMidiOut.h"
+#include "ui/FormDriver.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QEventLoop>

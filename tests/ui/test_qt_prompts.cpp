@@ -1,7 +1,7 @@
 // The prompts the user sees: the Qt file dialogs and message boxes, driven by
 // answering them the moment they open.
 
-#include "QtPrompts.h"
+#include "ui/QtPrompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>

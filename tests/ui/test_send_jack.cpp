@@ -2,11 +2,11 @@
 // chosen in the device selection window and sent to, through the JACK server
 // the test run started (JACK_DEFAULT_SERVER), to a receiver in this process.
 
-#include "FormDriver.h"
-#include "JackPorts.h"
-#include "KitImage.h"
-#include "RtMidiOutput.h"
-#include "TestFiles.h"
+#include "ui/FormDriver.h"
+#include "support/JackPorts.h"
+#include "kit/KitImage.h"
+#include "midi/RtMidiOutput.h"
+#include "support/TestFiles.h"
 
 #include <QScopeGuard>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiSystem.h"
+#include "midi/MidiSystem.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,11 +1,11 @@
-#include "BulkSplit.h"
-#include "Command.h"
-#include "FileIO.h"
-#include "KitArgs.h"
-#include "MidiIn.h"
-#include "MidiOut.h"
-#include "PortChoice.h"
-#include "SysExAssembler.h"
+#include "kit/BulkSplit.h"
+#include "cli/Command.h"
+#include "kit/FileIO.h"
+#include "cli/KitArgs.h"
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+#include "cli/PortChoice.h"
+#include "midi/SysExAssembler.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
-#include "Command.h"
-#include "KitArgs.h"
-#include "KitFile.h"
-#include "PadSounds.h"
+#include "cli/Command.h"
+#include "cli/KitArgs.h"
+#include "kit/KitFile.h"
+#include "edit/PadSounds.h"
 
 #include <QFileInfo>
 

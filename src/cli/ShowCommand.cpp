@@ -1,8 +1,8 @@
-#include "BulkSplit.h"
-#include "Command.h"
-#include "KitArgs.h"
-#include "KitFile.h"
-#include "PadSounds.h"
+#include "kit/BulkSplit.h"
+#include "cli/Command.h"
+#include "cli/KitArgs.h"
+#include "kit/KitFile.h"
+#include "edit/PadSounds.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

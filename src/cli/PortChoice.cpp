@@ -1,6 +1,6 @@
-#include "PortChoice.h"
+#include "cli/PortChoice.h"
 
-#include "KitArgs.h"
+#include "cli/KitArgs.h"
 
 namespace tamboril::cli {
 

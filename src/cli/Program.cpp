@@ -1,7 +1,7 @@
-#include "Program.h"
+#include "cli/Program.h"
 
-#include "Command.h"
-#include "KitArgs.h"
+#include "cli/Command.h"
+#include "cli/KitArgs.h"
 
 #include <QStringList>
 

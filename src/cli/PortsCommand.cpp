@@ -1,8 +1,8 @@
-#include "Command.h"
-#include "MidiIn.h"
-#include "MidiOut.h"
-#include "PortChoice.h"
-#include "RtMidiOutput.h"
+#include "cli/Command.h"
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+#include "cli/PortChoice.h"
+#include "midi/RtMidiOutput.h"
 
 namespace tamboril::cli {
 

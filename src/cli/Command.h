@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Console.h"
+#include "cli/Console.h"
 
 #include <CLI/CLI.hpp>
 

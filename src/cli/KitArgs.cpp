@@ -1,7 +1,7 @@
-#include "KitArgs.h"
+#include "cli/KitArgs.h"
 
-#include "BulkSplit.h"
-#include "PadSounds.h"
+#include "kit/BulkSplit.h"
+#include "edit/PadSounds.h"
 
 #include <QFile>
 #include <QStringList>

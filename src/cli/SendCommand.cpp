@@ -1,12 +1,12 @@
-#include "BulkSplit.h"
-#include "Command.h"
-#include "FileIO.h"
-#include "KitArgs.h"
-#include "KitFile.h"
-#include "KitSending.h"
-#include "PortChoice.h"
-#include "RtMidiOutput.h"
-#include "WireFormat.h"
+#include "kit/BulkSplit.h"
+#include "cli/Command.h"
+#include "kit/FileIO.h"
+#include "cli/KitArgs.h"
+#include "kit/KitFile.h"
+#include "cli/KitSending.h"
+#include "cli/PortChoice.h"
+#include "midi/RtMidiOutput.h"
+#include "midi/WireFormat.h"
 
 #include <QFileInfo>
 

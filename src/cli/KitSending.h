@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KitImage.h"
-#include "MidiOut.h"
+#include "kit/KitImage.h"
+#include "midi/MidiOut.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "BulkSplit.h"
-#include "Command.h"
-#include "KitArgs.h"
+#include "kit/BulkSplit.h"
+#include "cli/Command.h"
+#include "cli/KitArgs.h"
 
 #include <QDir>
 #include <QFileInfo>

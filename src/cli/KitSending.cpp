@@ -1,6 +1,6 @@
-#include "KitSending.h"
+#include "cli/KitSending.h"
 
-#include "KitArgs.h"
+#include "cli/KitArgs.h"
 
 #include <thread>
 

@@ -1,5 +1,5 @@
-#include "Console.h"
-#include "Program.h"
+#include "cli/Console.h"
+#include "cli/Program.h"
 
 #include <QCoreApplication>
 
