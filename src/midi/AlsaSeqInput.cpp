@@ -111,6 +111,7 @@ QString AlsaSeqInput::open(const QString& clientName, const QString& portName, S
     stop_ = false;
     overruns_ = 0;
     disconnected_ = false;
+    failure_ = 0;
     thread_ = std::thread([this] { run(); });
     return QString();
 }
@@ -125,6 +126,9 @@ void AlsaSeqInput::close() {
 }
 
 QString AlsaSeqInput::lostReason() const {
+    if (const int rc = failure_.load(); rc != 0) {
+        return QStringLiteral("the ALSA sequencer cannot be read: %1").arg(AlsaText(rc));
+    }
     return disconnected_ ? QStringLiteral("the port went away or was disconnected") : QString();
 }
 
@@ -150,8 +154,17 @@ void AlsaSeqInput::run() {
                 ++overruns_;
                 continue;
             }
+            if (rc == -EAGAIN) {
+                break;  // everything has been read
+            }
+            if (rc == -EINTR) {
+                continue;  // a signal (Ctrl+C) came to this thread
+            }
             if (rc < 0 || event == nullptr) {
-                break;  // -EAGAIN: everything has been read
+                // The sequencer cannot be read any more; polling again would
+                // only spin.
+                failure_ = rc < 0 ? rc : -EIO;
+                return;
             }
             switch (event->type) {
                 case SND_SEQ_EVENT_SYSEX:

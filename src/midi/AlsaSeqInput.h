@@ -22,8 +22,8 @@
 namespace tamboril::midi::detail {
 
 // The sequencer address at the end of a port name as the listing gives it
-// ("Midi Through:Midi Through Port-0 14:0"); nullopt-like {-1, -1} when the
-// name does not end with one.
+// ("Midi Through:Midi Through Port-0 14:0"); not valid() when the name does
+// not end with one.
 struct SeqAddress {
     int client = -1;
     int port = -1;
@@ -55,7 +55,7 @@ class AlsaSeqInput {
     // for this client overflowed).
     int overruns() const { return overruns_.load(); }
     // Why input from the source cannot come any more (it was disconnected or
-    // went away); empty while it is connected.
+    // went away, or the sequencer cannot be read); empty while it can.
     QString lostReason() const;
 
   private:
@@ -68,6 +68,8 @@ class AlsaSeqInput {
     std::atomic<bool> stop_{false};
     std::atomic<int> overruns_{0};
     std::atomic<bool> disconnected_{false};
+    // libasound's error code when reading failed for good; 0 while it works.
+    std::atomic<int> failure_{0};
 };
 
 }  // namespace tamboril::midi::detail
