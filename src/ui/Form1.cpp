@@ -26,6 +26,7 @@ namespace tamboril::ui {
 
 const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
 const QString Form1::AppTitle = QStringLiteral("Tamboril");
+const QString Form1::PortAdvice = QStringLiteral("with Edit, Change Device");
 
 namespace {
 

@@ -56,6 +56,9 @@ class Form1 : public QMainWindow {
     // The file filter of every kit file dialog.
     static const QString KitFilter;
     static const QString AppTitle;
+    // Where the user chooses a MIDI output port in this window, for the
+    // advice in the MIDI output's error texts.
+    static const QString PortAdvice;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
