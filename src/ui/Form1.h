@@ -79,9 +79,7 @@ class Form1 : public QMainWindow {
   private:
     void buildWindow();
     void buildMenus();
-    QLabel* addLabel(const char* name, const QString& text, QRect twipsRect, const QString& family);
-    RoundedShape* addShape(const char* name, QRect twipsRect, RoundedShape::Fill fill,
-                           quint32 colour);
+    void fillLists();
     void placeTwips(QWidget* widget, QRect twipsRect);
 
     void Loadfile(const QString& path);
