@@ -25,7 +25,6 @@
 namespace tamboril::ui {
 
 const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
-const QString Form1::AppTitle = QStringLiteral("Tamboril");
 const QString Form1::PortAdvice = QStringLiteral("with Edit, Change Device");
 
 namespace {
@@ -54,11 +53,7 @@ Form1::Form1(UserPrompts& prompts, QString programFolder, midi::MidiOut* midiOut
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    if (const QScreen* shown = screen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(shown->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
