@@ -9,7 +9,7 @@ namespace tamboril::midi {
 MidiIn::MidiIn(RtMidiOptions options) : options_(std::move(options)) {}
 
 MidiIn::~MidiIn() {
-    if (open_) {
+    if (open_ || alsa_) {
         close();
     }
 }
@@ -51,22 +51,47 @@ int MidiIn::devName(int device, QString& name) {
     return ports_.name(options_, device, name);
 }
 
+void MidiIn::keep(const char* bytes, qsizetype size) {
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.append(bytes, size);
+    }
+    arrived_.notify_one();
+}
+
 void MidiIn::onMessage(double, std::vector<unsigned char>* message, void* self) {
-    auto* in = static_cast<MidiIn*>(self);
     if (message == nullptr || message->empty()) {
         return;
     }
-    {
-        const std::lock_guard lock(in->mutex_);
-        in->pending_.append(reinterpret_cast<const char*>(message->data()),
-                            static_cast<qsizetype>(message->size()));
+    static_cast<MidiIn*>(self)->keep(reinterpret_cast<const char*>(message->data()),
+                                     static_cast<qsizetype>(message->size()));
+}
+
+int MidiIn::openAlsa(const QString& wanted, const QString& ownPort) {
+    const detail::SeqAddress source = detail::SeqAddressOfPortName(wanted);
+    if (!source.valid()) {
+        return ports_.fail(Error, QStringLiteral("The MIDI input port \"%1\" has no sequencer "
+                                                 "address in its name.")
+                                      .arg(wanted));
     }
-    in->arrived_.notify_one();
+    auto input = std::make_unique<detail::AlsaSeqInput>();
+    const QString problem = input->open(options_.clientName, ownPort, source,
+                                        [this](const char* bytes, qsizetype size) {
+                                            keep(bytes, size);
+                                        });
+    if (!problem.isEmpty()) {
+        return ports_.fail(
+            NoDevice,
+            QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, problem));
+    }
+    alsa_ = std::move(input);
+    openPortName_ = wanted;
+    return NoError;
 }
 
 int MidiIn::open(int device, const QString& ownPort) {
     ports_.clearResult();
-    if (open_) {
+    if (open_ || alsa_) {
         return ports_.fail(
             Allocated,
             QStringLiteral("The MIDI input port \"%1\" is still open.").arg(openPortName_));
@@ -80,6 +105,15 @@ int MidiIn::open(int device, const QString& ownPort) {
     if (const int rc = ports_.findChosen(options_, *connection, device, wanted, index);
         rc != NoError) {
         return rc;
+    }
+    if (connection->api == MidiSystem::Alsa) {
+        // Only the listing was RtMidi's; its client goes before ours comes.
+        connection.reset();
+        {
+            const std::lock_guard lock(mutex_);
+            pending_.clear();
+        }
+        return openAlsa(wanted, ownPort);
     }
     listen(*connection);
     if (const int rc = ports_.openPort(*connection, index, ownPort, wanted); rc != NoError) {
@@ -115,7 +149,7 @@ void MidiIn::listen(detail::RtMidiConnection& connection) {
 
 QByteArray MidiIn::read(std::chrono::milliseconds wait) {
     std::unique_lock lock(mutex_);
-    if (open_ && pending_.isEmpty()) {
+    if ((open_ || alsa_) && pending_.isEmpty()) {
         arrived_.wait_for(lock, wait, [this] { return !pending_.isEmpty(); });
     }
     QByteArray bytes;
@@ -127,11 +161,24 @@ QString MidiIn::lostReason() const {
     if (open_ && open_->watch && open_->watch->serverGone()) {
         return open_->watch->goneReason();
     }
+    if (alsa_) {
+        return alsa_->lostReason();
+    }
     return QString();
+}
+
+int MidiIn::overruns() const {
+    return alsa_ ? alsa_->overruns() : 0;
 }
 
 int MidiIn::close() {
     ports_.clearResult();
+    if (alsa_) {
+        // Stops the input thread: no call of keep comes after this.
+        alsa_.reset();
+        openPortName_.clear();
+        return NoError;
+    }
     if (!open_) {
         return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }
