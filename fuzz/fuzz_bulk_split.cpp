@@ -1,11 +1,14 @@
-// Feeds arbitrary bulk files to splitting: there must always be 64 files of
-// 197 bytes, each holding exactly the bytes at its place in the input (zeros
-// past the input's end).
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Feeds arbitrary bulk files to the cutting that splitting writes out: there
+// must always be 64 kits of 197 bytes, each holding exactly the bytes at its
+// place in the input (zeros past the input's end), each with a title and a
+// file name of its own. In memory: SplitBulkFile writes exactly these kits.
 
 #include "kit/BulkSplit.h"
+#include "kit/KitFile.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QByteArrayView>
+#include <QSet>
 
 #include <cstdint>
 #include <cstdlib>
@@ -23,26 +26,19 @@ void check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const QTemporaryDir in;
-    static const QTemporaryDir out;
-    const QString bulk = in.filePath(QStringLiteral("bulk.syx"));
-    {
-        QFile file(bulk);
-        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        check(file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
-    }
-
-    const SplitOutcome outcome = SplitBulkFile(bulk, out.path());
-    check(outcome.ok());
+    const std::vector<KitData> kits = CutBulk(QByteArrayView(data, qsizetype(size)));
+    check(kits.size() == std::size_t(BulkKitCount));
+    QSet<QString> names;
     for (int k = 0; k < BulkKitCount; ++k) {
-        QFile file(out.filePath(SplitFileName(k)));
-        check(file.open(QIODevice::ReadOnly));
-        const QByteArray kit = file.readAll();
-        check(kit.size() == qsizetype(KitSize));
+        const KitData& kit = kits[std::size_t(k)];
+        check(KitFileBytes(kit).size() == qsizetype(KitSize));
         for (std::size_t i = 0; i < KitSize; ++i) {
             const std::size_t at = std::size_t(k) * KitSize + i;
-            check(std::uint8_t(kit[qsizetype(i)]) == (at < size ? data[at] : 0));
+            check(kit[i] == (at < size ? data[at] : 0));
         }
+        check(KitTitle(kit).size() >= 2 + 3 + qsizetype(KitNameLength));
+        names.insert(SplitFileName(k));
     }
+    check(names.size() == BulkKitCount);
     return 0;
 }
