@@ -1,14 +1,18 @@
-// Feeds arbitrary bulk files to splitting: there must always be 64 files of
-// 197 bytes, each holding exactly the bytes at its place in the input (zeros
-// past the input's end).
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Feeds arbitrary bulk files to the cutting that splitting writes out: there
+// must always be 64 kits of 197 bytes, each holding exactly the bytes at its
+// place in the input (zeros past the input's end), and the titles read from
+// them. In memory: SplitBulkFile writes exactly these kits.
 
 #include "kit/BulkSplit.h"
+#include "kit/KitFile.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QByteArrayView>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 using namespace tamboril;
 
@@ -23,26 +27,19 @@ void check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const QTemporaryDir in;
-    static const QTemporaryDir out;
-    const QString bulk = in.filePath(QStringLiteral("bulk.syx"));
-    {
-        QFile file(bulk);
-        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        check(file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
+    const std::vector<KitData> kits = CutBulk(QByteArrayView(data, qsizetype(size)));
+    check(kits.size() == std::size_t(BulkKitCount));
+    for (std::size_t k = 0; k < kits.size(); ++k) {
+        const KitData& kit = kits[k];
+        const std::size_t first = k * KitSize;
+        const std::size_t present = first < size ? std::min(KitSize, size - first) : 0;
+        check(KitFileBytes(kit).size() == qsizetype(KitSize));
+        check(present == 0 || std::memcmp(kit.data(), data + first, present) == 0);
+        check(std::all_of(kit.begin() + qsizetype(present), kit.end(),
+                          [](std::uint8_t byte) { return byte == 0; }));
     }
-
-    const SplitOutcome outcome = SplitBulkFile(bulk, out.path());
-    check(outcome.ok());
-    for (int k = 0; k < BulkKitCount; ++k) {
-        QFile file(out.filePath(SplitFileName(k)));
-        check(file.open(QIODevice::ReadOnly));
-        const QByteArray kit = file.readAll();
-        check(kit.size() == qsizetype(KitSize));
-        for (std::size_t i = 0; i < KitSize; ++i) {
-            const std::size_t at = std::size_t(k) * KitSize + i;
-            check(std::uint8_t(kit[qsizetype(i)]) == (at < size ? data[at] : 0));
-        }
-    }
+    // The titles "show" lists for a bulk file come from these kits.
+    check(KitTitle(kits.front()).size() >= 2 + 3 + qsizetype(KitNameLength));
+    check(KitTitle(kits.back()).size() >= 2 + 3 + qsizetype(KitNameLength));
     return 0;
 }

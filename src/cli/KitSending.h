@@ -21,6 +21,7 @@ QString KitSendProblem(const KitData& kit);
 struct SendReport {
     int total = 0;
     int delivered = 0;  // messages handed over and gone from the program
+    int sentAgain = 0;  // of those, the ones whose first try was uncertain
     // Empty when every message went; otherwise which step failed, for which
     // message, and the MIDI system's text.
     QString failure;
@@ -30,9 +31,15 @@ struct SendReport {
     bool ok() const { return failure.isEmpty(); }
 };
 
+// A message whose delivery is uncertain is sent at most this often.
+inline constexpr int MaxTries = 3;
+
 // Sends `messages` to output `device`, each as one long message (prepare,
 // hand over, unprepare, which waits until it has left), with `pause` between
-// two messages, and closes the port. Stops at the first failure. `delivered`
+// two messages, and closes the port. A message the port took but could not
+// confirm gone (unprepare fails, other than for a vanished port) is sent
+// again, after `pause`, up to MaxTries tries in all. Stops at the first
+// failure. `delivered`
 // is called after each message has gone, with the number gone so far.
 SendReport SendMessages(midi::MidiOut& out, int device, const QList<QByteArray>& messages,
                         std::chrono::milliseconds pause,

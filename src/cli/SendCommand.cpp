@@ -150,14 +150,21 @@ class SendCommand final : public Command {
         if (!report.closeWarning.isEmpty()) {
             console.warning(report.closeWarning);
         }
+        // Kits whose first delivery was uncertain went again; say how many.
+        QString again;
+        if (report.sentAgain > 0) {
+            again = total == 1
+                        ? QStringLiteral(" It needed a second try.")
+                        : QStringLiteral(" %1 of them needed a second try.").arg(report.sentAgain);
+        }
         if (total == 1) {
-            console.print(QStringLiteral("Sent \"%1\" from %2 to \"%3\" (%4).")
+            console.print(QStringLiteral("Sent \"%1\" from %2 to \"%3\" (%4).%5")
                               .arg(Printable(KitTitle(kits.front())), path, Printable(port),
-                                   out.systemName()));
+                                   out.systemName(), again));
         } else {
-            console.print(QStringLiteral("Sent %1 kits from %2 to \"%3\" (%4).")
-                              .arg(total)
-                              .arg(path, Printable(port), out.systemName()));
+            console.print(
+                QStringLiteral("Sent %1 kits from %2 to \"%3\" (%4).%5")
+                    .arg(QString::number(total), path, Printable(port), out.systemName(), again));
         }
         return ExitOk;
     }

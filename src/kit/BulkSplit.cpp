@@ -1,5 +1,7 @@
 #include "kit/BulkSplit.h"
 
+#include "kit/KitFile.h"
+
 #include <QByteArray>
 
 #include <algorithm>
@@ -26,20 +28,24 @@ QString SplitOutcome::message() const {
     return QStringLiteral("Files Spilt to : ") + folder;
 }
 
+std::vector<KitData> CutBulk(QByteArrayView bytes) {
+    std::vector<KitData> kits(BulkKitCount, KitData{});
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto size = static_cast<std::size_t>(std::min<qint64>(bytes.size(), BulkSize));
+    for (std::size_t k = 0; k < kits.size() && k * KitSize < size; ++k) {
+        std::copy_n(data + k * KitSize, std::min(KitSize, size - k * KitSize), kits[k].begin());
+    }
+    return kits;
+}
+
 BulkKits ReadBulkKits(const QString& bulkPath) {
     BulkKits result;
-    ReadResult read = ReadFront(bulkPath, BulkReadSize);
+    const ReadResult read = ReadFront(bulkPath, BulkReadSize);
     if (read.error) {
         result.error = read.error;
         return result;
     }
-    QByteArray bulk = std::move(read.bytes);
-    bulk.append(BulkReadSize - bulk.size(), '\0');
-    result.kits.resize(BulkKitCount);
-    for (std::size_t k = 0; k < result.kits.size(); ++k) {
-        std::copy_n(reinterpret_cast<const std::uint8_t*>(bulk.constData()) + k * KitSize, KitSize,
-                    result.kits[k].begin());
-    }
+    result.kits = CutBulk(read.bytes);
     return result;
 }
 
@@ -54,8 +60,7 @@ SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
     for (int k = 0; k < BulkKitCount; ++k) {
         const KitData& kit = read.kits[static_cast<std::size_t>(k)];
         const QString path = folder + QLatin1Char('/') + SplitFileName(k);
-        if (auto error =
-                ReplaceFile(path, QByteArrayView(kit.data(), static_cast<qsizetype>(kit.size())))) {
+        if (auto error = ReplaceFile(path, KitFileBytes(kit))) {
             if (!outcome.firstFailure) {
                 outcome.firstFailure = error;
             }

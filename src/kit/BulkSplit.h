@@ -20,6 +20,11 @@ inline constexpr qint64 BulkReadSize = BulkSize + 1;
 // gets "Kit - 63.syx", the last "Kit - 00.syx".
 QString SplitFileName(int position);
 
+// The 64 kits of a bulk file's bytes, in memory: kit k is bytes 197k to
+// 197k + 196, zeros past the end of bytes, and nothing after byte 12608 counts.
+// Every bulk reader and SplitBulkFile cut a file's bytes with exactly this.
+std::vector<KitData> CutBulk(QByteArrayView bytes);
+
 struct BulkKits {
     std::vector<KitData> kits;  // BulkKitCount kits, unless the file could not be read
     std::optional<FileError> error;

@@ -17,19 +17,22 @@ LoadOutcome Loadfile(const QString& path, KitData& kit) {
         outcome.reason = read.error->reason;
         return outcome;
     }
-    if (read.bytes.size() > MaxKitFileSize) {
-        outcome.status = LoadStatus::Refused;
-        return outcome;
-    }
-    kit.fill(0);
-    const auto count = std::min<std::size_t>(KitSize, static_cast<std::size_t>(read.bytes.size()));
-    std::copy_n(reinterpret_cast<const std::uint8_t*>(read.bytes.constData()), count, kit.begin());
-    outcome.status = IsEditable(kit) ? LoadStatus::Editable : LoadStatus::NotEditable;
+    outcome.status = KitFromFileBytes(read.bytes, kit);
     return outcome;
 }
 
+LoadStatus KitFromFileBytes(QByteArrayView bytes, KitData& kit) {
+    if (bytes.size() > MaxKitFileSize) {
+        return LoadStatus::Refused;
+    }
+    kit.fill(0);
+    const auto count = std::min<std::size_t>(KitSize, static_cast<std::size_t>(bytes.size()));
+    std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.data()), count, kit.begin());
+    return IsEditable(kit) ? LoadStatus::Editable : LoadStatus::NotEditable;
+}
+
 std::optional<FileError> TrueSave(const QString& path, const KitData& kit) {
-    return ReplaceFile(path, QByteArrayView(kit.data(), static_cast<qsizetype>(kit.size())));
+    return ReplaceFile(path, KitFileBytes(kit));
 }
 
 }  // namespace tamboril

@@ -26,6 +26,17 @@ struct LoadOutcome {
     QString reason;  // the system's reason when Failed
 };
 
+// What a kit file's bytes give, in memory: Refused when there are more than
+// MaxKitFileSize of them (kit untouched); otherwise the first 197 bytes become
+// the kit image, zeros after a shorter file's end, and the result is Editable
+// or NotEditable by byte 0. Loadfile is exactly this on the file's bytes.
+LoadStatus KitFromFileBytes(QByteArrayView bytes, KitData& kit);
+
+// The bytes a kit file holds: the 197 bytes of the kit image.
+inline QByteArrayView KitFileBytes(const KitData& kit) {
+    return QByteArrayView(kit.data(), static_cast<qsizetype>(kit.size()));
+}
+
 // Reads a single-kit file into kit. Over 200 bytes is refused; otherwise the
 // first 197 bytes become the kit image, and a shorter file leaves zeros after
 // its end, so the result never depends on the previous kit. On Refused,

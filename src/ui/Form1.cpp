@@ -33,6 +33,27 @@ QString fileFailure(const QString& what, const QString& file, const QString& rea
     return what.arg(file) + QStringLiteral("\n") + reason;
 }
 
+// A list takes wheel turns only while it has the keyboard focus: a wheel
+// turned over the window on the way elsewhere must not pick a pad or, worse,
+// give the pad another sound. Without the focus the turn is left to the
+// widgets behind the list.
+class WheelNeedsFocus : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Wheel) {
+            const auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget != nullptr && !widget->hasFocus()) {
+                event->ignore();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 Form1::Form1(UserPrompts& prompts, QString programFolder, midi::MidiOut* midiOut, QWidget* parent)
@@ -236,10 +257,14 @@ void Form1::fillLists() {
     }
     Pad->setCurrentIndex(-1);
     SoundNum->setCurrentIndex(-1);
+    auto* wheelNeedsFocus = new WheelNeedsFocus(this);
+    Pad->installEventFilter(wheelNeedsFocus);
+    SoundNum->installEventFilter(wheelNeedsFocus);
     setTabOrder(Pad, SoundNum);
 
-    // Only a pick by the user (mouse, keyboard or wheel) raises activated;
-    // selecting an entry from code does not. See updatesoundnum.
+    // Only a pick by the user (mouse, keyboard or, with the focus, wheel)
+    // raises activated; selecting an entry from code does not. See
+    // updatesoundnum.
     connect(Pad, &QComboBox::activated, this, &Form1::Pad_Click);
     connect(SoundNum, &QComboBox::activated, this, &Form1::SoundNum_Click);
 }
@@ -531,8 +556,10 @@ int Form1::MidiDeviceId() {
 }
 
 // Opens the chosen output, hands over the kit string as one long message,
-// closes the output and turns the strip red for the timer to hide. When the
-// output cannot be opened nothing is sent and the strip stays as it is.
+// closes the output and turns the strip red for the timer to hide. Red means
+// the kit went out: when the output cannot be opened, or the message cannot
+// be prepared, handed over or released, the strip stays visible as it is and
+// no timer runs, as after a failed open.
 void Form1::SendKit() {
     const int device = MidiDeviceId();
     if (midiOut_ == nullptr) {
@@ -546,36 +573,47 @@ void Form1::SendKit() {
         MidiErr(QStringLiteral("Open"), opened);
         return;
     }
-    SendSYX(KitString);
+    const bool sent = SendSYX(KitString);
     const auto closed = static_cast<std::int16_t>(midiOut_->close());
     if (closed != 0) {
         MidiErr(QStringLiteral("Close"), closed);
+    }
+    if (!sent) {
+        return;
     }
     setBarColour(Red);
     Timer1->start();
 }
 
-// One long message of 255 bytes: the string's bytes, then zeros.
-void Form1::SendSYX(const QByteArray& s) {
+// One long message of 255 bytes: the string's bytes, then zeros. Returns
+// whether the kit went out; a failed step is reported with its result code
+// and, on a second line, the MIDI output's reason.
+bool Form1::SendSYX(const QByteArray& s) {
     const QByteArray message = midi::LongMessage(s);
     const auto prepared = static_cast<std::int16_t>(midiOut_->prepareHeader(message));
     if (prepared != 0) {
-        prompts_.message(QStringLiteral("Prepare rc = ") + QString::number(prepared), AppTitle,
-                         MessageIcon::None);
-        return;
+        sendFailure(QStringLiteral("Prepare rc = "), prepared);
+        return false;
     }
-    const auto sent = static_cast<std::int16_t>(midiOut_->longMsg());
-    if (sent != 0) {
-        prompts_.message(QStringLiteral("Send Long Message rc= ") + QString::number(sent), AppTitle,
-                         MessageIcon::None);
+    const auto handed = static_cast<std::int16_t>(midiOut_->longMsg());
+    if (handed != 0) {
         // Still prepared: closing the output releases the message.
-        return;
+        sendFailure(QStringLiteral("Send Long Message rc= "), handed);
+        return false;
     }
     const auto released = static_cast<std::int16_t>(midiOut_->unprepareHeader());
     if (released != 0) {
-        prompts_.message(QStringLiteral("Unprepare rc= ") + QString::number(released), AppTitle,
-                         MessageIcon::None);
+        // Handed over but not confirmed gone (a JACK overload, say): the kit
+        // may not have arrived, and the reason says to send it again.
+        sendFailure(QStringLiteral("Unprepare rc= "), released);
+        return false;
     }
+    return true;
+}
+
+void Form1::sendFailure(const QString& step, int code) {
+    prompts_.message(step + QString::number(code) + QLatin1Char('\n') + midiOut_->errorText(code),
+                     AppTitle, MessageIcon::None);
 }
 
 void Form1::MidiErr(const QString& operation, int code) {

@@ -89,7 +89,8 @@ class Form1 : public QMainWindow {
     MidDev* deviceWindow();
     int MidiDeviceId();
     void SendKit();
-    void SendSYX(const QByteArray& s);
+    bool SendSYX(const QByteArray& s);
+    void sendFailure(const QString& step, int code);
     void MidiErr(const QString& operation, int code);
     void setBarColour(quint32 colour);
 

@@ -209,8 +209,26 @@ bool MidDev::eventFilter(QObject* watched, QEvent* event) {
     } else if ((watched == List1 || watched == List1->viewport()) &&
                event->type() == QEvent::MouseMove) {
         PatchedClear();
+    } else if (watched == List1->viewport() && keepsSelection(event)) {
+        return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The highlighted entry stays highlighted until another entry is clicked: a
+// click on the empty part of the list, or a Ctrl+click on the highlighted
+// entry, would clear Qt's selection, and Select would then store "-1" though
+// a port had been picked. Such presses are not passed on to the list.
+bool MidDev::keepsSelection(QEvent* event) const {
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick) {
+        return false;
+    }
+    const auto* press = static_cast<QMouseEvent*>(event);
+    const QListWidgetItem* item = List1->itemAt(press->position().toPoint());
+    if (item == nullptr) {
+        return true;
+    }
+    return item->isSelected() && press->modifiers().testFlag(Qt::ControlModifier);
 }
 
 void MidDev::mouseMoveEvent(QMouseEvent* event) {

@@ -68,6 +68,7 @@ class MidDev : public QWidget {
     void Form_Load();
     void OK_Click();
     void OK_MouseMove();
+    bool keepsSelection(QEvent* event) const;
     void setLook(quint32 text, quint32 patchBorder, quint32 patchFill, quint32 frameBorder);
 
     UserPrompts& prompts_;

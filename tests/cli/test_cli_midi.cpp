@@ -4,6 +4,7 @@
 
 #include "kit/BulkSplit.h"
 #include "support/JackPorts.h"
+#include "support/KitReceiver.h"
 #include "midi/JackWatch.h"
 #include "kit/KitFile.h"
 #include "support/TestFiles.h"
@@ -89,63 +90,6 @@ QByteArray bytes(std::initializer_list<int> values) {
     return out;
 }
 
-// The input port of a running 'tamboril-kit receive' ("tamboril-kit:in", or
-// JACK's renamed "tamboril-kit-01:in") that `feeder` could send to, empty
-// while there is none.
-QString receiverPort(JackSource& feeder) {
-    static const QRegularExpression receiver(QStringLiteral("^tamboril-kit(-\\d+)?:in$"));
-    for (const QString& name : feeder.destinations()) {
-        if (receiver.match(name).hasMatch()) {
-            return name;
-        }
-    }
-    return QString();
-}
-
-// 'tamboril-kit receive' running in the background.
-class Receiver {
-  public:
-    explicit Receiver(const QStringList& args) { process.start(Program, args); }
-    ~Receiver() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-
-    // Waits until the receiver's port exists and the feeder is connected to
-    // it; returns the port's name, or empty (and the receiver's complaint in
-    // `why`) when that does not happen.
-    QString waitUntilListening(JackSource& feeder, QString& why) {
-        QString reason;
-        const auto watch = midi::JackWatch::connect(QStringLiteral("tk-test watch"), reason);
-        if (!watch) {
-            why = reason;
-            return QString();
-        }
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 15000) {
-            if (process.state() == QProcess::NotRunning) {
-                why = QStringLiteral("receive ended early: ") +
-                      QString::fromUtf8(process.readAllStandardError());
-                return QString();
-            }
-            const QString port = receiverPort(feeder);
-            const QString client = port.section(QLatin1Char(':'), 0, 0);
-            if (!port.isEmpty() &&
-                watch->isConnected(feeder.portName(), client, QStringLiteral("in"))) {
-                return port;
-            }
-            QThread::msleep(20);
-        }
-        why = QStringLiteral("receive did not start listening within 15 s");
-        return QString();
-    }
-
-    QProcess process;
-};
-
 // The lines of a section of the 'ports' listing, up to the next heading.
 QStringList sectionOf(const QString& listing, const QString& heading) {
     const QStringList lines = listing.split(QLatin1Char('\n'));
@@ -197,7 +141,8 @@ class TestCliMidi : public QObject {
         const QString received = dir.filePath("received.syx");
 
         JackSource feeder(QStringLiteral("tk-feeder-one"));
-        Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "30"});
+        Receiver receiver(Program,
+                          {"receive", received, "--port", feeder.portName(), "--timeout", "30"});
         QString why;
         const QString port = receiver.waitUntilListening(feeder, why);
         QVERIFY2(!port.isEmpty(), qPrintable(why));
@@ -258,8 +203,8 @@ class TestCliMidi : public QObject {
         const QString received = dir.filePath("received.syx");
 
         JackSource feeder(QStringLiteral("tk-feeder-bulk"));
-        Receiver receiver(
-            {"receive", received, "--port", "tk-feeder-bulk", "--kits", "64", "--timeout", "30"});
+        Receiver receiver(Program, {"receive", received, "--port", "tk-feeder-bulk", "--kits", "64",
+                                    "--timeout", "30"});
         QString why;
         const QString port = receiver.waitUntilListening(feeder, why);
         QVERIFY2(!port.isEmpty(), qPrintable(why));
@@ -303,7 +248,8 @@ class TestCliMidi : public QObject {
         const QString received = dir.filePath("received.syx");
 
         JackSource feeder(QStringLiteral("tk-feeder-names"));
-        Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "60"});
+        Receiver receiver(Program,
+                          {"receive", received, "--port", feeder.portName(), "--timeout", "60"});
         QString why;
         const QString port = receiver.waitUntilListening(feeder, why);
         QVERIFY2(!port.isEmpty(), qPrintable(why));
@@ -353,7 +299,8 @@ class TestCliMidi : public QObject {
         QTemporaryDir dir;
         const QString received = dir.filePath("received.syx");
         JackSource feeder(QStringLiteral("tk-feeder-noise"));
-        Receiver receiver({"receive", received, "--port", feeder.portName(), "--timeout", "30"});
+        Receiver receiver(Program,
+                          {"receive", received, "--port", feeder.portName(), "--timeout", "30"});
         QString why;
         QVERIFY2(!receiver.waitUntilListening(feeder, why).isEmpty(), qPrintable(why));
 
@@ -388,8 +335,8 @@ class TestCliMidi : public QObject {
         const QString received = dir.filePath("received.syx");
         writeBytes(received, "an older dump");
         JackSource feeder(QStringLiteral("tk-feeder-clock"));
-        Receiver receiver(
-            {"receive", received, "--port", feeder.portName(), "--kits", "64", "--timeout", "1.5"});
+        Receiver receiver(Program, {"receive", received, "--port", feeder.portName(), "--kits",
+                                    "64", "--timeout", "1.5"});
         QString why;
         QVERIFY2(!receiver.waitUntilListening(feeder, why).isEmpty(), qPrintable(why));
 

@@ -454,13 +454,25 @@ class TestCliProgram : public QObject {
         QVERIFY(QDir(work.path()).mkdir("folder.syx"));
         const QString missingParent = work.filePath("gone/kit.syx");
         const QString missing = work.filePath("missing.syx");
-        for (const QString& file : {folder, missingParent, missing}) {
+        const QString pipe = work.filePath("pipe.syx");
+        makeFifo(pipe);
+        for (const QString& file : {folder, missingParent, missing, pipe}) {
             const Result result = runKit({"set", file, "0", "1"});
             QCOMPARE(result.status, 1);
             QVERIFY(result.out.isEmpty());
             QVERIFY2(result.err.startsWith("tamboril-kit: cannot read " + file + ": "),
                      qPrintable(result.err));
         }
+        // A named pipe is refused at once by every reader, not waited on.
+        for (const QStringList& args :
+             {QStringList{"show", pipe}, QStringList{"split", pipe, "--into", work.path()},
+              QStringList{"send", pipe, "--port", "0"}}) {
+            const Result result = runKit(args);
+            QCOMPARE(result.status, 1);
+            QVERIFY2(result.err.contains(pipe + ": It is a named pipe, not a file."),
+                     qPrintable(result.err));
+        }
+        QVERIFY(QFile::remove(pipe));
         QVERIFY(QFileInfo(folder).isDir());
         QVERIFY(!QFileInfo::exists(work.filePath("gone")));
         QVERIFY(!QFileInfo::exists(missing));

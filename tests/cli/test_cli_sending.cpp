@@ -47,6 +47,24 @@ class FailingAt : public test::FakeMidiOut {
     int handed_ = 0;
 };
 
+// Reports an uncertain delivery (the JACK overload's Error) for the
+// unprepares numbered in `uncertain` (counting from 1).
+class UncertainAt : public test::FakeMidiOut {
+  public:
+    QList<int> uncertain;
+    int unprepareHeader() override {
+        ++released_;
+        if (uncertain.contains(released_)) {
+            calls.append(QStringLiteral("unprepareHeader"));
+            return Error;
+        }
+        return FakeMidiOut::unprepareHeader();
+    }
+
+  private:
+    int released_ = 0;
+};
+
 // What a Console wrote to its two streams.
 struct CapturedConsole {
     std::FILE* out = std::tmpfile();
@@ -155,13 +173,25 @@ class TestCliSending : public QObject {
             QCOMPARE(out.calls.last(), QStringLiteral("close"));
         }
         {
-            // Unprepare reports that the message may not have left: a failure.
+            // Unprepare keeps reporting that the message may not have left: it
+            // goes three times, then the send fails.
             test::FakeMidiOut out;
             out.ports = {"A"};
             out.unprepareResult = StillPlaying;
             const SendReport report = SendMessages(out, 0, messagesFor(2), 0ms);
             QCOMPARE(report.delivered, 0);
-            QVERIFY2(report.failure.startsWith("kit 1 of 2 may not have been delivered"),
+            QVERIFY2(report.failure.startsWith("kit 1 of 2 may not have been delivered after 3 "
+                                               "tries: "),
+                     qPrintable(report.failure));
+            QCOMPARE(out.sent.size(), MaxTries);
+        }
+        {
+            // A port that went away is no uncertain delivery: no second try.
+            test::FakeMidiOut out;
+            out.ports = {"A"};
+            out.unprepareResult = NoDevice;
+            const SendReport report = SendMessages(out, 0, messagesFor(1), 0ms);
+            QVERIFY2(report.failure.startsWith("the kit may not have been delivered: "),
                      qPrintable(report.failure));
             QCOMPARE(out.sent.size(), 1);
         }
@@ -175,6 +205,22 @@ class TestCliSending : public QObject {
             QCOMPARE(report.delivered, 2);
             QVERIFY(report.closeWarning.contains("did not close cleanly"));
         }
+    }
+
+    // A kit whose delivery was uncertain (an overloaded JACK server) goes
+    // again: the send carries on and counts the kits that needed it.
+    void uncertainDeliveriesAreSentAgain() {
+        UncertainAt out;
+        out.ports = {"A"};
+        out.uncertain = {2, 5, 6};  // kit 2 once, kit 4 twice
+        const QList<QByteArray> messages = messagesFor(5);
+        const SendReport report = SendMessages(out, 0, messages, 0ms);
+        QVERIFY2(report.ok(), qPrintable(report.failure));
+        QCOMPARE(report.delivered, 5);
+        QCOMPARE(report.sentAgain, 2);
+        const QList<QByteArray> expected{messages[0], messages[1], messages[1], messages[2],
+                                         messages[3], messages[3], messages[3], messages[4]};
+        QCOMPARE(out.sent, expected);
     }
 
     void onlyWholeSysExKitsCanBeSent() {

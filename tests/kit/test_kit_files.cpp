@@ -1,3 +1,4 @@
+#include "kit/BulkSplit.h"
 #include "kit/KitFile.h"
 #include "support/TestFiles.h"
 
@@ -103,6 +104,18 @@ class TestKitFiles : public QObject {
         QVERIFY(outcome.reason.contains("folder"));
         QVERIFY(kit == before);
 
+        // A named pipe (or a device, or a socket) is refused at once: opening
+        // it would wait for a writer.
+        const QString pipe = path("pipe.syx");
+        makeFifo(pipe);
+        outcome = Loadfile(pipe, kit);
+        QCOMPARE(outcome.status, LoadStatus::Failed);
+        QCOMPARE(outcome.reason, QStringLiteral("It is a named pipe, not a file."));
+        QVERIFY(ReadBulkKits(pipe).error);
+        QVERIFY(Loadfile(QStringLiteral("/dev/zero"), kit).reason.contains("device"));
+        QVERIFY(kit == before);
+        QVERIFY(QFile::remove(pipe));
+
         outcome = Loadfile(path("missing/parent/kit.syx"), kit);
         QCOMPARE(outcome.status, LoadStatus::Failed);
         QVERIFY(!QFileInfo::exists(path("missing")));
@@ -146,6 +159,37 @@ class TestKitFiles : public QObject {
         QCOMPARE(quint8(saved.at(ChecksumIndex)), ChecksumFrom(original, FileChecksumFirst));
     }
 
+    // Loading, bulk reading and splitting are the in-memory parsers (the ones
+    // the fuzz targets run) on the file's bytes, nothing more.
+    void fileFunctionsAreTheInMemoryParsersOnTheFilesBytes() {
+        QByteArray bulk = sampleBulk();
+        bulk[5] = char(0xF0);
+        const QList<QByteArray> inputs = {QByteArray(),
+                                          toBytes(sampleKit(3)).left(60),
+                                          toBytes(sampleKit(4)) + "xyz",
+                                          bulk.left(201),
+                                          bulk.left(5000),
+                                          bulk + "tail"};
+        const QString file = path("input.syx");
+        const QString out = path("split");
+        QVERIFY(QDir().mkpath(out));
+        for (const QByteArray& bytes : inputs) {
+            writeBytes(file, bytes);
+            KitData fromFile{};
+            KitData fromBytes{};
+            QCOMPARE(Loadfile(file, fromFile).status, KitFromFileBytes(bytes, fromBytes));
+            QVERIFY(fromFile == fromBytes);
+
+            const std::vector<KitData> cut = CutBulk(bytes);
+            QVERIFY(ReadBulkKits(file).kits == cut);
+            QVERIFY(SplitBulkFile(file, out).ok());
+            for (int k = 0; k < BulkKitCount; ++k) {
+                QCOMPARE(readBytes(out + "/" + SplitFileName(k)),
+                         KitFileBytes(cut[std::size_t(k)]).toByteArray());
+            }
+        }
+    }
+
     void failedSaveNamesTheFileAndTouchesNothing() {
         const KitData kit = sampleKit();
 
@@ -157,6 +201,14 @@ class TestKitFiles : public QObject {
         QCOMPARE(error->file, folder);
         QVERIFY(!error->reason.isEmpty());
         QVERIFY(QFileInfo(folder + "/inside").isDir());
+
+        // A named pipe is not replaced by a file.
+        const QString pipe = path("pipe.syx");
+        makeFifo(pipe);
+        error = TrueSave(pipe, kit);
+        QVERIFY(error);
+        QCOMPARE(error->reason, QStringLiteral("It is a named pipe, not a file."));
+        QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
 
         // A missing parent folder is not created.
         const QString orphan = path("nowhere/kit.syx");

@@ -9,12 +9,19 @@
 #include <QString>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace tamboril::test {
 
 inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// A named pipe at path: opening it to read waits for a writer.
+inline void makeFifo(const QString& path) {
+    QVERIFY2(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0, qPrintable(path));
 }
 
 inline QByteArray readBytes(const QString& path) {

@@ -6,6 +6,7 @@
 #include "edit/PadSounds.h"
 #include "support/TestFiles.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace tamboril;
@@ -348,7 +350,9 @@ class TestForm1 : public QObject {
         const QString missing = d.file("no such kit.syx");
         const QString folder = d.file("a folder.syx");
         QVERIFY(QDir().mkpath(folder));
-        for (const QString& bad : {missing, folder}) {
+        const QString pipe = d.file("a pipe.syx");
+        makeFifo(pipe);
+        for (const QString& bad : {missing, folder, pipe}) {
             d.load(bad);
             QCOMPARE(d.prompts.messages.size(), 1);
             const Message m = d.prompts.messages.takeFirst();
@@ -423,6 +427,42 @@ class TestForm1 : public QObject {
         QTest::keyClick(d.sounds(), Qt::Key_Up);
         QCOMPARE(d.form->kitData()[10], 15);
         QCOMPARE(d.form->kitData()[11], 14);
+    }
+
+    // A wheel turned over a list that does not have the focus (on its way
+    // elsewhere) changes nothing; over the list with the focus it picks, and
+    // a sound picked so is stored like any other pick.
+    void theWheelPicksOnlyInTheListWithTheFocus() {
+        FormDriver d;
+        writeBytes(d.file("kit.syx"), toBytes(kitWithPad(0, 0, 5)));
+        d.load(d.file("kit.syx"));
+        d.form->show();
+        QVERIFY(QTest::qWaitForWindowActive(d.form.get()));
+        const KitData before = d.form->kitData();
+        const auto turn = [](QComboBox* box) {
+            const QPointF at(box->rect().center());
+            QWheelEvent wheel(at, box->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &wheel);
+        };
+
+        d.form->setFocus();
+        turn(d.pad());
+        turn(d.sounds());
+        QCOMPARE(d.pad()->currentIndex(), 0);
+        QCOMPARE(d.sounds()->currentIndex(), 5);
+        d.pad()->setFocus();
+        turn(d.sounds());
+        QCOMPARE(d.sounds()->currentIndex(), 5);
+        QVERIFY(d.form->kitData() == before);
+
+        d.sounds()->setFocus();
+        turn(d.sounds());
+        QCOMPARE(d.sounds()->currentIndex(), 6);
+        QCOMPARE(d.form->kitData()[11], 6);
+        d.pad()->setFocus();
+        turn(d.pad());
+        QCOMPARE(d.pad()->currentIndex(), 1);
     }
 
     void lookingAtAForeignPadNeverRewritesIt() {
@@ -605,14 +645,19 @@ class TestForm1 : public QObject {
 
     void failedOrCancelledSplitWritesNothing() {
         FormDriver d;
-        d.prompts.openAnswers << std::nullopt << QString() << d.file("missing.syx");
-        for (int i = 0; i < 3; ++i) {
+        const QString pipe = d.file("a pipe.syx");
+        makeFifo(pipe);
+        d.prompts.openAnswers << std::nullopt << QString() << d.file("missing.syx") << pipe;
+        for (int i = 0; i < 4; ++i) {
             d.action("mnuSpliFile")->trigger();
         }
-        QCOMPARE(d.prompts.messages.size(), 1);
+        QCOMPARE(d.prompts.messages.size(), 2);
         const Message m = d.prompts.messages[0];
         QCOMPARE(m.title, QStringLiteral("Tamboril"));
         QVERIFY2(m.text.contains(d.file("missing.syx")), qPrintable(m.text));
+        // A named pipe is refused at once, not waited on.
+        const Message p = d.prompts.messages[1];
+        QVERIFY2(p.text.contains(pipe) && p.text.contains("named pipe"), qPrintable(p.text));
         QCOMPARE(QDir(d.folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList());
         QVERIFY(!QFileInfo::exists(d.file("missing.syx")));

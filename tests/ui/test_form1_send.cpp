@@ -191,7 +191,8 @@ class TestForm1Send : public QObject {
 
     // Each MIDI step failing in turn, after a good send (so the strip's look
     // is this send's own): the message, what was still called, the strip and
-    // the timer.
+    // the timer. Red means the kit went out: only a failed close, after the
+    // kit has gone, still turns it red.
     void midiFailuresAreReportedAndTheDeviceIsStillClosed() {
         using namespace tamboril::midi;
         struct Case {
@@ -219,9 +220,9 @@ class TestForm1Send : public QObject {
              0,
              0,
              0,
-             {"open 0", "prepareHeader 255", "close"},
-             "Prepare rc = 7",
-             true},
+             {"open 0", "prepareHeader 255", "errorText 7", "close"},
+             "Prepare rc = 7\nNo memory for it.",
+             false},
             // Left prepared: closing the output releases the message.
             {"long message",
              0,
@@ -229,19 +230,28 @@ class TestForm1Send : public QObject {
              NotReady,
              0,
              0,
-             {"open 0", "prepareHeader 255", "longMsg", "close"},
-             "Send Long Message rc= 67",
-             true},
+             {"open 0", "prepareHeader 255", "longMsg", "errorText 67", "close"},
+             "Send Long Message rc= 67\nThe port refused it.",
+             false},
             {"long message, negative code",
              0,
              0,
              -3,
              0,
              0,
-             {"open 0", "prepareHeader 255", "longMsg", "close"},
-             "Send Long Message rc= -3",
-             true},
-            {"unprepare", 0, 0, 0, StillPlaying, 0, wholeSend, "Unprepare rc= 65", true},
+             {"open 0", "prepareHeader 255", "longMsg", "errorText -3", "close"},
+             "Send Long Message rc= -3\nFake MIDI error -3",
+             false},
+            // Handed over but not confirmed gone: it may not have arrived.
+            {"unprepare",
+             0,
+             0,
+             0,
+             Error,
+             0,
+             {"open 0", "prepareHeader 255", "longMsg", "unprepareHeader", "errorText 1", "close"},
+             "Unprepare rc= 1\nThe server was overloaded: it may not have arrived. Send it again.",
+             false},
             {"close", 0, 0, 0, 0, InvalidHandle, wholeSend + QStringList{"errorText 5"},
              "Operation: Close\r\nThe port could not be closed.", true},
             // Result codes are 16-bit: only the low 16 bits count.
@@ -252,15 +262,19 @@ class TestForm1Send : public QObject {
              0,
              0,
              0,
-             {"open 0", "prepareHeader 255", "close"},
-             "Prepare rc = -1",
-             true},
+             {"open 0", "prepareHeader 255", "errorText -1", "close"},
+             "Prepare rc = -1\nFake MIDI error -1",
+             false},
         };
         for (const Case& c : cases) {
             FakeMidiOut midi;
             midi.ports = {QStringLiteral("Synth")};
             midi.texts[BadDeviceId] = QStringLiteral("The port went away.");
             midi.texts[InvalidHandle] = QStringLiteral("The port could not be closed.");
+            midi.texts[NoMemory] = QStringLiteral("No memory for it.");
+            midi.texts[NotReady] = QStringLiteral("The port refused it.");
+            midi.texts[Error] = QStringLiteral(
+                "The server was overloaded: it may not have arrived. Send it again.");
             FormDriver d(&midi);
             d.form->show();
             d.chooseDevice(1);

@@ -317,6 +317,40 @@ class TestMidDev : public QObject {
         QVERIFY(window->isHidden());
     }
 
+    // The highlighted entry stays until another entry is clicked: neither a
+    // click (or double-click) on the empty part of the list nor a Ctrl+click
+    // on the entry itself takes it away, so Select keeps the chosen port.
+    void clicksBesideTheEntriesKeepTheHighlightedPort() {
+        FakeMidiOut midi;
+        midi.ports = {QStringLiteral("A"), QStringLiteral("B")};
+        FormDriver d(&midi);
+        d.form->show();
+        d.action("mnuDeviceChng")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(d.midDev()));
+        QListWidget* list = d.deviceList();
+        const QPoint empty(5, list->viewport()->height() - 3);
+        QVERIFY(list->itemAt(empty) == nullptr);
+        const QPoint second = list->visualItemRect(list->item(2)).center();
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, second);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, empty);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, empty);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, second);
+        QVERIFY(list->item(2)->isSelected());
+        d.clickSelect();
+        QCOMPARE(d.deviceChoice(), QStringLiteral(" 2"));
+        d.action("mnuSend")->trigger();
+        QCOMPARE(openedDevices(midi), QList<int>{1});
+        QCOMPARE(midi.sent.size(), 1);
+
+        // Another entry is still taken by a click.
+        d.action("mnuDeviceChng")->trigger();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(1)).center());
+        QVERIFY(list->item(1)->isSelected());
+        QVERIFY(!list->item(2)->isSelected());
+    }
+
     void selectLooksHighlightedUnderThePointer() {
         FakeMidiOut midi;
         midi.ports = {QStringLiteral("A")};
