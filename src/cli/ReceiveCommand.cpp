@@ -5,6 +5,7 @@
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "cli/PortChoice.h"
+#include "midi/Receiving.h"
 #include "midi/SysExAssembler.h"
 
 #include <QFileInfo>
@@ -16,8 +17,6 @@
 namespace tamboril::cli {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -51,10 +50,6 @@ class StopSignals {
     struct sigaction oldInt_ {};
     struct sigaction oldTerm_ {};
 };
-
-// How long a wait for input lasts at most, so that a stop request is seen
-// soon.
-constexpr std::chrono::milliseconds ReadSlice{100};
 
 // Listens on a MIDI input port until the expected number of kit messages
 // (SysEx messages of 197 bytes) has come, then writes them back to back into
@@ -99,96 +94,20 @@ class ReceiveCommand final : public Command {
                               .arg(path, problem));
             return ExitFailed;
         }
-
         midi::MidiIn in(MidiOptions());
-        const std::optional<QStringList> listed = ListPorts(in);
-        if (!listed) {
-            console.error(QStringLiteral("cannot receive: ") + in.errorText(in.lastResult()));
+        QString port;
+        if (!openPort(console, in, port)) {
             return ExitFailed;
         }
-        const QStringList& names = *listed;
-        const PortChoice choice = FindPort(names, ArgText(port_));
-        if (choice.index < 0) {
-            console.error(QStringLiteral("cannot receive from --port %1: %2. The MIDI input ports "
-                                         "(%3) are:\n%4")
-                              .arg(Printable(ArgText(port_)), choice.problem, in.systemName(),
-                                   PortLines(names)));
-            return ExitFailed;
-        }
-        const QString port = Printable(names.at(choice.index));
         const StopSignals stop;
-        if (const int rc = in.open(choice.index); rc != midi::NoError) {
-            console.error(
-                QStringLiteral("cannot receive from \"%1\": %2").arg(port, in.errorText(rc)));
+        midi::SysExAssembler assembler;
+        const midi::ReceiveOutcome outcome = midi::WaitForKits(in, assembler, waitFor(console, stop));
+        in.close();
+        if (outcome.end != midi::ReceiveEnd::Done) {
+            reportUnfinished(console, outcome, port, path, assembler.kitCount());
             return ExitFailed;
         }
-        console.note(QStringLiteral("Listening on \"%1\" (%2) for %3; Ctrl+C stops without "
-                                    "writing anything.")
-                         .arg(port, in.systemName(), kitsText(kits_)));
-
-        midi::SysExAssembler assembler;
-        const Wait wait = waitForKits(console, in, stop, assembler);
-        in.close();
-
-        const QString arrived =
-            QStringLiteral("%1 of %2 had arrived").arg(assembler.kitCount()).arg(kitsText(kits_));
-        switch (wait) {
-            case Wait::Done:
-                break;
-            case Wait::TimedOut:
-                console.error(QStringLiteral("timed out: no SysEx data came from \"%1\" for %2 s; "
-                                             "%3. Nothing was written to %4.")
-                                  .arg(port, QString::number(timeoutSeconds_), arrived, path));
-                return ExitFailed;
-            case Wait::Stopped:
-                console.error(
-                    QStringLiteral("stopped: %1. Nothing was written to %2.").arg(arrived, path));
-                return ExitFailed;
-            case Wait::Overrun:
-                console.error(QStringLiteral("data from \"%1\" was lost: it came faster than it "
-                                             "could be taken in; %2. Nothing was written to %3. "
-                                             "Send the dump again.")
-                                  .arg(port, arrived, path));
-                return ExitFailed;
-            case Wait::Lost:
-                console.error(QStringLiteral("the MIDI input from \"%1\" ended: %2; %3. Nothing "
-                                             "was written to %4.")
-                                  .arg(port, lost_, arrived, path));
-                return ExitFailed;
-        }
-
-        QByteArray bytes;
-        int received = 0;
-        QList<qsizetype> otherSizes;
-        for (const QByteArray& message : assembler.messages()) {
-            if (message.size() != static_cast<qsizetype>(KitSize)) {
-                otherSizes << message.size();
-            } else if (received < kits_) {
-                bytes += message;
-                ++received;
-            }
-        }
-        if (!otherSizes.isEmpty()) {
-            QStringList sizes;
-            for (const qsizetype size : otherSizes) {
-                sizes << QString::number(size);
-            }
-            console.warning(QStringLiteral("%1 SysEx message(s) that are not kits (%2 bytes, not "
-                                           "197) were left out")
-                                .arg(otherSizes.size())
-                                .arg(sizes.join(QStringLiteral(", "))));
-        }
-        if (assembler.droppedCount() > 0) {
-            console.warning(QStringLiteral("%1 SysEx message(s) arrived incomplete and were left "
-                                           "out")
-                                .arg(assembler.droppedCount()));
-        }
-        if (assembler.kitCount() > kits_) {
-            console.warning(QStringLiteral("%1 more kit(s) arrived after the %2 asked for and "
-                                           "were left out")
-                                .arg(assembler.kitCount() - kits_)
-                                .arg(kitsText(kits_)));
-        }
+        const QByteArray bytes = kitBytes(console, assembler);
         if (const auto failure = ReplaceFile(path, bytes)) {
             console.error(QStringLiteral("cannot write %1: %2. The %3 received were not saved.")
                               .arg(failure->file, failure->reason, kitsText(kits_)));
@@ -201,8 +120,6 @@ class ReceiveCommand final : public Command {
     }
 
   private:
-    enum class Wait { Done, TimedOut, Stopped, Lost, Overrun };
-
     static QString kitsText(int count) {
         return count == 1 ? QStringLiteral("1 kit") : QStringLiteral("%1 kits").arg(count);
     }
@@ -220,55 +137,117 @@ class ReceiveCommand final : public Command {
         return QString();
     }
 
-    Wait waitForKits(Console& console, midi::MidiIn& in, const StopSignals& stop,
-                     midi::SysExAssembler& assembler) {
-        const bool limited = timeoutSeconds_ > 0;
-        const auto timeout = std::chrono::duration_cast<Clock::duration>(
+    // Finds the port --port names and listens on it; `port` gets its name.
+    bool openPort(Console& console, midi::MidiIn& in, QString& port) const {
+        const std::optional<QStringList> listed = ListPorts(in);
+        if (!listed) {
+            console.error(QStringLiteral("cannot receive: ") + in.errorText(in.lastResult()));
+            return false;
+        }
+        const QStringList& names = *listed;
+        const PortChoice choice = FindPort(names, ArgText(port_));
+        if (choice.index < 0) {
+            console.error(QStringLiteral("cannot receive from --port %1: %2. The MIDI input ports "
+                                         "(%3) are:\n%4")
+                              .arg(Printable(ArgText(port_)), choice.problem, in.systemName(),
+                                   PortLines(names)));
+            return false;
+        }
+        port = Printable(names.at(choice.index));
+        if (const int rc = in.open(choice.index); rc != midi::NoError) {
+            console.error(
+                QStringLiteral("cannot receive from \"%1\": %2").arg(port, in.errorText(rc)));
+            return false;
+        }
+        console.note(QStringLiteral("Listening on \"%1\" (%2) for %3; Ctrl+C stops without "
+                                    "writing anything.")
+                         .arg(port, in.systemName(), kitsText(kits_)));
+        return true;
+    }
+
+    midi::ReceiveWait waitFor(Console& console, const StopSignals& stop) const {
+        midi::ReceiveWait wait;
+        wait.kits = kits_;
+        wait.timeout = std::chrono::ceil<std::chrono::milliseconds>(
             std::chrono::duration<double>(timeoutSeconds_));
-        Clock::time_point deadline = Clock::now() + timeout;
-        int shown = -1;
-        for (;;) {
-            // Kits put together after a loss may be made of two halves: a
-            // loss spoils the whole dump, even if enough kits have come.
-            if (in.overruns() > 0) {
-                return Wait::Overrun;
-            }
-            if (assembler.kitCount() >= kits_) {
-                return Wait::Done;
-            }
-            if (stop.requested()) {
-                return Wait::Stopped;
-            }
-            if (lost_ = in.lostReason(); !lost_.isEmpty()) {
-                return Wait::Lost;
-            }
-            std::chrono::milliseconds slice = ReadSlice;
-            if (limited) {
-                const auto left =
-                    std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-                slice = std::clamp(left, std::chrono::milliseconds(0), slice);
-            }
-            // Only SysEx bytes restart the timeout: clock and active sensing
-            // keep coming from an idle instrument.
-            if (assembler.feed(in.read(slice))) {
-                deadline = Clock::now() + timeout;
-            }
-            if (assembler.kitCount() != shown && kits_ > 1) {
-                shown = assembler.kitCount();
+        wait.stopRequested = [&stop] { return stop.requested(); };
+        if (kits_ > 1) {
+            wait.progress = [&console, kits = kits_](int count) {
                 console.progress(
-                    QStringLiteral("Received kit %1/%2").arg(std::min(shown, kits_)).arg(kits_));
-            }
-            if (limited && assembler.kitCount() < kits_ && Clock::now() >= deadline) {
-                return Wait::TimedOut;
+                    QStringLiteral("Received kit %1/%2").arg(std::min(count, kits)).arg(kits));
+            };
+        }
+        return wait;
+    }
+
+    void reportUnfinished(Console& console, const midi::ReceiveOutcome& outcome,
+                          const QString& port, const QString& path, int kitCount) const {
+        const QString arrived =
+            QStringLiteral("%1 of %2 had arrived").arg(kitCount).arg(kitsText(kits_));
+        switch (outcome.end) {
+            case midi::ReceiveEnd::Done:
+                break;
+            case midi::ReceiveEnd::TimedOut:
+                console.error(QStringLiteral("timed out: no SysEx data came from \"%1\" for %2 s; "
+                                             "%3. Nothing was written to %4.")
+                                  .arg(port, QString::number(timeoutSeconds_), arrived, path));
+                break;
+            case midi::ReceiveEnd::Stopped:
+                console.error(
+                    QStringLiteral("stopped: %1. Nothing was written to %2.").arg(arrived, path));
+                break;
+            case midi::ReceiveEnd::Overrun:
+                console.error(QStringLiteral("data from \"%1\" was lost: it came faster than it "
+                                             "could be taken in; %2. Nothing was written to %3. "
+                                             "Send the dump again.")
+                                  .arg(port, arrived, path));
+                break;
+            case midi::ReceiveEnd::Lost:
+                console.error(QStringLiteral("the MIDI input from \"%1\" ended: %2; %3. Nothing "
+                                             "was written to %4.")
+                                  .arg(port, outcome.lostReason, arrived, path));
+                break;
+        }
+    }
+
+    // The kits asked for, back to back, with a warning for each kind of
+    // message that was left out.
+    QByteArray kitBytes(Console& console, const midi::SysExAssembler& assembler) const {
+        QByteArray bytes;
+        int received = 0;
+        QStringList otherSizes;
+        for (const QByteArray& message : assembler.messages()) {
+            if (message.size() != static_cast<qsizetype>(KitSize)) {
+                otherSizes << QString::number(message.size());
+            } else if (received < kits_) {
+                bytes += message;
+                ++received;
             }
         }
+        if (!otherSizes.isEmpty()) {
+            console.warning(QStringLiteral("%1 SysEx message(s) that are not kits (%2 bytes, not "
+                                           "197) were left out")
+                                .arg(otherSizes.size())
+                                .arg(otherSizes.join(QStringLiteral(", "))));
+        }
+        if (assembler.droppedCount() > 0) {
+            console.warning(QStringLiteral("%1 SysEx message(s) arrived incomplete and were left "
+                                           "out")
+                                .arg(assembler.droppedCount()));
+        }
+        if (assembler.kitCount() > kits_) {
+            console.warning(QStringLiteral("%1 more kit(s) arrived after the %2 asked for and "
+                                           "were left out")
+                                .arg(assembler.kitCount() - kits_)
+                                .arg(kitsText(kits_)));
+        }
+        return bytes;
     }
 
     std::string file_;
     std::string port_;
     int kits_ = 1;
     double timeoutSeconds_ = 60;
-    QString lost_;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "midi/AlsaSeqInput.h"
+#include "midi/MidiInput.h"
 #include "midi/MidiSystem.h"
 #include "midi/PortListing.h"
 
@@ -27,18 +28,18 @@ namespace tamboril::midi {
 // program's own and connects the chosen source to it; while it is open other
 // programs can send to that port too. Nothing stays connected between
 // calls but the open port.
-class MidiIn {
+class MidiIn final : public MidiInput {
   public:
     explicit MidiIn(RtMidiOptions options = {});
-    ~MidiIn();
+    ~MidiIn() override;
     MidiIn(const MidiIn&) = delete;
     MidiIn& operator=(const MidiIn&) = delete;
 
     // Number of input ports (sources) at this moment; their names are taken
     // at the same moment. 0 when there is no MIDI system.
-    int numDevs();
+    int numDevs() override;
     // Name of source `device` (0 .. numDevs() - 1), whole.
-    int devName(int device, QString& name);
+    int devName(int device, QString& name) override;
 
     // Makes the program's own input port `ownPort` and connects source
     // `device` of the last listing to it; the source is looked up again by
@@ -46,28 +47,29 @@ class MidiIn {
     // another one being connected. From then on everything that arrives is
     // kept for read: SysEx included, clock and active sensing left out where
     // they come as messages of their own.
-    int open(int device, const QString& ownPort = QStringLiteral("in"));
+    int open(int device, const QString& ownPort);
+    int open(int device) override { return open(device, QStringLiteral("in")); }
     // Waits at most `wait` for input, then returns every byte received since
     // the previous read, in order; empty when nothing came.
-    QByteArray read(std::chrono::milliseconds wait);
+    QByteArray read(std::chrono::milliseconds wait) override;
     // Why input cannot come any more (the JACK server stopped, the ALSA
     // source went away); empty while the port is fine or not open.
-    QString lostReason() const;
+    QString lostReason() const override;
     // How many times input was lost since open because it came faster than
     // it could be taken in (the ALSA sequencer's pool overflowed). Whatever
     // read returns after that has gaps.
-    int overruns() const;
+    int overruns() const override;
     // Releases the port. After close, open may be called again.
-    int close();
+    int close() override;
 
     // The user-facing text for a result code; right after a failing call,
     // the text for its code names the port and the reason.
-    QString errorText(int code) const;
+    QString errorText(int code) const override;
     // "ALSA" or "JACK": the MIDI system the last listing or open used.
-    QString systemName() const { return ports_.systemName(); }
+    QString systemName() const override { return ports_.systemName(); }
     // The result code of the last call, as that call returned it (numDevs
     // returns a count: this tells why it is 0).
-    int lastResult() const { return ports_.lastCode(); }
+    int lastResult() const override { return ports_.lastCode(); }
 
   private:
     static void onMessage(double stamp, std::vector<unsigned char>* message, void* self);

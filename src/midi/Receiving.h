@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "midi/MidiInput.h"
+#include "midi/SysExAssembler.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+namespace tamboril::midi {
+
+// How waiting for kits from an instrument ended.
+enum class ReceiveEnd {
+    Done,      // the kits asked for have come
+    TimedOut,  // no SysEx byte came for the whole timeout
+    Stopped,   // the user asked to stop
+    Lost,      // the input ended (the port or the MIDI system went away)
+    Overrun,   // input was lost on the way: what came has gaps
+};
+
+struct ReceiveOutcome {
+    ReceiveEnd end = ReceiveEnd::Done;
+    QString lostReason;  // why the input ended, for Lost
+};
+
+struct ReceiveWait {
+    int kits = 1;
+    // Counts from the start and again from every SysEx byte, so that clock
+    // and active sensing from an idle instrument keep nobody waiting; zero
+    // waits without a limit.
+    std::chrono::milliseconds timeout{60000};
+    // Asked between reads; true ends the wait.
+    std::function<bool()> stopRequested;
+    // Called with the number of kits whenever it changes.
+    std::function<void(int)> progress;
+};
+
+// Takes what `in` receives into `assembler` until `wait.kits` kit messages
+// have come, or the wait ends otherwise. A loss of input spoils the whole
+// dump, even when enough kits have come: a kit may be made of two halves.
+ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const ReceiveWait& wait);
+
+}  // namespace tamboril::midi

@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Waiting for kits from an instrument, on a scripted MIDI input: when the
+// wait ends, and why.
+
+#include "midi/MidiOut.h"
+#include "midi/Receiving.h"
+#include "support/TestFiles.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <thread>
+
+using namespace tamboril;
+using namespace tamboril::midi;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A MIDI input that hands out one prepared chunk per read (an empty chunk is
+// a read on which nothing came: it waits as a real input would), then
+// nothing. The input is lost, or overruns, from a given read on.
+class ScriptedInput final : public MidiInput {
+  public:
+    QList<QByteArray> chunks;
+    int lostFromRead = -1;
+    int overrunFromRead = -1;
+    int reads = 0;
+
+    int numDevs() override { return 1; }
+    int devName(int, QString& name) override {
+        name = QStringLiteral("scripted");
+        return NoError;
+    }
+    int open(int) override { return NoError; }
+    QByteArray read(std::chrono::milliseconds wait) override {
+        const int index = reads++;
+        if (index < chunks.size() && !chunks.at(index).isEmpty()) {
+            return chunks.at(index);
+        }
+        std::this_thread::sleep_for(wait);
+        return {};
+    }
+    QString lostReason() const override {
+        return lostFromRead >= 0 && reads >= lostFromRead ? QStringLiteral("the port went away")
+                                                          : QString();
+    }
+    int overruns() const override { return overrunFromRead >= 0 && reads >= overrunFromRead; }
+    int close() override { return NoError; }
+    QString errorText(int) const override { return {}; }
+    QString systemName() const override { return QStringLiteral("test"); }
+    int lastResult() const override { return NoError; }
+};
+
+QByteArray kit(int number) {
+    return test::toBytes(test::sampleKit(static_cast<std::uint8_t>(number)));
+}
+
+}  // namespace
+
+class TestReceiving : public QObject {
+    Q_OBJECT
+  private slots:
+    void theWaitEndsForTheRightReason_data() {
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<int>("kits");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<int>("stopAfterReads");
+        QTest::addColumn<int>("lostFromRead");
+        QTest::addColumn<int>("overrunFromRead");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<int>("kitCount");
+
+        const QByteArray k = kit(3);
+        const QByteArray clock(1, char(0xF8));
+        QTest::newRow("a kit in pieces") << QList<QByteArray>{k.left(50), {}, k.mid(50)} << 1
+                                         << 1000 << -1 << -1 << -1 << int(ReceiveEnd::Done) << 1;
+        // Clock bytes keep coming from an idle instrument; they do not hold
+        // the wait open.
+        QTest::newRow("clock only times out")
+            << QList<QByteArray>(40, clock) << 1 << 300 << -1 << -1 << -1
+            << int(ReceiveEnd::TimedOut) << 0;
+        // SysEx bytes that keep coming restart the timeout: six pieces 100 ms
+        // apart outlast a 250 ms timeout.
+        QList<QByteArray> slow;
+        for (int i = 0; i < 6; ++i) {
+            slow << k.mid(i * 33, 33) << QByteArray();
+        }
+        QTest::newRow("slow SysEx outlasts the timeout")
+            << slow << 1 << 250 << -1 << -1 << -1 << int(ReceiveEnd::Done) << 1;
+        QTest::newRow("half a dump, then stopped")
+            << QList<QByteArray>{k, k} << 64 << 0 << 5 << -1 << -1 << int(ReceiveEnd::Stopped)
+            << 2;
+        QTest::newRow("the port goes away")
+            << QList<QByteArray>{k} << 64 << 0 << -1 << 3 << -1 << int(ReceiveEnd::Lost) << 1;
+        // A loss spoils the dump even when the kits asked for have come.
+        QTest::newRow("an overrun spoils a complete dump")
+            << QList<QByteArray>{k + k} << 2 << 1000 << -1 << -1 << 1
+            << int(ReceiveEnd::Overrun) << 2;
+    }
+
+    void theWaitEndsForTheRightReason() {
+        QFETCH(QList<QByteArray>, chunks);
+        QFETCH(int, kits);
+        QFETCH(int, timeoutMs);
+        QFETCH(int, stopAfterReads);
+        QFETCH(int, lostFromRead);
+        QFETCH(int, overrunFromRead);
+        QFETCH(int, end);
+        QFETCH(int, kitCount);
+
+        ScriptedInput in;
+        in.chunks = chunks;
+        in.lostFromRead = lostFromRead;
+        in.overrunFromRead = overrunFromRead;
+        ReceiveWait wait;
+        wait.kits = kits;
+        wait.timeout = std::chrono::milliseconds(timeoutMs);
+        wait.stopRequested = [&] { return stopAfterReads >= 0 && in.reads >= stopAfterReads; };
+        QList<int> progress;
+        wait.progress = [&](int count) { progress << count; };
+
+        SysExAssembler assembler;
+        QElapsedTimer clock;
+        clock.start();
+        const ReceiveOutcome outcome = WaitForKits(in, assembler, wait);
+        QCOMPARE(int(outcome.end), end);
+        QCOMPARE(assembler.kitCount(), kitCount);
+        QCOMPARE(progress.last(), kitCount);
+        QCOMPARE(outcome.lostReason.isEmpty(), end != int(ReceiveEnd::Lost));
+        if (end == int(ReceiveEnd::TimedOut)) {
+            QVERIFY2(clock.elapsed() >= timeoutMs - 5 && clock.elapsed() < timeoutMs + 500,
+                     qPrintable(QString::number(clock.elapsed())));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReceiving)
+#include "test_receiving.moc"
