@@ -2,11 +2,42 @@
 
 #include "cli/KitArgs.h"
 
-#include <thread>
 
 namespace tamboril::cli {
 
 using namespace tamboril::midi;
+
+namespace {
+
+// Which step failed for which kit, in the command's words; empty when none.
+QString FailureText(const SendOutcome& outcome, int total) {
+    const QString which = total == 1 ? QStringLiteral("the kit")
+                                     : QStringLiteral("kit %1 of %2")
+                                           .arg(outcome.failedMessage + 1)
+                                           .arg(total);
+    switch (outcome.failedStep) {
+        case SendStep::None:
+            return QString();
+        case SendStep::Open:
+            return QStringLiteral("the MIDI output port could not be opened: ") +
+                   outcome.errorText;
+        case SendStep::Prepare:
+            return QStringLiteral("%1 could not be prepared for sending: %2")
+                .arg(which, outcome.errorText);
+        case SendStep::LongMessage:
+            return QStringLiteral("%1 was not taken by the MIDI output port: %2")
+                .arg(which, outcome.errorText);
+        case SendStep::Unprepare:
+            return QStringLiteral("%1 may not have been delivered%2: %3")
+                .arg(which,
+                     outcome.tries > 1 ? QStringLiteral(" after %1 tries").arg(outcome.tries)
+                                       : QString(),
+                     outcome.errorText);
+    }
+    return QString();
+}
+
+}  // namespace
 
 QString KitSendProblem(const KitData& kit) {
     if (kit[0] != SysExStart) {
@@ -36,108 +67,19 @@ QString KitSendProblem(const KitData& kit) {
     return QString();
 }
 
-namespace {
-
-// How one try at a message ended, with the MIDI output's text for a failure
-// taken at once, before a later call replaces it.
-struct Try {
-    enum Step { Sent, Prepare, HandOver, Delivery } step = Sent;
-    int rc = NoError;
-    QString text;
-};
-
-// Prepare, hand over, unprepare (which waits until the message has left).
-Try sendOnce(MidiOut& out, const QByteArray& message) {
-    if (const int rc = out.prepareHeader(message); rc != NoError) {
-        return {Try::Prepare, rc, out.errorText(rc)};
-    }
-    if (const int rc = out.longMsg(); rc != NoError) {
-        Try failed{Try::HandOver, rc, out.errorText(rc)};
-        out.unprepareHeader();  // release the message the port did not take
-        return failed;
-    }
-    if (const int rc = out.unprepareHeader(); rc != NoError) {
-        return {Try::Delivery, rc, out.errorText(rc)};
-    }
-    return {};
-}
-
-// The port took the message but could not confirm that it left (an
-// overloaded JACK server, a message still in the backend): it may or may not
-// have arrived. A port or server that went away is no such case.
-bool deliveryUncertain(const Try& attempt) {
-    return attempt.step == Try::Delivery && attempt.rc != NoDevice;
-}
-
-}  // namespace
-
 SendReport SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,
                         std::chrono::milliseconds pause,
                         const std::function<void(int)>& delivered) {
+    const SendOutcome outcome =
+        midi::SendMessages(out, device, messages, SendPlan{pause, MaxTries, delivered});
     SendReport report;
     report.total = int(messages.size());
-    const auto which = [&report](int index) {
-        return report.total == 1 ? QStringLiteral("the kit")
-                                 : QStringLiteral("kit %1 of %2").arg(index + 1).arg(report.total);
-    };
-    const auto wait = [pause] {
-        if (pause.count() > 0) {
-            std::this_thread::sleep_for(pause);
-        }
-    };
-
-    if (const int rc = out.open(device); rc != NoError) {
-        report.failure =
-            QStringLiteral("the MIDI output port could not be opened: ") + out.errorText(rc);
-        return report;
-    }
-    for (int i = 0; i < messages.size() && report.ok(); ++i) {
-        if (i > 0) {
-            wait();
-        }
-        // Sending a kit again is harmless to the instrument, so a kit whose
-        // delivery is uncertain goes again before the send gives up.
-        Try attempt = sendOnce(out, messages.at(i));
-        int tries = 1;
-        for (; deliveryUncertain(attempt) && tries < MaxTries; ++tries) {
-            wait();
-            attempt = sendOnce(out, messages.at(i));
-        }
-        switch (attempt.step) {
-            case Try::Sent:
-                break;
-            case Try::Prepare:
-                report.failure = QStringLiteral("%1 could not be prepared for sending: %2")
-                                     .arg(which(i), attempt.text);
-                continue;
-            case Try::HandOver:
-                report.failure = QStringLiteral("%1 was not taken by the MIDI output port: %2")
-                                     .arg(which(i), attempt.text);
-                continue;
-            case Try::Delivery:
-                report.failure =
-                    QStringLiteral("%1 may not have been delivered%2: %3")
-                        .arg(which(i),
-                             tries > 1 ? QStringLiteral(" after %1 tries").arg(tries) : QString(),
-                             attempt.text);
-                continue;
-        }
-        if (tries > 1) {
-            ++report.sentAgain;
-        }
-        ++report.delivered;
-        if (delivered) {
-            delivered(report.delivered);
-        }
-    }
-    // Close waits for anything still in flight, so the program ends only
-    // after the last byte has left it.
-    if (const int rc = out.close(); rc != NoError) {
-        const QString text =
-            QStringLiteral("the MIDI output port did not close cleanly: ") + out.errorText(rc);
-        if (report.ok()) {
-            report.closeWarning = text;
-        }
+    report.delivered = outcome.delivered;
+    report.sentAgain = outcome.sentAgain;
+    report.failure = FailureText(outcome, report.total);
+    if (outcome.closeCode != NoError && report.ok()) {
+        report.closeWarning =
+            QStringLiteral("the MIDI output port did not close cleanly: ") + outcome.closeText;
     }
     return report;
 }

@@ -2,6 +2,7 @@
 
 #include "kit/KitImage.h"
 #include "midi/MidiOut.h"
+#include "midi/Sending.h"
 
 #include <QByteArray>
 #include <QList>
@@ -34,13 +35,11 @@ struct SendReport {
 // A message whose delivery is uncertain is sent at most this often.
 inline constexpr int MaxTries = 3;
 
-// Sends `messages` to output `device`, each as one long message (prepare,
-// hand over, unprepare, which waits until it has left), with `pause` between
-// two messages, and closes the port. A message the port took but could not
-// confirm gone (unprepare fails, other than for a vanished port) is sent
-// again, after `pause`, up to MaxTries tries in all. Stops at the first
-// failure. `delivered`
-// is called after each message has gone, with the number gone so far.
+// Sends `messages` to output `device` through the one send sequence
+// (midi::SendMessages), with `pause` between two messages and up to MaxTries
+// tries for a message whose delivery is uncertain, and puts what happened
+// into the command's words. `delivered` is called after each message has
+// gone, with the number gone so far.
 SendReport SendMessages(midi::MidiOut& out, int device, const QList<QByteArray>& messages,
                         std::chrono::milliseconds pause,
                         const std::function<void(int)>& delivered = {});

@@ -6,6 +6,7 @@
 #include "ui/Look.h"
 #include "ui/MidDev.h"
 #include "edit/PadSounds.h"
+#include "midi/Sending.h"
 #include "midi/WireFormat.h"
 
 #include <QAction>
@@ -567,58 +568,48 @@ void Form1::SendKit() {
                          MessageIcon::None);
         return;
     }
-    // Result codes are 16-bit values; only 0 is success.
-    const auto opened = static_cast<std::int16_t>(midiOut_->open(device));
-    if (opened != 0) {
-        MidiErr(QStringLiteral("Open"), opened);
+    const midi::SendOutcome outcome =
+        midi::SendMessages(*midiOut_, device, {midi::LongMessage(KitString)});
+    if (outcome.failedStep == midi::SendStep::Open) {
+        MidiErr(QStringLiteral("Open"), outcome.errorText);
         return;
     }
-    const bool sent = SendSYX(KitString);
-    const auto closed = static_cast<std::int16_t>(midiOut_->close());
-    if (closed != 0) {
-        MidiErr(QStringLiteral("Close"), closed);
+    if (!outcome.ok()) {
+        sendFailure(outcome);
     }
-    if (!sent) {
+    if (outcome.closeCode != 0) {
+        MidiErr(QStringLiteral("Close"), outcome.closeText);
+    }
+    if (!outcome.ok()) {
         return;
     }
     setBarColour(Red);
     Timer1->start();
 }
 
-// One long message of 255 bytes: the string's bytes, then zeros. Returns
-// whether the kit went out; a failed step is reported with its result code
-// and, on a second line, the MIDI output's reason.
-bool Form1::SendSYX(const QByteArray& s) {
-    const QByteArray message = midi::LongMessage(s);
-    const auto prepared = static_cast<std::int16_t>(midiOut_->prepareHeader(message));
-    if (prepared != 0) {
-        sendFailure(QStringLiteral("Prepare rc = "), prepared);
-        return false;
+// A failed step after the port opened: its result code and, on a second
+// line, the MIDI output's reason.
+void Form1::sendFailure(const midi::SendOutcome& outcome) {
+    QString step;
+    switch (outcome.failedStep) {
+        case midi::SendStep::Prepare:
+            step = QStringLiteral("Prepare rc = ");
+            break;
+        case midi::SendStep::LongMessage:
+            step = QStringLiteral("Send Long Message rc= ");
+            break;
+        default:
+            // Handed over but not confirmed gone (a JACK overload, say): the
+            // kit may not have arrived, and the reason says to send it again.
+            step = QStringLiteral("Unprepare rc= ");
+            break;
     }
-    const auto handed = static_cast<std::int16_t>(midiOut_->longMsg());
-    if (handed != 0) {
-        // Still prepared: closing the output releases the message.
-        sendFailure(QStringLiteral("Send Long Message rc= "), handed);
-        return false;
-    }
-    const auto released = static_cast<std::int16_t>(midiOut_->unprepareHeader());
-    if (released != 0) {
-        // Handed over but not confirmed gone (a JACK overload, say): the kit
-        // may not have arrived, and the reason says to send it again.
-        sendFailure(QStringLiteral("Unprepare rc= "), released);
-        return false;
-    }
-    return true;
-}
-
-void Form1::sendFailure(const QString& step, int code) {
-    prompts_.message(step + QString::number(code) + QLatin1Char('\n') + midiOut_->errorText(code),
+    prompts_.message(step + QString::number(outcome.code) + QLatin1Char('\n') + outcome.errorText,
                      AppTitle, MessageIcon::None);
 }
 
-void Form1::MidiErr(const QString& operation, int code) {
-    prompts_.message(QStringLiteral("Operation: ") + operation + QStringLiteral("\r\n") +
-                         midiOut_->errorText(code),
+void Form1::MidiErr(const QString& operation, const QString& errorText) {
+    prompts_.message(QStringLiteral("Operation: ") + operation + QStringLiteral("\r\n") + errorText,
                      AppTitle, MessageIcon::None);
 }
 

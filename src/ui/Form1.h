@@ -3,6 +3,7 @@
 #include "kit/FileIO.h"
 #include "kit/KitImage.h"
 #include "midi/MidiOut.h"
+#include "midi/Sending.h"
 #include "ui/RoundedShape.h"
 #include "ui/UserPrompts.h"
 
@@ -89,9 +90,8 @@ class Form1 : public QMainWindow {
     MidDev* deviceWindow();
     int MidiDeviceId();
     void SendKit();
-    bool SendSYX(const QByteArray& s);
-    void sendFailure(const QString& step, int code);
-    void MidiErr(const QString& operation, int code);
+    void sendFailure(const midi::SendOutcome& outcome);
+    void MidiErr(const QString& operation, const QString& errorText);
     void setBarColour(quint32 colour);
 
     UserPrompts& prompts_;

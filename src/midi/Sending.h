@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "midi/MidiOut.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+namespace tamboril::midi {
+
+// The step of a send that failed.
+enum class SendStep { None, Open, Prepare, LongMessage, Unprepare };
+
+// What a send did. Result codes are read as signed 16-bit values, as the
+// MIDI output convention has them; only 0 is success.
+struct SendOutcome {
+    SendStep failedStep = SendStep::None;
+    int code = NoError;     // the failed step's result code
+    QString errorText;      // its text, taken right when it failed
+    int failedMessage = -1; // which message failed (0 first)
+    int tries = 0;          // how often that message was tried
+    int delivered = 0;      // messages handed over and gone
+    int sentAgain = 0;      // of those, the ones whose first try was uncertain
+    int closeCode = NoError;
+    QString closeText;      // the close's text when closeCode is not 0
+
+    bool ok() const { return failedStep == SendStep::None; }
+};
+
+struct SendPlan {
+    // The pause between two messages, and before a message goes again.
+    std::chrono::milliseconds pause{0};
+    // A message the port took but could not confirm gone (its unprepare
+    // failed, other than for a port that went away) goes again, up to this
+    // many tries in all. Sending a kit again is harmless to the instrument.
+    int maxTries = 1;
+    // Called after each message has gone, with the number gone so far.
+    std::function<void(int)> delivered;
+};
+
+// The one send sequence: opens output `device`; for each message prepares
+// it, hands it over and unprepares it (which waits until it has left), with
+// the plan's pause between two messages; stops at the first failure; and
+// closes the port when it was opened. After a failed hand-over it goes
+// straight to close, which releases the message.
+SendOutcome SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,
+                         const SendPlan& plan = {});
+
+}  // namespace tamboril::midi
