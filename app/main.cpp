@@ -1,19 +1,39 @@
+#include "kit/FileIO.h"
+#include "kit/WorkFolders.h"
+#include "midi/RtMidiOutput.h"
 #include "ui/Form1.h"
 #include "ui/QtPrompts.h"
-#include "midi/RtMidiOutput.h"
+#include "ui/Startup.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <optional>
 
 int main(int argc, char** argv) {
+    if (tamboril::ui::AsksForInformation(argc, argv)) {
+        // Prints the help or version text and ends: no display needed.
+        QCoreApplication app(argc, argv);
+        tamboril::ui::NameProgram();
+        tamboril::ui::KitFileArgument(QCoreApplication::arguments());
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tamboril"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    tamboril::ui::NameProgram();
+    const std::optional<QString> kitFile =
+        tamboril::ui::KitFileArgument(QCoreApplication::arguments());
 
     tamboril::ui::QtPrompts prompts;
     // Connects to the MIDI system only when the ports are listed or a kit is
     // sent, so the program starts also where there is no MIDI at all.
     tamboril::midi::RtMidiOutput midiOut;
-    tamboril::ui::Form1 window(prompts, tamboril::ProgramFolder(), &midiOut);
+    // Decided once for the run: the program folder when it is writable,
+    // per-user folders otherwise.
+    tamboril::ui::Form1 window(prompts, tamboril::ChooseWorkFolders(tamboril::ProgramFolder()),
+                               &midiOut);
     window.show();
+    if (kitFile) {
+        // Once the window is up, as if chosen in File, Load.
+        QTimer::singleShot(0, &window, [&window, &kitFile] { window.Loadfile(*kitFile); });
+    }
     return QApplication::exec();
 }
