@@ -55,7 +55,7 @@ fi
 
 # The page is named after the program file; the version is the program's own.
 version=$("$program" --version | awk '{ print $NF; exit }')
-help2man --no-info --no-discard-stderr --name="$name_line" \
+help2man --no-info --name="$name_line" \
   --version-string="$(basename "$program") $version" \
   "${includes[@]}" --include="$static_include" \
   --output="$work/page" "$program"
