@@ -19,8 +19,8 @@ QString MidiIn::baseText(int code) const {
         case NoError:
             return QStringLiteral("The MIDI operation succeeded.");
         case BadDeviceId:
-            return QStringLiteral("There is no such MIDI input port. Choose a port ") +
-                   options_.portAdvice + QLatin1Char('.');
+            return QStringLiteral("There is no such MIDI input port. ") +
+                   detail::PortListing::choosePort(options_);
         case NotEnabled:
             return QStringLiteral(
                 "No MIDI system is available: neither the ALSA sequencer nor a JACK server.");
@@ -71,66 +71,25 @@ int MidiIn::open(int device, const QString& ownPort) {
             Allocated,
             QStringLiteral("The MIDI input port \"%1\" is still open.").arg(openPortName_));
     }
-    if (!ports_.hasListing()) {
-        numDevs();
-        if (ports_.lastCode() != NoError) {
-            return ports_.lastCode();
-        }
-    }
-    if (device < 0 || device >= ports_.listed().size()) {
-        return ports_.fail(
-            BadDeviceId,
-            QStringLiteral("There is no MIDI input port number %1. Choose a port ").arg(device) +
-                options_.portAdvice + QLatin1Char('.'));
-    }
-    const QString wanted = ports_.listed().at(device);
-
     std::unique_ptr<detail::RtMidiConnection> connection;
+    QString wanted;
+    qsizetype index = -1;
     if (const int rc = ports_.connect(options_, connection); rc != NoError) {
         return rc;
     }
-    // Ports come and go and the numbers shift: the source is found again by
-    // the name it was listed under.
-    const QStringList current = connection->portNames();
-    const qsizetype index = detail::PortListing::findAgain(current, device, wanted);
-    if (index < 0) {
-        return ports_.fail(NoDevice,
-                           QStringLiteral("The MIDI input port \"%1\" is no longer available. "
-                                          "Choose a port again ")
-                                   .arg(wanted) +
-                               options_.portAdvice + QLatin1Char('.'));
+    if (const int rc = ports_.findChosen(options_, *connection, device, wanted, index);
+        rc != NoError) {
+        return rc;
     }
-
-    {
-        const std::lock_guard lock(mutex_);
-        pending_.clear();
-    }
-    ::RtMidiIn& in = connection->in();
-    // SysEx is what this input is for; clock and active sensing are not
-    // wanted, and RtMidi drops them where they come as messages of their own.
-    connection->call([&] {
-        in.setCallback(&MidiIn::onMessage, this);
-        in.ignoreTypes(false, true, true);
-    });
-    const bool opened =
-        connection->call([&] { in.openPort(unsigned(index), ownPort.toStdString()); });
-    if (!opened || !in.isPortOpen()) {
-        const QString reason = connection->errors.failed
-                                   ? detail::ReasonText(connection->errors.text)
-                                   : QStringLiteral("the MIDI system did not open it");
-        const int code = connection->errors.type == RtMidiError::MEMORY_ERROR  ? NoMemory
-                         : connection->errors.type == RtMidiError::UNSPECIFIED ? Error
-                                                                               : NoDevice;
-        connection->call([&] { in.closePort(); });
-        return ports_.fail(
-            code,
-            QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, reason));
+    listen(*connection);
+    if (const int rc = ports_.openPort(*connection, index, ownPort, wanted); rc != NoError) {
+        return rc;
     }
     // RtMidi's JACK input ignores a failed connection; make sure the source is
     // connected to the port.
     if (connection->watch &&
         !connection->watch->isConnected(wanted, options_.clientName, ownPort)) {
-        connection->call([&] { in.closePort(); });
+        connection->call([&] { connection->in().closePort(); });
         return ports_.fail(NoDevice,
                            QStringLiteral("The MIDI input port \"%1\" could not be connected; "
                                           "it may have gone away.")
@@ -139,6 +98,19 @@ int MidiIn::open(int device, const QString& ownPort) {
     open_ = std::move(connection);
     openPortName_ = wanted;
     return NoError;
+}
+
+void MidiIn::listen(detail::RtMidiConnection& connection) {
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.clear();
+    }
+    // SysEx is what this input is for; clock and active sensing are not
+    // wanted, and RtMidi drops them where they come as messages of their own.
+    connection.call([&] {
+        connection.in().setCallback(&MidiIn::onMessage, this);
+        connection.in().ignoreTypes(false, true, true);
+    });
 }
 
 QByteArray MidiIn::read(std::chrono::milliseconds wait) {

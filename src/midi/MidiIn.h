@@ -64,6 +64,8 @@ class MidiIn {
 
   private:
     static void onMessage(double stamp, std::vector<unsigned char>* message, void* self);
+    // Takes what arrives from now on into pending_.
+    void listen(detail::RtMidiConnection& connection);
     QString baseText(int code) const;
 
     RtMidiOptions options_;
