@@ -1,13 +1,26 @@
+#include "kit/FileIO.h"
+#include "kit/WorkFolders.h"
+#include "midi/RtMidiOutput.h"
 #include "ui/Form1.h"
 #include "ui/QtPrompts.h"
-#include "midi/RtMidiOutput.h"
+#include "ui/Startup.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <optional>
 
 int main(int argc, char** argv) {
+    if (tamboril::ui::AsksForInformation(argc, argv)) {
+        // Prints the help or version text and ends: no display needed.
+        QCoreApplication app(argc, argv);
+        tamboril::ui::NameProgram();
+        tamboril::ui::KitFileArgument(QCoreApplication::arguments());
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tamboril"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    tamboril::ui::NameProgram();
+    const std::optional<QString> kitFile =
+        tamboril::ui::KitFileArgument(QCoreApplication::arguments());
 
     tamboril::ui::QtPrompts prompts;
     // Connects to the MIDI system only when the ports are listed or a kit is
@@ -15,7 +28,14 @@ int main(int argc, char** argv) {
     tamboril::midi::RtMidiOptions midiOptions;
     midiOptions.portAdvice = tamboril::ui::Form1::PortAdvice;
     tamboril::midi::RtMidiOutput midiOut(midiOptions);
-    tamboril::ui::Form1 window(prompts, tamboril::ProgramFolder(), &midiOut);
+    // Decided once for the run: the program folder when it is writable,
+    // per-user folders otherwise.
+    tamboril::ui::Form1 window(prompts, tamboril::ChooseWorkFolders(tamboril::ProgramFolder()),
+                               &midiOut);
     window.show();
+    if (kitFile) {
+        // Once the window is up, as if chosen in File, Load.
+        QTimer::singleShot(0, &window, [&window, &kitFile] { window.Loadfile(*kitFile); });
+    }
     return QApplication::exec();
 }

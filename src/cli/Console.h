@@ -1,5 +1,7 @@
 #pragma once
 
+#include "version/Version.h"
+
 #include <QString>
 
 #include <cstdio>
@@ -52,6 +54,6 @@ class Console {
 };
 
 inline constexpr const char* ProgramName = "tamboril-kit";
-inline constexpr const char* ProgramVersion = "1.00";
+inline constexpr const char* ProgramVersion = tamboril::DisplayVersion;
 
 }  // namespace tamboril::cli

@@ -36,7 +36,8 @@ ReadResult ReadFront(const QString& path, qint64 maxBytes);
 std::optional<FileError> ReplaceFile(const QString& path, QByteArrayView bytes);
 
 // The folder that holds the program's executable, without a trailing
-// separator. Split kits and the scratch file for sending go here.
+// separator. Split kits and the scratch file for sending go here when it is
+// writable (see WorkFolders.h).
 QString ProgramFolder();
 
 }  // namespace tamboril

@@ -57,10 +57,10 @@ class WheelNeedsFocus : public QObject {
 
 }  // namespace
 
-Form1::Form1(UserPrompts& prompts, QString programFolder, midi::MidiOut* midiOut, QWidget* parent)
+Form1::Form1(UserPrompts& prompts, WorkFolders folders, midi::MidiOut* midiOut, QWidget* parent)
     : QMainWindow(parent),
       prompts_(prompts),
-      programFolder_(std::move(programFolder)),
+      folders_(std::move(folders)),
       midiOut_(midiOut) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(AppTitle);
@@ -469,7 +469,14 @@ void Form1::mnuSpliFile_Click() {
     if (!name || name->isEmpty()) {
         return;
     }
-    const SplitOutcome outcome = SplitBulkFile(*name, programFolder_);
+    if (const std::optional<FileError> error = MakeFolder(folders_.kits)) {
+        prompts_.message(fileFailure(QStringLiteral("Could not make the folder %1"), error->file,
+                                     error->reason) +
+                             QStringLiteral("\nNothing was split."),
+                         AppTitle, MessageIcon::None);
+        return;
+    }
+    const SplitOutcome outcome = SplitBulkFile(*name, folders_.kits);
     prompts_.message(outcome.message(), outcome.ok() ? QStringLiteral("Done") : AppTitle,
                      MessageIcon::None);
 }
@@ -514,9 +521,13 @@ void Form1::mnuSend_Click() {
     setBarColour(Blue);
     bar->setVisible(true);
     StoreChecksum(kit_, TransmissionChecksumFirst);
-    const QString scratch = programFolder_ + QStringLiteral("/temp.syx");
-    if (const std::optional<FileError> error = ReplaceFile(
-            scratch, QByteArrayView(kit_.data(), static_cast<qsizetype>(kit_.size())))) {
+    const QString scratch = folders_.scratch + QStringLiteral("/temp.syx");
+    std::optional<FileError> error = MakeFolder(folders_.scratch);
+    if (!error) {
+        error = ReplaceFile(scratch,
+                            QByteArrayView(kit_.data(), static_cast<qsizetype>(kit_.size())));
+    }
+    if (error) {
         prompts_.message(
             fileFailure(QStringLiteral("Could not write %1"), error->file, error->reason) +
                 QStringLiteral("\nNothing was sent."),

@@ -2,6 +2,7 @@
 
 #include "kit/FileIO.h"
 #include "kit/KitImage.h"
+#include "kit/WorkFolders.h"
 #include "midi/MidiOut.h"
 #include "midi/Sending.h"
 #include "ui/RoundedShape.h"
@@ -30,10 +31,11 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 
   public:
-    // prompts: the dialogs and message boxes. programFolder: where split kits
-    // and the scratch file for sending go. midiOut: the MIDI output the kit is
-    // sent through, or null when none is available.
-    explicit Form1(UserPrompts& prompts, QString programFolder = tamboril::ProgramFolder(),
+    // prompts: the dialogs and message boxes. folders: where split kits and
+    // the scratch file for sending go (a program folder given alone holds
+    // both). midiOut: the MIDI output the kit is sent through, or null when
+    // none is available.
+    explicit Form1(UserPrompts& prompts, WorkFolders folders = tamboril::ProgramFolder(),
                    midi::MidiOut* midiOut = nullptr, QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -49,6 +51,10 @@ class Form1 : public QMainWindow {
     // false, after telling the user, when the file is longer or unreadable;
     // the kit string then keeps its old value.
     bool OpenSYX(const QString& path);
+
+    // File, Load after the dialog: loads path with the same checks and
+    // messages. The program's command line opens a kit through it.
+    void Loadfile(const QString& path);
 
     // Pixels for a length in twips (1440 to the inch) on this window's screen.
     int twips(int value) const;
@@ -81,7 +87,6 @@ class Form1 : public QMainWindow {
     void fillLists();
     void placeTwips(QWidget* widget, QRect twipsRect);
 
-    void Loadfile(const QString& path);
     void setEditing(bool on);
     void updatesoundnum();
     void CheckSum();
@@ -95,7 +100,7 @@ class Form1 : public QMainWindow {
     void setBarColour(quint32 colour);
 
     UserPrompts& prompts_;
-    QString programFolder_;
+    WorkFolders folders_;
     midi::MidiOut* midiOut_;
     // Made on first need; it has no owner, so it is deleted here.
     QPointer<MidDev> midDev_;

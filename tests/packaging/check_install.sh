@@ -20,10 +20,16 @@ done
 [ -f "$prefix/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "icon missing"
 desktop="$prefix/share/applications/$id.desktop"
 [ -f "$desktop" ] || fail "desktop entry missing"
-grep -qx "Exec=\"$prefix/lib/tamboril/tamboril\"" "$desktop" || fail "desktop entry runs the wrong program"
+grep -qx "Exec=\"$prefix/lib/tamboril/tamboril\" %f" "$desktop" || fail "desktop entry runs the wrong program"
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry has the wrong icon"
+grep -qx "MimeType=application/x-sysex;" "$desktop" || fail "desktop entry does not open .syx files"
 desktop-file-validate "$desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+[ ! -e "$prefix/bin" ] || fail "the Debian package's layout was installed too"
+# The MIME definition is one the desktop's database takes, and maps *.syx.
+update-mime-database "$prefix/share/mime"
+grep -qx "50:application/x-sysex:\*.syx" "$prefix/share/mime/globs2" || fail "*.syx is not application/x-sysex"
+bash "$(dirname "$0")/check_man_pages.sh" "$prefix/share/man/man1" "$prefix/lib/tamboril/tamboril-kit"
 # The installed programs work as the build tree's do.
 if [ -x "$build_dir/cli/tamboril-kit" ]; then
   work="$prefix_root/work"

@@ -60,6 +60,9 @@ class FormDriver {
   public:
     explicit FormDriver(midi::MidiOut* midiOut = nullptr)
         : form(std::make_unique<ui::Form1>(prompts, folder.path(), midiOut)) {}
+    // A window that writes into the given folders rather than `folder`.
+    FormDriver(midi::MidiOut* midiOut, const WorkFolders& folders)
+        : form(std::make_unique<ui::Form1>(prompts, folders, midiOut)) {}
 
     QTemporaryDir folder;  // the program folder of this window
     QTemporaryDir files;   // where the user's kit files live
