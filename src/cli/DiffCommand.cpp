@@ -137,10 +137,12 @@ QString padBytes(const KitData& kit, int pad) {
 QString rangesText(const std::vector<RangeDifference>& ranges) {
     QStringList parts;
     for (const RangeDifference& d : ranges) {
-        const QString where = d.range.first == d.range.last
-                                  ? QStringLiteral("byte %1").arg(d.range.first)
-                                  : QStringLiteral("%1 to %2").arg(d.range.first).arg(d.range.last);
-        parts << QStringLiteral("%1 (%2 of %3 bytes)").arg(where).arg(d.count).arg(d.range.size());
+        parts << (d.range.first == d.range.last ? QStringLiteral("byte %1").arg(d.range.first)
+                                                : QStringLiteral("%1 to %2 (%3 of %4 bytes)")
+                                                      .arg(d.range.first)
+                                                      .arg(d.range.last)
+                                                      .arg(d.count)
+                                                      .arg(d.range.size()));
     }
     return parts.join(QStringLiteral(", "));
 }

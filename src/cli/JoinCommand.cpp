@@ -126,7 +126,7 @@ class JoinCommand final : public Command {
         }
         if (const auto failure = ReplaceFile(out, joined.bulk)) {
             console.error(QStringLiteral("cannot write %1: %2. Nothing was written.")
-                              .arg(failure->file, failure->reason));
+                              .arg(failure->file, WithoutFullStop(failure->reason)));
             return ExitFailed;
         }
         console.print(

@@ -41,7 +41,7 @@ bool SaveEditedKit(Console& console, const QString& path, KitToEdit& edited) {
     StoreChecksum(edited.kit, FileChecksumFirst);
     if (const auto failure = TrueSave(path, edited.kit)) {
         console.error(QStringLiteral("cannot write %1: %2. The file was left as it was.")
-                          .arg(failure->file, failure->reason));
+                          .arg(failure->file, WithoutFullStop(failure->reason)));
         return false;
     }
     if (edited.size != static_cast<qint64>(KitSize)) {
