@@ -1,9 +1,9 @@
 // tamboril-kit run as a program: arguments in, files, output and exit
 // status out.
 
+#include "kit/BulkSplit.h"
 #include "cli/KitArgs.h"
 #include "edit/PadSounds.h"
-#include "kit/BulkSplit.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
