@@ -321,7 +321,7 @@ class TestCliMidi : public QObject {
                 QThread::msleep(5);
             }
             const Result got = finish(receiver.process, 30000);
-            QCOMPARE(got.status, 0);
+            QVERIFY2(got.status == 0, qPrintable(got.err));
             QVERIFY2(got.err.isEmpty(), qPrintable(got.err));
         }
         QCOMPARE(readBytes(at("dump.syx")), dump);
@@ -367,9 +367,9 @@ class TestCliMidi : public QObject {
         const QString port = receiver.waitUntilListening(instrument, why);
         QVERIFY2(!port.isEmpty(), qPrintable(why));
         const Result sent = runKit({"send", at("back.syx"), "--port", port, "--delay", "5"});
-        QCOMPARE(sent.status, 0);
+        QVERIFY2(sent.status == 0, qPrintable(sent.err));
         const Result got = finish(receiver.process, 30000);
-        QCOMPARE(got.status, 0);
+        QVERIFY2(got.status == 0, qPrintable(got.err));
         QByteArray expected;
         for (int k = 0; k < 64; ++k) {
             KitData kit{};
