@@ -144,6 +144,12 @@ class ReceiveCommand final : public Command {
                 console.error(
                     QStringLiteral("stopped: %1. Nothing was written to %2.").arg(arrived, path));
                 return ExitFailed;
+            case Wait::Overrun:
+                console.error(QStringLiteral("data from \"%1\" was lost: it came faster than it "
+                                             "could be taken in; %2. Nothing was written to %3. "
+                                             "Send the dump again.")
+                                  .arg(port, arrived, path));
+                return ExitFailed;
             case Wait::Lost:
                 console.error(QStringLiteral("the MIDI input from \"%1\" ended: %2; %3. Nothing "
                                              "was written to %4.")
@@ -195,7 +201,7 @@ class ReceiveCommand final : public Command {
     }
 
   private:
-    enum class Wait { Done, TimedOut, Stopped, Lost };
+    enum class Wait { Done, TimedOut, Stopped, Lost, Overrun };
 
     static QString kitsText(int count) {
         return count == 1 ? QStringLiteral("1 kit") : QStringLiteral("%1 kits").arg(count);
@@ -222,6 +228,11 @@ class ReceiveCommand final : public Command {
         Clock::time_point deadline = Clock::now() + timeout;
         int shown = -1;
         for (;;) {
+            // Kits put together after a loss may be made of two halves: a
+            // loss spoils the whole dump, even if enough kits have come.
+            if (in.overruns() > 0) {
+                return Wait::Overrun;
+            }
             if (assembler.kitCount() >= kits_) {
                 return Wait::Done;
             }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 namespace tamboril::midi {
 
@@ -89,6 +90,26 @@ QString JackWatch::goneReason() const {
     }
     const QString why = QString::fromUtf8(goneReason_);
     return why.isEmpty() ? QStringLiteral("the JACK server has stopped") : why;
+}
+
+JackWatch::WaitEnd JackWatch::waitCycles(std::uint64_t start, std::uint64_t count,
+                                         std::chrono::steady_clock::time_point deadline,
+                                         const std::function<bool()>& ready) const {
+    for (;;) {
+        if (serverGone()) {
+            return WaitEnd::ServerGone;
+        }
+        // `ready` is asked on every round, so a condition it keeps track of
+        // (a connection seen once) is seen as early as possible.
+        const bool isReady = !ready || ready();
+        if (isReady && cycles() >= start + count) {
+            return WaitEnd::Reached;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return WaitEnd::TimedOut;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 bool JackWatch::isConnected(const QString& other, const QString& client,

@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 typedef struct _jack_client jack_client_t;
@@ -34,6 +36,15 @@ class JackWatch {
     // True once the server has shut down or the client was thrown out.
     bool serverGone() const { return gone_.load(); }
     QString goneReason() const;
+
+    // How a wait for process cycles ended.
+    enum class WaitEnd { Reached, ServerGone, TimedOut };
+    // Waits until `count` process cycles have run after the cycle count
+    // `start` and `ready` (when given, asked every millisecond) holds, or the
+    // server goes away, or `deadline` passes.
+    WaitEnd waitCycles(std::uint64_t start, std::uint64_t count,
+                       std::chrono::steady_clock::time_point deadline,
+                       const std::function<bool()>& ready = {}) const;
 
     // True when a port named `port` of a client called `client` (or JACK's
     // renamed form of it, "client-NN") is connected to the port whose full

@@ -9,7 +9,7 @@ namespace tamboril::midi {
 MidiIn::MidiIn(RtMidiOptions options) : options_(std::move(options)) {}
 
 MidiIn::~MidiIn() {
-    if (open_) {
+    if (open_ || alsa_) {
         close();
     }
 }
@@ -19,8 +19,8 @@ QString MidiIn::baseText(int code) const {
         case NoError:
             return QStringLiteral("The MIDI operation succeeded.");
         case BadDeviceId:
-            return QStringLiteral("There is no such MIDI input port. Choose a port ") +
-                   options_.portAdvice + QLatin1Char('.');
+            return QStringLiteral("There is no such MIDI input port. ") +
+                   detail::PortListing::choosePort(options_);
         case NotEnabled:
             return QStringLiteral(
                 "No MIDI system is available: neither the ALSA sequencer nor a JACK server.");
@@ -51,86 +51,79 @@ int MidiIn::devName(int device, QString& name) {
     return ports_.name(options_, device, name);
 }
 
+void MidiIn::keep(const char* bytes, qsizetype size) {
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.append(bytes, size);
+    }
+    arrived_.notify_one();
+}
+
 void MidiIn::onMessage(double, std::vector<unsigned char>* message, void* self) {
-    auto* in = static_cast<MidiIn*>(self);
     if (message == nullptr || message->empty()) {
         return;
     }
-    {
-        const std::lock_guard lock(in->mutex_);
-        in->pending_.append(reinterpret_cast<const char*>(message->data()),
-                            static_cast<qsizetype>(message->size()));
+    static_cast<MidiIn*>(self)->keep(reinterpret_cast<const char*>(message->data()),
+                                     static_cast<qsizetype>(message->size()));
+}
+
+int MidiIn::openAlsa(const QString& wanted, const QString& ownPort) {
+    const detail::SeqAddress source = detail::SeqAddressOfPortName(wanted);
+    if (!source.valid()) {
+        return ports_.fail(Error, QStringLiteral("The MIDI input port \"%1\" has no sequencer "
+                                                 "address in its name.")
+                                      .arg(wanted));
     }
-    in->arrived_.notify_one();
+    auto input = std::make_unique<detail::AlsaSeqInput>();
+    const QString problem = input->open(options_.clientName, ownPort, source,
+                                        [this](const char* bytes, qsizetype size) {
+                                            keep(bytes, size);
+                                        });
+    if (!problem.isEmpty()) {
+        return ports_.fail(
+            NoDevice,
+            QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, problem));
+    }
+    alsa_ = std::move(input);
+    openPortName_ = wanted;
+    return NoError;
 }
 
 int MidiIn::open(int device, const QString& ownPort) {
     ports_.clearResult();
-    if (open_) {
+    if (open_ || alsa_) {
         return ports_.fail(
             Allocated,
             QStringLiteral("The MIDI input port \"%1\" is still open.").arg(openPortName_));
     }
-    if (!ports_.hasListing()) {
-        numDevs();
-        if (ports_.lastCode() != NoError) {
-            return ports_.lastCode();
-        }
-    }
-    if (device < 0 || device >= ports_.listed().size()) {
-        return ports_.fail(
-            BadDeviceId,
-            QStringLiteral("There is no MIDI input port number %1. Choose a port ").arg(device) +
-                options_.portAdvice + QLatin1Char('.'));
-    }
-    const QString wanted = ports_.listed().at(device);
-
     std::unique_ptr<detail::RtMidiConnection> connection;
+    QString wanted;
+    qsizetype index = -1;
     if (const int rc = ports_.connect(options_, connection); rc != NoError) {
         return rc;
     }
-    // Ports come and go and the numbers shift: the source is found again by
-    // the name it was listed under.
-    const QStringList current = connection->portNames();
-    const qsizetype index = detail::PortListing::findAgain(current, device, wanted);
-    if (index < 0) {
-        return ports_.fail(NoDevice,
-                           QStringLiteral("The MIDI input port \"%1\" is no longer available. "
-                                          "Choose a port again ")
-                                   .arg(wanted) +
-                               options_.portAdvice + QLatin1Char('.'));
+    if (const int rc = ports_.findChosen(options_, *connection, device, wanted, index);
+        rc != NoError) {
+        return rc;
     }
-
-    {
-        const std::lock_guard lock(mutex_);
-        pending_.clear();
+    if (connection->api == MidiSystem::Alsa) {
+        // Only the listing was RtMidi's; its client goes before ours comes.
+        connection.reset();
+        {
+            const std::lock_guard lock(mutex_);
+            pending_.clear();
+        }
+        return openAlsa(wanted, ownPort);
     }
-    ::RtMidiIn& in = connection->in();
-    // SysEx is what this input is for; clock and active sensing are not
-    // wanted, and RtMidi drops them where they come as messages of their own.
-    connection->call([&] {
-        in.setCallback(&MidiIn::onMessage, this);
-        in.ignoreTypes(false, true, true);
-    });
-    const bool opened =
-        connection->call([&] { in.openPort(unsigned(index), ownPort.toStdString()); });
-    if (!opened || !in.isPortOpen()) {
-        const QString reason = connection->errors.failed
-                                   ? detail::ReasonText(connection->errors.text)
-                                   : QStringLiteral("the MIDI system did not open it");
-        const int code = connection->errors.type == RtMidiError::MEMORY_ERROR  ? NoMemory
-                         : connection->errors.type == RtMidiError::UNSPECIFIED ? Error
-                                                                               : NoDevice;
-        connection->call([&] { in.closePort(); });
-        return ports_.fail(
-            code,
-            QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, reason));
+    listen(*connection);
+    if (const int rc = ports_.openPort(*connection, index, ownPort, wanted); rc != NoError) {
+        return rc;
     }
     // RtMidi's JACK input ignores a failed connection; make sure the source is
     // connected to the port.
     if (connection->watch &&
         !connection->watch->isConnected(wanted, options_.clientName, ownPort)) {
-        connection->call([&] { in.closePort(); });
+        connection->call([&] { connection->in().closePort(); });
         return ports_.fail(NoDevice,
                            QStringLiteral("The MIDI input port \"%1\" could not be connected; "
                                           "it may have gone away.")
@@ -141,9 +134,22 @@ int MidiIn::open(int device, const QString& ownPort) {
     return NoError;
 }
 
+void MidiIn::listen(detail::RtMidiConnection& connection) {
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.clear();
+    }
+    // SysEx is what this input is for; clock and active sensing are not
+    // wanted, and RtMidi drops them where they come as messages of their own.
+    connection.call([&] {
+        connection.in().setCallback(&MidiIn::onMessage, this);
+        connection.in().ignoreTypes(false, true, true);
+    });
+}
+
 QByteArray MidiIn::read(std::chrono::milliseconds wait) {
     std::unique_lock lock(mutex_);
-    if (open_ && pending_.isEmpty()) {
+    if ((open_ || alsa_) && pending_.isEmpty()) {
         arrived_.wait_for(lock, wait, [this] { return !pending_.isEmpty(); });
     }
     QByteArray bytes;
@@ -155,11 +161,24 @@ QString MidiIn::lostReason() const {
     if (open_ && open_->watch && open_->watch->serverGone()) {
         return open_->watch->goneReason();
     }
+    if (alsa_) {
+        return alsa_->lostReason();
+    }
     return QString();
+}
+
+int MidiIn::overruns() const {
+    return alsa_ ? alsa_->overruns() : 0;
 }
 
 int MidiIn::close() {
     ports_.clearResult();
+    if (alsa_) {
+        // Stops the input thread: no call of keep comes after this.
+        alsa_.reset();
+        openPortName_.clear();
+        return NoError;
+    }
     if (!open_) {
         return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi/AlsaSeqInput.h"
 #include "midi/MidiSystem.h"
 #include "midi/PortListing.h"
 
@@ -15,9 +16,11 @@
 
 namespace tamboril::midi {
 
-// MIDI input on RtMidi (ALSA sequencer or JACK), chosen the same way as for
-// RtMidiOutput, for receiving SysEx dumps. Result codes are the ResultCode
-// values of MidiOut.h, with texts from errorText.
+// MIDI input from the ALSA sequencer or JACK, chosen the same way as for
+// RtMidiOutput, for receiving SysEx dumps. Ports are listed through RtMidi;
+// on JACK the input is RtMidi's, on ALSA it is read with libasound directly
+// (AlsaSeqInput), which keeps up with a dump sent at full speed. Result codes
+// are the ResultCode values of MidiOut.h, with texts from errorText.
 //
 // The ports listed are sources a MIDI input can listen to: an instrument's
 // MIDI out, another program's output port. open makes an input port of the
@@ -47,9 +50,13 @@ class MidiIn {
     // Waits at most `wait` for input, then returns every byte received since
     // the previous read, in order; empty when nothing came.
     QByteArray read(std::chrono::milliseconds wait);
-    // Why input cannot come any more (the JACK server stopped); empty while
-    // the port is fine or not open.
+    // Why input cannot come any more (the JACK server stopped, the ALSA
+    // source went away); empty while the port is fine or not open.
     QString lostReason() const;
+    // How many times input was lost since open because it came faster than
+    // it could be taken in (the ALSA sequencer's pool overflowed). Whatever
+    // read returns after that has gaps.
+    int overruns() const;
     // Releases the port. After close, open may be called again.
     int close();
 
@@ -64,6 +71,8 @@ class MidiIn {
 
   private:
     static void onMessage(double stamp, std::vector<unsigned char>* message, void* self);
+    // Takes what arrives from now on into pending_.
+    void listen(detail::RtMidiConnection& connection);
     QString baseText(int code) const;
 
     RtMidiOptions options_;
@@ -76,8 +85,13 @@ class MidiIn {
     std::condition_variable arrived_;
     QByteArray pending_;
 
+    // The open port: RtMidi's input on JACK, the sequencer input on ALSA.
     std::unique_ptr<detail::RtMidiConnection> open_;
+    std::unique_ptr<detail::AlsaSeqInput> alsa_;
     QString openPortName_;
+
+    void keep(const char* bytes, qsizetype size);
+    int openAlsa(const QString& wanted, const QString& ownPort);
 };
 
 }  // namespace tamboril::midi

@@ -24,8 +24,9 @@ struct RtMidiOptions {
     // leave the MIDI system before giving up with StillPlaying (output only).
     std::chrono::milliseconds deliveryTimeout{2000};
     // Where the user chooses a port, for the advice in error texts: "Choose
-    // a port <portAdvice>." and "Choose a port again <portAdvice>.".
-    QString portAdvice = QStringLiteral("with Edit, Change Device");
+    // a port <portAdvice>." and "Choose a port again <portAdvice>.". Each
+    // front end names its own way of choosing; empty gives "Choose a port.".
+    QString portAdvice;
 };
 
 }  // namespace tamboril::midi

@@ -77,4 +77,84 @@ qsizetype PortListing::findAgain(const QStringList& current, int device, const Q
                                                                    : current.indexOf(wanted);
 }
 
+namespace {
+
+QString WithAdvice(QString text, const QString& advice) {
+    if (!advice.isEmpty()) {
+        text += QLatin1Char(' ') + advice;
+    }
+    return text + QLatin1Char('.');
+}
+
+}  // namespace
+
+QString PortListing::choosePort(const RtMidiOptions& options) {
+    return WithAdvice(QStringLiteral("Choose a port"), options.portAdvice);
+}
+
+QString PortListing::choosePortAgain(const RtMidiOptions& options) {
+    return WithAdvice(QStringLiteral("Choose a port again"), options.portAdvice);
+}
+
+int PortListing::findChosen(const RtMidiOptions& options, RtMidiConnection& connection,
+                            int device, QString& wanted, qsizetype& index) {
+    const QStringList current = connection.portNames();
+    const qsizetype known = hasListing_ ? listed_.size() : current.size();
+    if (device < 0 || device >= known || (!hasListing_ && current.at(device).isEmpty())) {
+        return fail(BadDeviceId, QStringLiteral("There is no MIDI %1 port number %2. ")
+                                         .arg(kind(direction_))
+                                         .arg(device) +
+                                     choosePort(options));
+    }
+    if (!hasListing_) {
+        index = device;
+        wanted = current.at(device);
+        return NoError;
+    }
+    wanted = listed_.at(device);
+    index = findAgain(current, device, wanted);
+    if (index < 0) {
+        return fail(NoDevice, QStringLiteral("The MIDI %1 port \"%2\" is no longer available. ")
+                                      .arg(kind(direction_), wanted) +
+                                  choosePortAgain(options));
+    }
+    return NoError;
+}
+
+namespace {
+
+// What a failed openPort means for the user: the port is gone or refused
+// (NoDevice), memory ran out, or the MIDI system failed otherwise.
+int OpenFailureCode(RtMidiError::Type type) {
+    switch (type) {
+        case RtMidiError::MEMORY_ERROR:
+            return NoMemory;
+        case RtMidiError::WARNING:
+        case RtMidiError::NO_DEVICES_FOUND:
+        case RtMidiError::INVALID_DEVICE:
+        case RtMidiError::INVALID_PARAMETER:
+            return NoDevice;
+        default:
+            return Error;
+    }
+}
+
+}  // namespace
+
+int PortListing::openPort(RtMidiConnection& connection, qsizetype index, const QString& ownPort,
+                          const QString& wanted) {
+    const bool opened = connection.call(
+        [&] { connection.rt->openPort(unsigned(index), ownPort.toStdString()); });
+    if (opened && connection.rt->isPortOpen()) {
+        return NoError;
+    }
+    const QString reason = connection.errors.failed
+                               ? ReasonText(connection.errors.text)
+                               : QStringLiteral("the MIDI system did not open it");
+    const int code = OpenFailureCode(connection.errors.type);
+    connection.call([&] { connection.rt->closePort(); });
+    return fail(code, QStringLiteral("The MIDI %1 port \"%2\" cannot be opened: %3.")
+                          .arg(kind(direction_), wanted, reason));
+}
+
 }  // namespace tamboril::midi::detail

@@ -51,6 +51,23 @@ class PortListing {
     // number alone could now mean another port. -1 when it has gone.
     static qsizetype findAgain(const QStringList& current, int device, const QString& wanted);
 
+    // Finds port `device` among the ports `connection` offers now: by the
+    // name it was listed under when there has been a listing, so that a port
+    // that has gone away fails (NoDevice) instead of another one being used;
+    // by number when there has been none. Records a failure.
+    int findChosen(const RtMidiOptions& options, RtMidiConnection& connection, int device,
+                   QString& wanted, qsizetype& index);
+    // Opens RtMidi's port `index`, listed as `wanted`, as the program's own
+    // port `ownPort`, with one reading of RtMidi's errors for input and
+    // output. On failure the port is closed again and the failure recorded.
+    int openPort(RtMidiConnection& connection, qsizetype index, const QString& ownPort,
+                 const QString& wanted);
+
+    // "Choose a port <advice>." and "Choose a port again <advice>.": where
+    // the user chooses a port, for error texts.
+    static QString choosePort(const RtMidiOptions& options);
+    static QString choosePortAgain(const RtMidiOptions& options);
+
     bool hasListing() const { return hasListing_; }
     const QStringList& listed() const { return listed_; }
     // "ALSA" or "JACK": the MIDI system the last listing or connect used,

@@ -67,94 +67,127 @@ void RtMidiConnection::create(RtMidi::Api system, const std::string& clientName)
     rt->setErrorCallback(&ErrorSink::callback, &errors);
 }
 
-ConnectResult ConnectRtMidi(const RtMidiOptions& options, Direction direction,
-                            std::unique_ptr<RtMidiConnection>& connection) {
-    MidiSystem api = options.api;
-    if (api == MidiSystem::Auto) {
-        const QString forced = qEnvironmentVariable("TAMBORIL_MIDI_API").trimmed().toLower();
-        if (forced == QLatin1String("alsa")) {
-            api = MidiSystem::Alsa;
-        } else if (forced == QLatin1String("jack")) {
-            api = MidiSystem::Jack;
-        } else if (!forced.isEmpty()) {
-            return {NoDriver,
-                    QStringLiteral("TAMBORIL_MIDI_API is set to \"%1\"; the MIDI systems this "
-                                   "program knows are alsa and jack.")
-                        .arg(forced),
-                    QString()};
-        }
-    }
+namespace {
 
+// The MIDI system asked for: the options' choice, or TAMBORIL_MIDI_API when
+// they leave it open. False for a value of the variable no system answers to.
+bool ChosenSystem(const RtMidiOptions& options, MidiSystem& api, QString& unknown) {
+    api = options.api;
+    if (api != MidiSystem::Auto) {
+        return true;
+    }
+    const QString forced = qEnvironmentVariable("TAMBORIL_MIDI_API").trimmed().toLower();
+    if (forced == QLatin1String("alsa")) {
+        api = MidiSystem::Alsa;
+    } else if (forced == QLatin1String("jack")) {
+        api = MidiSystem::Jack;
+    } else if (!forced.isEmpty()) {
+        unknown = forced;
+        return false;
+    }
+    return true;
+}
+
+bool Compiled(RtMidi::Api wanted) {
     std::vector<RtMidi::Api> compiled;
     RtMidi::getCompiledApi(compiled);
-    const auto hasApi = [&compiled](RtMidi::Api wanted) {
-        return std::find(compiled.begin(), compiled.end(), wanted) != compiled.end();
-    };
-    const std::string clientName = options.clientName.toStdString();
+    return std::find(compiled.begin(), compiled.end(), wanted) != compiled.end();
+}
+
+// One attempt after another at connecting; collects why each one failed.
+class Attempts {
+  public:
+    Attempts(const RtMidiOptions& options, Direction direction)
+        : clientName_(options.clientName), direction_(direction) {}
+
+    // The ALSA sequencer, where it opens.
+    std::unique_ptr<RtMidiConnection> alsa() {
+        if (!Compiled(RtMidi::LINUX_ALSA)) {
+            missingSupport = true;
+            reasons << QStringLiteral("The RtMidi library was built without ALSA support.");
+            return nullptr;
+        }
+        if (!QFileInfo::exists(QStringLiteral("/dev/snd/seq"))) {
+            // Trying anyway would only make ALSA and RtMidi print on stderr.
+            reasons << QStringLiteral("There is no ALSA sequencer (/dev/snd/seq is missing).");
+            return nullptr;
+        }
+        // RtMidi's ALSA constructor throws when the sequencer cannot be
+        // opened; it does not fall back to JACK by itself.
+        return create(MidiSystem::Alsa, RtMidi::LINUX_ALSA, nullptr,
+                      QStringLiteral("The ALSA sequencer cannot be opened: %1."));
+    }
+
+    // A running JACK server; never starts one.
+    std::unique_ptr<RtMidiConnection> jack() {
+        if (!Compiled(RtMidi::UNIX_JACK)) {
+            missingSupport = true;
+            reasons << QStringLiteral("The RtMidi library was built without JACK support.");
+            return nullptr;
+        }
+        // The watch connects first: it fails quietly when there is no
+        // server, where RtMidi's JACK client would print a warning.
+        QString reason;
+        auto watch = JackWatch::connect(clientName_ + QStringLiteral(" watch"), reason);
+        if (!watch) {
+            reasons << reason + QLatin1Char('.');
+            return nullptr;
+        }
+        return create(MidiSystem::Jack, RtMidi::UNIX_JACK, std::move(watch),
+                      QStringLiteral("The JACK client cannot be created: %1."));
+    }
+
     QStringList reasons;
     bool missingSupport = false;
 
-    const auto newConnection = [direction](MidiSystem system) {
+  private:
+    std::unique_ptr<RtMidiConnection> create(MidiSystem system, RtMidi::Api api,
+                                             std::unique_ptr<JackWatch> watch,
+                                             const QString& failure) {
         auto candidate = std::make_unique<RtMidiConnection>();
         candidate->api = system;
-        candidate->direction = direction;
-        return candidate;
-    };
-    // Makes the candidate's RtMidi object on `system`; the candidate becomes
-    // the connection, or `failure` with RtMidi's reason joins the reasons.
-    const auto tryCreate = [&](std::unique_ptr<RtMidiConnection>& candidate, RtMidi::Api system,
-                               const QString& failure) {
+        candidate->direction = direction_;
+        candidate->watch = std::move(watch);
         try {
-            candidate->create(system, clientName);
-            connection = std::move(candidate);
-            return true;
+            candidate->create(api, clientName_.toStdString());
+            return candidate;
         } catch (const std::exception& error) {
             reasons << failure.arg(ReasonText(error.what()));
-            return false;
+            return nullptr;
         }
-    };
+    }
 
+    QString clientName_;
+    Direction direction_;
+};
+
+}  // namespace
+
+ConnectResult ConnectRtMidi(const RtMidiOptions& options, Direction direction,
+                            std::unique_ptr<RtMidiConnection>& connection) {
+    MidiSystem api = MidiSystem::Auto;
+    if (QString unknown; !ChosenSystem(options, api, unknown)) {
+        return {NoDriver,
+                QStringLiteral("TAMBORIL_MIDI_API is set to \"%1\"; the MIDI systems this "
+                               "program knows are alsa and jack.")
+                    .arg(unknown),
+                QString()};
+    }
+    Attempts attempts(options, direction);
     if (api != MidiSystem::Jack) {
-        if (!hasApi(RtMidi::LINUX_ALSA)) {
-            missingSupport = true;
-            reasons << QStringLiteral("The RtMidi library was built without ALSA support.");
-        } else if (!QFileInfo::exists(QStringLiteral("/dev/snd/seq"))) {
-            // Trying anyway would only make ALSA and RtMidi print on stderr.
-            reasons << QStringLiteral("There is no ALSA sequencer (/dev/snd/seq is missing).");
-        } else {
-            // RtMidi's ALSA constructor throws when the sequencer cannot be
-            // opened; it does not fall back to JACK by itself.
-            auto candidate = newConnection(MidiSystem::Alsa);
-            if (tryCreate(candidate, RtMidi::LINUX_ALSA,
-                          QStringLiteral("The ALSA sequencer cannot be opened: %1."))) {
-                return {NoError, QString(), QStringLiteral("ALSA")};
-            }
+        if ((connection = attempts.alsa())) {
+            return {NoError, QString(), QStringLiteral("ALSA")};
         }
     }
-
     if (api != MidiSystem::Alsa) {
-        if (!hasApi(RtMidi::UNIX_JACK)) {
-            missingSupport = true;
-            reasons << QStringLiteral("The RtMidi library was built without JACK support.");
-        } else {
-            // The watch connects first: it fails quietly when there is no
-            // server, where RtMidi's JACK client would print a warning.
-            QString reason;
-            auto candidate = newConnection(MidiSystem::Jack);
-            candidate->watch =
-                JackWatch::connect(options.clientName + QStringLiteral(" watch"), reason);
-            if (!candidate->watch) {
-                reasons << reason + QLatin1Char('.');
-            } else if (tryCreate(candidate, RtMidi::UNIX_JACK,
-                                 QStringLiteral("The JACK client cannot be created: %1."))) {
-                return {NoError, QString(), QStringLiteral("JACK")};
-            }
+        if ((connection = attempts.jack())) {
+            return {NoError, QString(), QStringLiteral("JACK")};
         }
     }
-
     const bool forcedApi = api != MidiSystem::Auto;
-    return {missingSupport && forcedApi ? NoDriver : NotEnabled,
-            QStringLiteral("No MIDI system is available.\n") + reasons.join(QLatin1Char('\n')),
+    return {attempts.missingSupport && forcedApi ? NoDriver : NotEnabled,
+            QStringLiteral("No MIDI system is available.\n") +
+                attempts.reasons.join(QLatin1Char('\n')),
             QString()};
 }
 

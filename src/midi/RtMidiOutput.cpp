@@ -8,7 +8,6 @@
 #include <RtMidi.h>
 
 #include <algorithm>
-#include <thread>
 
 namespace tamboril::midi {
 
@@ -33,11 +32,11 @@ constexpr std::uint64_t SettleCycles = 2;
 }  // namespace
 
 QString RtMidiOutput::choosePort() const {
-    return QStringLiteral("Choose a port ") + options_.portAdvice + QLatin1Char('.');
+    return detail::PortListing::choosePort(options_);
 }
 
 QString RtMidiOutput::choosePortAgain() const {
-    return QStringLiteral("Choose a port again ") + options_.portAdvice + QLatin1Char('.');
+    return detail::PortListing::choosePortAgain(options_);
 }
 
 QString RtMidiOutput::baseText(int code) const {
@@ -95,6 +94,35 @@ int RtMidiOutput::devName(int device, QString& name) {
 
 int RtMidiOutput::open(int device) {
     ports_.clearResult();
+    if (const int rc = checkChoice(device); rc != NoError) {
+        return rc;
+    }
+    std::unique_ptr<Connection> connection;
+    QString wanted;
+    qsizetype index = -1;
+    if (const int rc = ports_.connect(options_, connection); rc != NoError) {
+        return rc;
+    }
+    if (const int rc = ports_.findChosen(options_, *connection, device, wanted, index);
+        rc != NoError) {
+        return rc;
+    }
+    if (const int rc = ports_.openPort(*connection, index, OutPortName, wanted); rc != NoError) {
+        return rc;
+    }
+    if (const int rc = settleConnection(*connection, wanted); rc != NoError) {
+        return rc;
+    }
+    open_ = std::move(connection);
+    openPortName_ = wanted;
+    message_.clear();
+    prepared_ = false;
+    inFlight_ = false;
+    inFlightReported_ = false;
+    return NoError;
+}
+
+int RtMidiOutput::checkChoice(int device) {
     if (open_) {
         return ports_.fail(
             Allocated,
@@ -112,95 +140,37 @@ int RtMidiOutput::open(int device) {
         return ports_.fail(BadDeviceId,
                            QStringLiteral("No MIDI output port has been chosen. ") + choosePort());
     }
+    return NoError;
+}
 
-    std::unique_ptr<Connection> connection;
-    if (const int rc = ports_.connect(options_, connection); rc != NoError) {
-        return rc;
-    }
-    if (ports_.hasListing() && device >= ports_.listed().size()) {
-        return ports_.fail(
-            BadDeviceId,
-            QStringLiteral("There is no MIDI output port number %1. ").arg(device) + choosePort());
-    }
-    const QStringList current = connection->portNames();
-
-    // The port is found again by the name it was listed under: ports come and
-    // go and the numbers shift, and a number alone could now mean another
-    // port.
-    QString wanted;
-    qsizetype index = -1;
-    if (ports_.hasListing()) {
-        wanted = ports_.listed().at(device);
-        index = detail::PortListing::findAgain(current, device, wanted);
-        if (index < 0) {
-            return ports_.fail(
-                NoDevice,
-                QStringLiteral("The MIDI output port \"%1\" is no longer available. ").arg(wanted) +
-                    choosePortAgain());
-        }
-    } else {
-        if (device >= current.size() || current.at(device).isEmpty()) {
-            return ports_.fail(
-                BadDeviceId,
-                QStringLiteral("There is no MIDI output port number %1. ").arg(device) +
-                    choosePort());
-        }
-        index = device;
-        wanted = current.at(device);
-    }
-
-    const bool opened = connection->call(
-        [&] { connection->rt->openPort(unsigned(index), OutPortName.toStdString()); });
-    if (!opened || !connection->rt->isPortOpen()) {
-        const RtMidiError::Type type = connection->errors.type;
-        const QString reason = connection->errors.failed
-                                   ? detail::ReasonText(connection->errors.text)
-                                   : QStringLiteral("the MIDI system did not open it");
-        int code = Error;
-        if (type == RtMidiError::MEMORY_ERROR) {
-            code = NoMemory;
-        } else if (type == RtMidiError::WARNING || type == RtMidiError::NO_DEVICES_FOUND ||
-                   type == RtMidiError::INVALID_DEVICE || type == RtMidiError::INVALID_PARAMETER) {
-            code = NoDevice;
-        }
-        connection->call([&] { connection->rt->closePort(); });
-        return ports_.fail(code, QStringLiteral("The MIDI output port \"%1\" cannot be opened: %2.")
-                                     .arg(wanted, reason));
-    }
+int RtMidiOutput::settleConnection(Connection& connection, const QString& wanted) {
     // RtMidi's JACK output looks the port up by number once more and ignores
     // a failed connection; make sure the port is the one asked for. The
     // server shows a new connection from its next cycle on, and adding the
     // program's clients changes its graph, which can make it skip a cycle:
     // wait a few cycles, so that the connection shows and an xrun seen later,
     // while a message is on its way, is one that can really have cost it.
-    if (const JackWatch* watch = connection->watch.get()) {
-        const std::uint64_t start = watch->cycles();
-        const auto deadline = std::chrono::steady_clock::now() +
-                              std::min(options_.deliveryTimeout, std::chrono::milliseconds(500));
-        bool connected = false;
-        while (!watch->serverGone() && std::chrono::steady_clock::now() < deadline) {
-            connected = connected || watch->isConnected(wanted, options_.clientName, OutPortName);
-            if (connected && watch->cycles() >= start + SettleCycles) {
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        if (!connected) {
-            connection->call([&] { connection->rt->closePort(); });
-            return ports_.fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" could not be "
-                                                        "connected; it may have gone away. ")
-                                                 .arg(wanted) +
-                                             choosePortAgain());
-        }
+    const JackWatch* watch = connection.watch.get();
+    if (watch == nullptr) {
+        return NoError;
     }
-
-    open_ = std::move(connection);
-    openPortName_ = wanted;
-    message_.clear();
-    prepared_ = false;
-    inFlight_ = false;
-    inFlightReported_ = false;
-    return NoError;
+    bool connected = false;
+    watch->waitCycles(watch->cycles(), SettleCycles,
+                      std::chrono::steady_clock::now() +
+                          std::min(options_.deliveryTimeout, std::chrono::milliseconds(500)),
+                      [&] {
+                          connected = connected ||
+                                      watch->isConnected(wanted, options_.clientName, OutPortName);
+                          return connected;
+                      });
+    if (connected) {
+        return NoError;
+    }
+    connection.call([&] { connection.rt->closePort(); });
+    return ports_.fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" could not be "
+                                                "connected; it may have gone away. ")
+                                         .arg(wanted) +
+                                     choosePortAgain());
 }
 
 int RtMidiOutput::prepareHeader(QByteArrayView message) {
@@ -230,6 +200,28 @@ int RtMidiOutput::prepareHeader(QByteArrayView message) {
 
 int RtMidiOutput::longMsg() {
     ports_.clearResult();
+    if (const int rc = checkReadyToSend(); rc != NoError) {
+        return rc;
+    }
+    Connection& connection = *open_;
+    sentAtCycle_ = connection.watch ? connection.watch->cycles() : 0;
+    sentAtXruns_ = connection.watch ? connection.watch->xruns() : 0;
+    if (const int rc = handOver(connection); rc != NoError) {
+        return rc;
+    }
+    inFlight_ = true;
+    inFlightReported_ = false;
+    if (connection.watch && connection.watch->serverGone()) {
+        inFlight_ = false;
+        return ports_.fail(NoDevice,
+                           QStringLiteral("The JACK server stopped (%1) while the message to "
+                                          "\"%2\" was being sent.")
+                               .arg(connection.watch->goneReason(), openPortName_));
+    }
+    return NoError;
+}
+
+int RtMidiOutput::checkReadyToSend() {
     if (!open_) {
         return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }
@@ -241,23 +233,22 @@ int RtMidiOutput::longMsg() {
                            QStringLiteral("The previous message to \"%1\" is still being sent.")
                                .arg(openPortName_));
     }
-    Connection& connection = *open_;
-    if (connection.watch && connection.watch->serverGone()) {
+    if (open_->watch && open_->watch->serverGone()) {
         return ports_.fail(NoDevice,
                            QStringLiteral("The JACK server has stopped (%1); nothing was sent "
                                           "to \"%2\".")
-                               .arg(connection.watch->goneReason(), openPortName_));
+                               .arg(open_->watch->goneReason(), openPortName_));
     }
+    return NoError;
+}
 
+int RtMidiOutput::handOver(Connection& connection) {
     QList<QByteArray> parts;
     if (connection.api == MidiSystem::Jack) {
         parts = JackEvents(message_);
     } else {
         parts.append(AlsaBytes(message_).toByteArray());
     }
-
-    sentAtCycle_ = connection.watch ? connection.watch->cycles() : 0;
-    sentAtXruns_ = connection.watch ? connection.watch->xruns() : 0;
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QByteArray& part = parts.at(i);
         const bool accepted = connection.call([&] {
@@ -273,16 +264,6 @@ int RtMidiOutput::longMsg() {
                                               "message: %2.")
                                    .arg(openPortName_, detail::ReasonText(connection.errors.text)));
         }
-    }
-    inFlight_ = true;
-    inFlightReported_ = false;
-
-    if (connection.watch && connection.watch->serverGone()) {
-        inFlight_ = false;
-        return ports_.fail(NoDevice,
-                           QStringLiteral("The JACK server stopped (%1) while the message to "
-                                          "\"%2\" was being sent.")
-                               .arg(connection.watch->goneReason(), openPortName_));
     }
     return NoError;
 }
@@ -300,39 +281,33 @@ int RtMidiOutput::waitUntilDelivered() {
         inFlight_ = false;
         return NoError;
     }
-    const auto deadline = std::chrono::steady_clock::now() + options_.deliveryTimeout;
-    for (;;) {
-        if (watch->serverGone()) {
-            inFlight_ = false;
-            return ports_.fail(NoDevice,
-                               QStringLiteral("The JACK server stopped (%1) before the message "
-                                              "reached \"%2\".")
-                                   .arg(watch->goneReason(), openPortName_));
-        }
-        if (watch->cycles() >= sentAtCycle_ + CyclesToDeliver) {
-            inFlight_ = false;
-            // An overloaded server skips cycles (xruns), and MIDI events due
-            // in them can be lost without a word. Sending a kit again is
-            // harmless; telling the user it arrived when it may not have is not.
-            if (watch->xruns() != sentAtXruns_) {
-                return ports_.fail(Error,
-                                   QStringLiteral("The JACK server was overloaded (xrun) while "
-                                                  "the message to \"%1\" was on its way: it may "
-                                                  "not have arrived. Send it again.")
-                                       .arg(openPortName_));
-            }
-            return NoError;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return ports_.fail(
-                StillPlaying,
-                QStringLiteral("The message to \"%1\" has not left the JACK server within "
-                               "%2 ms: the server is not running its process cycles.")
-                    .arg(openPortName_)
-                    .arg(options_.deliveryTimeout.count()));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto end = watch->waitCycles(sentAtCycle_, CyclesToDeliver,
+                                       std::chrono::steady_clock::now() + options_.deliveryTimeout);
+    if (end == JackWatch::WaitEnd::TimedOut) {
+        return ports_.fail(
+            StillPlaying,
+            QStringLiteral("The message to \"%1\" has not left the JACK server within "
+                           "%2 ms: the server is not running its process cycles.")
+                .arg(openPortName_)
+                .arg(options_.deliveryTimeout.count()));
     }
+    inFlight_ = false;
+    if (end == JackWatch::WaitEnd::ServerGone) {
+        return ports_.fail(NoDevice,
+                           QStringLiteral("The JACK server stopped (%1) before the message "
+                                          "reached \"%2\".")
+                               .arg(watch->goneReason(), openPortName_));
+    }
+    // An overloaded server skips cycles (xruns), and MIDI events due in them
+    // can be lost without a word. Sending a kit again is harmless; telling
+    // the user it arrived when it may not have is not.
+    if (watch->xruns() != sentAtXruns_) {
+        return ports_.fail(Error, QStringLiteral("The JACK server was overloaded (xrun) while "
+                                                 "the message to \"%1\" was on its way: it may "
+                                                 "not have arrived. Send it again.")
+                                      .arg(openPortName_));
+    }
+    return NoError;
 }
 
 int RtMidiOutput::unprepareHeader() {

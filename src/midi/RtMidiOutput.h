@@ -49,6 +49,10 @@ class RtMidiOutput final : public MidiOut {
   private:
     using Connection = detail::RtMidiConnection;
 
+    int checkChoice(int device);
+    int settleConnection(Connection& connection, const QString& wanted);
+    int checkReadyToSend();
+    int handOver(Connection& connection);
     int waitUntilDelivered();
     QString baseText(int code) const;
     QString choosePort() const;

@@ -25,7 +25,7 @@
 namespace tamboril::ui {
 
 const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
-const QString Form1::AppTitle = QStringLiteral("Tamboril");
+const QString Form1::PortAdvice = QStringLiteral("with Edit, Change Device");
 
 namespace {
 
@@ -53,11 +53,7 @@ Form1::Form1(UserPrompts& prompts, QString programFolder, midi::MidiOut* midiOut
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    if (const QScreen* shown = screen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(shown->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -79,27 +75,127 @@ void Form1::placeTwips(QWidget* widget, QRect twipsRect) {
                         twips(twipsRect.height()));
 }
 
-QLabel* Form1::addLabel(const char* name, const QString& text, QRect twipsRect,
-                        const QString& family) {
-    auto* label = new QLabel(text, canvas_);
-    label->setObjectName(QLatin1String(name));
+namespace {
+
+// What a control of the main window is, and so how it is made and drawn.
+enum class Kind {
+    HatchedShape,  // rounded rectangle, cross-hatched in its colour
+    SolidShape,    // rounded rectangle, filled with its colour
+    OutlineShape,  // rounded rectangle, its outline only
+    Caption,       // text in its colour on the window
+    Title,         // the kit title: yellow on its colour, sunken
+    Strip,         // the send strip: its colour, sunken, hidden until a send
+    List,          // pick-only drop-down list
+};
+
+enum class Face { None, Verdana, MsSansSerif };
+
+struct Control {
+    const char* name;
+    Kind kind;
+    QRect place;  // in twips
+    quint32 colour = 0;
+    Face face = Face::None;
+    const char* text = "";
+};
+
+// The controls back to front, as the form designer lists them: each is
+// drawn over the ones made before it, and the two lists come last so that
+// nothing covers them. The strip reaches a little past the right and bottom
+// edges.
+const Control Controls[] = {
+    {"Shape7", Kind::HatchedShape, {360, 120, 2535, 975}, LightBlue},
+    {"Shape6", Kind::HatchedShape, {360, 1200, 2535, 1935}, LightBlue},
+    {"Shape2", Kind::SolidShape, {480, 1200, 2295, 1815}, DarkBlue},
+    {"Shape4", Kind::SolidShape, {480, 240, 2295, 855}, DarkBlue},
+    {"Shape5", Kind::SolidShape, {600, 360, 2055, 615}, LightBlue},
+    {"Label2", Kind::Caption, {720, 360, 1815, 255}, White, Face::Verdana, "Kit Name"},
+    {"Shape1", Kind::SolidShape, {600, 1320, 2055, 735}, LightBlue},
+    {"Shape3", Kind::SolidShape, {600, 2160, 2055, 735}, LightBlue},
+    {"Label8", Kind::Caption, {720, 2160, 1815, 255}, White, Face::Verdana, "Sound #"},
+    {"Label1", Kind::Caption, {720, 1320, 1815, 255}, White, Face::Verdana, "Pad"},
+    {"txtname", Kind::Title, {720, 600, 1815, 255}, Blue, Face::MsSansSerif},
+    {"bar", Kind::Strip, {0, 3240, 3375, 135}, Blue, Face::MsSansSerif},
+    {"Shape8", Kind::OutlineShape, {240, 120, 2775, 975}},
+    {"Shape9", Kind::OutlineShape, {240, 1200, 2775, 1935}},
+    {"Pad", Kind::List, {720, 1560, 1815, 315}, Blue, Face::MsSansSerif},
+    {"SoundNum", Kind::List, {720, 2400, 1815, 315}, Blue, Face::MsSansSerif},
+};
+
+QFont fontOf(Face face) {
+    return uiFont(face == Face::Verdana ? Verdana : MsSansSerif);
+}
+
+void setColours(QWidget* widget, quint32 background, quint32 text) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour(background));
+    palette.setColor(QPalette::WindowText, colour(text));
+    widget->setPalette(palette);
+}
+
+RoundedShape* makeShape(const Control& control, QWidget* parent) {
+    const auto fill = control.kind == Kind::HatchedShape ? RoundedShape::Fill::CrossHatch
+                      : control.kind == Kind::SolidShape ? RoundedShape::Fill::Solid
+                                                         : RoundedShape::Fill::None;
+    return new RoundedShape(fill, colour(control.colour), colour(PaleBlue), parent);
+}
+
+QLabel* makeLabel(const Control& control, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLatin1(control.text), parent);
     label->setTextFormat(Qt::PlainText);
-    label->setFont(uiFont(family));
+    label->setFont(fontOf(control.face));
     label->setFocusPolicy(Qt::NoFocus);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour(White));
-    label->setPalette(palette);
-    placeTwips(label, twipsRect);
+    if (control.kind == Kind::Caption) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colour(control.colour));
+        label->setPalette(palette);
+        return label;
+    }
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setLineWidth(1);
+    label->setAutoFillBackground(true);
+    setColours(label, control.colour, Yellow);
+    if (control.kind == Kind::Title) {
+        label->setAlignment(Qt::AlignCenter);
+    } else {
+        label->hide();  // the strip shows only while a send is reported
+    }
     return label;
 }
 
-RoundedShape* Form1::addShape(const char* name, QRect twipsRect, RoundedShape::Fill fill,
-                              quint32 fillColour) {
-    auto* shape = new RoundedShape(fill, colour(fillColour), colour(PaleBlue), canvas_);
-    shape->setObjectName(QLatin1String(name));
-    placeTwips(shape, twipsRect);
-    return shape;
+// White on blue, greyed while disabled. A style sheet keeps the blue exact:
+// a style's button shading would lighten it.
+const QString ListStyle = QStringLiteral(
+    "QComboBox { color: #FFFFFF; background-color: #0000FF; border: 1px solid #404040;"
+    " padding-left: 3px; combobox-popup: 0; }"
+    "QComboBox:disabled { color: #A0A0A0; }"
+    "QComboBox QAbstractItemView { color: #FFFFFF; background-color: #0000FF;"
+    " selection-color: #FFFFFF; selection-background-color: #000080; }");
+
+QComboBox* makeList(const Control& control, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setEditable(false);
+    box->setFont(fontOf(control.face));
+    box->setStyleSheet(ListStyle);
+    box->setFocusPolicy(Qt::StrongFocus);
+    box->setEnabled(false);
+    return box;
 }
+
+QWidget* makeControl(const Control& control, QWidget* parent) {
+    switch (control.kind) {
+        case Kind::HatchedShape:
+        case Kind::SolidShape:
+        case Kind::OutlineShape:
+            return makeShape(control, parent);
+        case Kind::List:
+            return makeList(control, parent);
+        default:
+            return makeLabel(control, parent);
+    }
+}
+
+}  // namespace
 
 void Form1::buildWindow() {
     canvas_ = new QWidget(this);
@@ -111,72 +207,35 @@ void Form1::buildWindow() {
     canvas_->setPalette(navy);
     setCentralWidget(canvas_);
 
-    using Fill = RoundedShape::Fill;
-    // Created back to front: each widget is drawn over the ones made before
-    // it, and the two lists come last so nothing covers them.
-    addShape("Shape7", {360, 120, 2535, 975}, Fill::CrossHatch, LightBlue);
-    addShape("Shape6", {360, 1200, 2535, 1935}, Fill::CrossHatch, LightBlue);
-    addShape("Shape2", {480, 1200, 2295, 1815}, Fill::Solid, DarkBlue);
-    addShape("Shape4", {480, 240, 2295, 855}, Fill::Solid, DarkBlue);
-    addShape("Shape5", {600, 360, 2055, 615}, Fill::Solid, LightBlue);
-    Label2 = addLabel("Label2", QStringLiteral("Kit Name"), {720, 360, 1815, 255}, Verdana);
-    addShape("Shape1", {600, 1320, 2055, 735}, Fill::Solid, LightBlue);
-    addShape("Shape3", {600, 2160, 2055, 735}, Fill::Solid, LightBlue);
-    Label8 = addLabel("Label8", QStringLiteral("Sound #"), {720, 2160, 1815, 255}, Verdana);
-    Label1 = addLabel("Label1", QStringLiteral("Pad"), {720, 1320, 1815, 255}, Verdana);
+    for (const Control& control : Controls) {
+        QWidget* widget = makeControl(control, canvas_);
+        widget->setObjectName(QLatin1String(control.name));
+        placeTwips(widget, control.place);
+    }
+    const auto child = [this]<typename T>(T*& member, const char* name) {
+        member = canvas_->findChild<T*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    };
+    child(Label2, "Label2");
+    child(Label8, "Label8");
+    child(Label1, "Label1");
+    child(txtname, "txtname");
+    child(bar, "bar");
+    child(Pad, "Pad");
+    child(SoundNum, "SoundNum");
+    fillLists();
+}
 
-    txtname = addLabel("txtname", QString(), {720, 600, 1815, 255}, MsSansSerif);
-    txtname->setAlignment(Qt::AlignCenter);
-    txtname->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    txtname->setLineWidth(1);
-    txtname->setAutoFillBackground(true);
-    QPalette title = txtname->palette();
-    title.setColor(QPalette::Window, colour(Blue));
-    title.setColor(QPalette::WindowText, colour(Yellow));
-    txtname->setPalette(title);
-
-    // The send strip: a thin bar along the bottom edge, reaching a little past
-    // the right and bottom edges. It never shows text.
-    bar = addLabel("bar", QString(), {0, 3240, 3375, 135}, MsSansSerif);
-    bar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    bar->setLineWidth(1);
-    bar->setAutoFillBackground(true);
-    setBarColour(Blue);
-    bar->hide();
-
-    addShape("Shape8", {240, 120, 2775, 975}, Fill::None, 0);
-    addShape("Shape9", {240, 1200, 2775, 1935}, Fill::None, 0);
-
-    // White on blue, greyed while disabled. A style sheet keeps the blue
-    // exact: a style's button shading would lighten it.
-    const QString listStyle = QStringLiteral(
-        "QComboBox { color: #FFFFFF; background-color: #0000FF; border: 1px solid #404040;"
-        " padding-left: 3px; combobox-popup: 0; }"
-        "QComboBox:disabled { color: #A0A0A0; }"
-        "QComboBox QAbstractItemView { color: #FFFFFF; background-color: #0000FF;"
-        " selection-color: #FFFFFF; selection-background-color: #000080; }");
-
-    // Pick-only lists; each entry carries its position as item data.
-    Pad = new QComboBox(canvas_);
-    Pad->setObjectName(QStringLiteral("Pad"));
+// Each entry carries its position as item data; nothing is selected until a
+// kit is loaded.
+void Form1::fillLists() {
     for (int p = 0; p < PadCount; ++p) {
         Pad->addItem(PadName(p), p);
     }
-    SoundNum = new QComboBox(canvas_);
-    SoundNum->setObjectName(QStringLiteral("SoundNum"));
     for (int s = 0; s < SoundCount; ++s) {
         SoundNum->addItem(SoundEntry(s), s);
     }
-    for (QComboBox* box : {Pad, SoundNum}) {
-        box->setEditable(false);
-        box->setFont(uiFont(MsSansSerif));
-        box->setStyleSheet(listStyle);
-        box->setFocusPolicy(Qt::StrongFocus);
-        box->setCurrentIndex(-1);
-        box->setEnabled(false);
-    }
-    placeTwips(Pad, {720, 1560, 1815, 315});
-    placeTwips(SoundNum, {720, 2400, 1815, 315});
+    Pad->setCurrentIndex(-1);
+    SoundNum->setCurrentIndex(-1);
     setTabOrder(Pad, SoundNum);
 
     // Only a pick by the user (mouse, keyboard or wheel) raises activated;

@@ -38,7 +38,6 @@ class Form1 : public QMainWindow {
 
     const KitData& kitData() const { return kit_; }
     const QString& kitFileName() const { return kitFileName_; }
-    const QString& programFolder() const { return programFolder_; }
     // The kit as last read back from the scratch file by OpenSYX.
     const QByteArray& kitString() const { return KitString; }
     // The device selection window, or null while there is none (not yet
@@ -55,7 +54,9 @@ class Form1 : public QMainWindow {
 
     // The file filter of every kit file dialog.
     static const QString KitFilter;
-    static const QString AppTitle;
+    // Where the user chooses a MIDI output port in this window, for the
+    // advice in the MIDI output's error texts.
+    static const QString PortAdvice;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,9 +77,7 @@ class Form1 : public QMainWindow {
   private:
     void buildWindow();
     void buildMenus();
-    QLabel* addLabel(const char* name, const QString& text, QRect twipsRect, const QString& family);
-    RoundedShape* addShape(const char* name, QRect twipsRect, RoundedShape::Fill fill,
-                           quint32 colour);
+    void fillLists();
     void placeTwips(QWidget* widget, QRect twipsRect);
 
     void Loadfile(const QString& path);

@@ -1,5 +1,8 @@
 #include "ui/Look.h"
 
+#include <QScreen>
+#include <QWidget>
+
 namespace tamboril::ui {
 
 QColor colour(quint32 bgr) {
@@ -24,6 +27,14 @@ QFont uiFont(const QString& family, qreal points) {
     font.setPointSizeF(points);
     font.setBold(true);
     return font;
+}
+
+void CentreOnScreen(QWidget* window) {
+    if (const QScreen* shown = window->screen()) {
+        QRect frame(QPoint(), window->size());
+        frame.moveCenter(shown->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
 }
 
 }  // namespace tamboril::ui

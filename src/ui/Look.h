@@ -4,7 +4,12 @@
 #include <QFont>
 #include <QString>
 
+class QWidget;
+
 namespace tamboril::ui {
+
+// The caption of the program's message boxes.
+inline const QString AppTitle = QStringLiteral("Tamboril");
 
 // The colours and faces the windows are drawn in. Colours are written as
 // 0x00BBGGRR: red in the lowest byte.
@@ -25,5 +30,8 @@ inline const QString MsSansSerif = QStringLiteral("MS Sans Serif");
 // Bold text in the named face at the given size, or in the closest face this
 // machine has.
 QFont uiFont(const QString& family, qreal points = 8.25);
+
+// Moves a window of fixed size to the middle of its screen's free area.
+void CentreOnScreen(QWidget* window);
 
 }  // namespace tamboril::ui

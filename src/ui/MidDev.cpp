@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QScreen>
 
 #include <algorithm>
 #include <climits>
@@ -19,8 +18,6 @@ namespace tamboril::ui {
 const QString MidDev::Caption = QStringLiteral("Select MIDI Output Device");
 
 namespace {
-
-const QString AppTitle = QStringLiteral("Tamboril");
 
 // What the window shows, in pixels.
 constexpr QSize ClientSize(226, 126);
@@ -53,13 +50,25 @@ MidDev::MidDev(UserPrompts& prompts, midi::MidiOut* midiOut, QWidget* parent)
     setPalette(navy);
     setMouseTracking(true);
 
-    // Back to front: the button's face, its frame, and the Select label on
-    // top of both.
-    ShpPatch =
-        new RoundedShape(RoundedShape::Fill::CrossHatch, colour(LightBlue), systemWindow, this);
+    buildButton(systemWindow);
+    buildList();
+    Text = new QLineEdit(QStringLiteral("Text"), this);
+    Text->setObjectName(QStringLiteral("Text"));
+    Text->setGeometry(TextPlace);
+    Text->hide();
+    setTabOrder(List1, Text);
+
+    CentreOnScreen(this);
+    Form_Load();
+}
+
+// Back to front: the button's face, its frame, and the Select label on top
+// of both.
+void MidDev::buildButton(const QColor& border) {
+    ShpPatch = new RoundedShape(RoundedShape::Fill::CrossHatch, colour(LightBlue), border, this);
     ShpPatch->setObjectName(QStringLiteral("ShpPatch"));
     ShpPatch->setGeometry(ShpPatchPlace);
-    Shape6 = new RoundedShape(RoundedShape::Fill::None, QColor(), systemWindow, this);
+    Shape6 = new RoundedShape(RoundedShape::Fill::None, QColor(), border, this);
     Shape6->setObjectName(QStringLiteral("Shape6"));
     Shape6->setGeometry(Shape6Place);
 
@@ -75,7 +84,9 @@ MidDev::MidDev(UserPrompts& prompts, midi::MidiOut* midiOut, QWidget* parent)
     OK->setPalette(okText);
     OK->setMouseTracking(true);
     OK->installEventFilter(this);
+}
 
+void MidDev::buildList() {
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setGeometry(List1Place);
@@ -91,20 +102,6 @@ MidDev::MidDev(UserPrompts& prompts, midi::MidiOut* midiOut, QWidget* parent)
     List1->viewport()->setMouseTracking(true);
     List1->installEventFilter(this);
     List1->viewport()->installEventFilter(this);
-
-    Text = new QLineEdit(QStringLiteral("Text"), this);
-    Text->setObjectName(QStringLiteral("Text"));
-    Text->setGeometry(TextPlace);
-    Text->hide();
-    setTabOrder(List1, Text);
-
-    if (const QScreen* shown = screen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(shown->availableGeometry().center());
-        move(frame.topLeft());
-    }
-
-    Form_Load();
 }
 
 // Lists "Device not enabled" and then every output port by number. A port
@@ -126,10 +123,6 @@ void MidDev::Form_Load() {
     }
     List1->clearSelection();
     List1->setCurrentRow(-1);
-}
-
-QString MidDev::choice() const {
-    return Text->text();
 }
 
 int MidDev::deviceNumber() const {

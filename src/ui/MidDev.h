@@ -33,8 +33,6 @@ class MidDev : public QWidget {
     // Messages go through prompts.
     MidDev(UserPrompts& prompts, midi::MidiOut* midiOut, QWidget* parent = nullptr);
 
-    // The stored choice, the text of `Text`.
-    QString choice() const;
     // The device number the choice stands for: its numeric value minus 1.
     // Entry k gives device k - 1, "Text" (nothing confirmed) gives -1, the
     // system's default output, and "-1" (Select without a selection) -2.
@@ -65,6 +63,8 @@ class MidDev : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void buildButton(const QColor& border);
+    void buildList();
     void Form_Load();
     void OK_Click();
     void OK_MouseMove();

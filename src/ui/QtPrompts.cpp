@@ -9,17 +9,7 @@ namespace tamboril::ui {
 namespace {
 
 QMessageBox::Icon toQt(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Information:
-            return QMessageBox::Information;
-        case MessageIcon::Warning:
-            return QMessageBox::Warning;
-        case MessageIcon::Critical:
-            return QMessageBox::Critical;
-        case MessageIcon::None:
-            break;
-    }
-    return QMessageBox::NoIcon;
+    return icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon;
 }
 
 }  // namespace

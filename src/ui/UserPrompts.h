@@ -7,7 +7,7 @@
 namespace tamboril::ui {
 
 // The icon a message box shows. Messages carry none unless one is asked for.
-enum class MessageIcon { None, Information, Warning, Critical };
+enum class MessageIcon { None, Critical };
 
 // Everything the main window asks of the user goes through here: the open and
 // save dialogs and the message boxes. The program uses the Qt dialogs; tests

@@ -16,6 +16,17 @@
 using namespace tamboril;
 using namespace tamboril::test;
 
+namespace {
+
+// The MIDI output as the window program makes it.
+midi::RtMidiOptions windowMidiOptions() {
+    midi::RtMidiOptions options;
+    options.portAdvice = ui::Form1::PortAdvice;
+    return options;
+}
+
+}  // namespace
+
 class TestSendJack : public QObject {
     Q_OBJECT
 
@@ -29,7 +40,7 @@ class TestSendJack : public QObject {
     void aChosenPortGetsTheKitWholeAndAPortGoneIsReported() {
         auto receiver = std::make_unique<JackReceiver>(QStringLiteral("tamboril-e2e-recv"),
                                                        JackReceiver::Timing::Drop);
-        midi::RtMidiOutput midiOut;
+        midi::RtMidiOutput midiOut(windowMidiOptions());
         FormDriver d(&midiOut);
         d.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(d.form.get()));
@@ -133,7 +144,7 @@ class TestSendJack : public QObject {
         const QByteArray server = qgetenv("JACK_DEFAULT_SERVER");
         qputenv("JACK_DEFAULT_SERVER", "tamboril-no-such-server");
         const auto restore = qScopeGuard([&] { qputenv("JACK_DEFAULT_SERVER", server); });
-        midi::RtMidiOutput midiOut;
+        midi::RtMidiOutput midiOut(windowMidiOptions());
         FormDriver d(&midiOut);
         d.form->show();
         QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);  // the start tick
