@@ -42,7 +42,10 @@ inline CLI::Validator NonEmptyName() {
 
 std::unique_ptr<Command> MakeShowCommand();
 std::unique_ptr<Command> MakeSetCommand();
+std::unique_ptr<Command> MakeRenameCommand();
+std::unique_ptr<Command> MakeDiffCommand();
 std::unique_ptr<Command> MakeSplitCommand();
+std::unique_ptr<Command> MakeJoinCommand();
 std::unique_ptr<Command> MakePortsCommand();
 std::unique_ptr<Command> MakeSendCommand();
 std::unique_ptr<Command> MakeReceiveCommand();

@@ -114,6 +114,10 @@ QString ArgPath(const std::string& arg) {
     return QFile::decodeName(QByteArray(arg.data(), static_cast<qsizetype>(arg.size())));
 }
 
+QString WithoutFullStop(const QString& reason) {
+    return reason.endsWith(QLatin1Char('.')) ? reason.chopped(1) : reason;
+}
+
 QString HexByte(std::uint8_t value) {
     return QStringLiteral("0x") +
            QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();

@@ -32,6 +32,10 @@ QString BulkSizeWarning(const QString& path, qint64 fileSize);
 QString ArgText(const std::string& arg);
 QString ArgPath(const std::string& arg);
 
+// A reason without its closing full stop, for a sentence that goes on
+// ("It is a folder, not a file" + ". Nothing was written.").
+QString WithoutFullStop(const QString& reason);
+
 // A byte as the SysEx world writes it: "0xF0".
 QString HexByte(std::uint8_t value);
 

@@ -17,8 +17,13 @@ std::span<const CommandSpec> Commands() {
          MakeShowCommand},
         {"set", "Set the sound of one pad in a kit file and save it with a fresh checksum",
          MakeSetCommand},
+        {"rename", "Set the kit name of a kit file and save it with a fresh checksum",
+         MakeRenameCommand},
+        {"diff", "Compare two kit files, two bulk files, or a kit with one kit of a bulk file",
+         MakeDiffCommand},
         {"split", "Cut a 64-kit bulk file into \"Kit - 63.syx\" ... \"Kit - 00.syx\"",
          MakeSplitCommand},
+        {"join", "Put 64 kit files (a split folder) together into one bulk file", MakeJoinCommand},
         {"ports", "List the MIDI output ports (for send) and input ports (for receive)",
          MakePortsCommand},
         {"send", "Send a kit file, or the 64 kits of a bulk file, to a MIDI output port",
@@ -62,8 +67,9 @@ int usageError(Console& console, const CLI::App& app, const CommandList& command
 }  // namespace
 
 int RunProgram(int argc, const char* const* argv, Console& console) {
-    CLI::App app{"Inspect, edit, split, send and receive DR-202 drum-kit SysEx files.",
-                 ProgramName};
+    CLI::App app{
+        "Inspect, edit, compare, split, join, send and receive DR-202 drum-kit SysEx files.",
+        ProgramName};
     app.set_version_flag("--version", std::string(ProgramName) + " " + ProgramVersion,
                          "Print the version and exit");
     app.footer(
@@ -71,12 +77,16 @@ int RunProgram(int argc, const char* const* argv, Console& console) {
         "  tamboril-kit show kit.syx\n"
         "  tamboril-kit show --json kit.syx\n"
         "  tamboril-kit set kit.syx \"SNARE 2\" \"808 S1\"\n"
+        "  tamboril-kit rename kit.syx \"JAZZ KIT\"\n"
+        "  tamboril-kit diff kit.syx dump.syx@12\n"
         "  tamboril-kit split dump.syx --into kits\n"
+        "  tamboril-kit join dump.syx --from kits\n"
         "  tamboril-kit ports\n"
         "  tamboril-kit receive dump.syx --port 0 --kits 64\n"
         "  tamboril-kit send kit.syx --port 0\n"
         "\n"
-        "Exit status: 0 on success, 1 when the operation failed, 2 for a wrong command line.\n"
+        "Exit status: 0 on success, 1 when the operation failed, 2 for a wrong command line\n"
+        "(diff: 0 same, 1 different, 2 trouble).\n"
         "Run 'tamboril-kit COMMAND --help' for the arguments of a command.");
 
     CommandList commands;

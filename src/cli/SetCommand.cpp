@@ -1,9 +1,7 @@
 #include "cli/Command.h"
 #include "cli/KitArgs.h"
-#include "kit/KitFile.h"
+#include "cli/KitEditing.h"
 #include "edit/PadSounds.h"
-
-#include <QFileInfo>
 
 namespace tamboril::cli {
 
@@ -57,45 +55,14 @@ class SetCommand final : public Command {
         const int pad = FindPad(ArgText(pad_)).value_or(0);
         const int sound = FindSound(ArgText(sound_)).value_or(0);
 
-        KitData kit{};
-        const LoadOutcome load = Loadfile(path, kit);
-        const qint64 size = QFileInfo(path).size();
-        switch (load.status) {
-            case LoadStatus::Failed:
-            case LoadStatus::Ignored:
-                console.error(QStringLiteral("cannot read %1: %2").arg(path, load.reason));
-                return ExitFailed;
-            case LoadStatus::Refused:
-                console.error(QStringLiteral("%1: File needs to be Spilt. It is %2 bytes, and a "
-                                             "single kit file has at most %3; 'tamboril-kit "
-                                             "split' cuts a bulk file into kit files. Nothing "
-                                             "was written.")
-                                  .arg(path)
-                                  .arg(size)
-                                  .arg(MaxKitFileSize));
-                return ExitFailed;
-            case LoadStatus::NotEditable:
-                console.error(QStringLiteral("%1: the kit cannot be edited: byte 0 is %2, not "
-                                             "0xF0. Nothing was written.")
-                                  .arg(path, HexByte(kit[0])));
-                return ExitFailed;
-            case LoadStatus::Editable:
-                break;
-        }
-
-        const int before = PadSound(kit, pad);
-        StorePadSound(kit, pad, sound);
-        StoreChecksum(kit, FileChecksumFirst);
-        if (const auto failure = TrueSave(path, kit)) {
-            console.error(QStringLiteral("cannot write %1: %2. The file was left as it was.")
-                              .arg(failure->file, failure->reason));
+        std::optional<KitToEdit> edited = LoadKitToEdit(console, path);
+        if (!edited) {
             return ExitFailed;
         }
-        if (size != static_cast<qint64>(KitSize)) {
-            console.warning(QStringLiteral("%1 was %2 bytes; it now holds the %3 bytes of the kit")
-                                .arg(path)
-                                .arg(size)
-                                .arg(KitSize));
+        const int before = PadSound(edited->kit, pad);
+        StorePadSound(edited->kit, pad, sound);
+        if (!SaveEditedKit(console, path, *edited)) {
+            return ExitFailed;
         }
         console.print(QStringLiteral("%1: %2 set to %3 (was %4). Saved Complete.")
                           .arg(path, PadName(pad), SoundEntry(sound), SoundEntry(before)));

@@ -1,89 +1,42 @@
-#include "kit/BulkSplit.h"
 #include "cli/Command.h"
 #include "cli/KitArgs.h"
-#include "kit/KitFile.h"
+#include "cli/KitText.h"
 #include "edit/PadSounds.h"
+#include "kit/BulkSplit.h"
+#include "kit/KitFile.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace tamboril::cli {
 
 namespace {
 
-// Width of the pad name column: the longest pad name ("CLOSED HH") and two blanks.
-constexpr int PadColumn = 11;
 // Width of the kit title column in a bulk listing: "255 - " and 11 characters.
 constexpr int TitleColumn = 17;
 
-QString HexByte(std::uint8_t value) {
-    return QStringLiteral("0x") +
-           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
 QString yesNo(bool value) {
     return value ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
-bool startsWithF0(const KitData& kit) {
-    return kit[0] == SysExStart;
-}
-bool endsWithF7(const KitData& kit) {
-    return kit[EndIndex] == SysExEnd;
-}
-std::uint8_t fileChecksum(const KitData& kit) {
-    return ChecksumFrom(kit, FileChecksumFirst);
-}
-bool checksumMatches(const KitData& kit) {
-    return kit[ChecksumIndex] == fileChecksum(kit);
-}
-
-QJsonObject kitJson(const KitData& kit) {
-    QJsonArray pads;
-    for (int pad = 0; pad < PadCount; ++pad) {
-        const int sound = PadSound(kit, pad);
-        pads.append(QJsonObject{
-            {"index", pad},
-            {"pad", PadName(pad)},
-            {"sound", sound},
-            {"entry", SoundEntry(sound)},
-            {"name", SoundName(sound)},
-        });
-    }
-    return QJsonObject{
-        {"title", KitTitle(kit)},
-        {"kitNumber", kit[KitNumberIndex]},
-        {"name", KitName(kit)},
-        {"startsWithF0", startsWithF0(kit)},
-        {"endsWithF7", endsWithF7(kit)},
-        {"checksum", kit[ChecksumIndex]},
-        {"fileChecksum", fileChecksum(kit)},
-        {"checksumMatches", checksumMatches(kit)},
-        {"pads", pads},
-    };
 }
 
 void printKit(Console& console, const QString& path, qint64 size, const KitData& kit) {
     console.print(QStringLiteral("File: %1 (%2 bytes)").arg(path).arg(size));
     console.print(QStringLiteral("Kit title: ") + Printable(KitTitle(kit)));
     for (int pad = 0; pad < PadCount; ++pad) {
-        console.print(PadName(pad).leftJustified(PadColumn) + SoundEntry(PadSound(kit, pad)));
+        console.print(PadLine(pad, SoundEntry(PadSound(kit, pad))));
     }
     console.print(
         QStringLiteral("Byte 0 is 0xF0 (start of exclusive): ") +
-        (startsWithF0(kit)
+        (kit[0] == SysExStart
              ? QStringLiteral("yes")
              : QStringLiteral("no, it is %1 (the kit cannot be edited)").arg(HexByte(kit[0]))));
     console.print(QStringLiteral("Byte 196 is 0xF7 (end of exclusive): ") +
-                  (endsWithF7(kit) ? QStringLiteral("yes")
-                                   : QStringLiteral("no, it is %1").arg(HexByte(kit[EndIndex]))));
+                  (kit[EndIndex] == SysExEnd
+                       ? QStringLiteral("yes")
+                       : QStringLiteral("no, it is %1").arg(HexByte(kit[EndIndex]))));
     console.print(QStringLiteral("Byte 195 matches the file checksum (bytes 10 to 194): ") +
-                  (checksumMatches(kit)
-                       ? QStringLiteral("yes (%1)").arg(HexByte(kit[ChecksumIndex]))
-                       : QStringLiteral("no, it holds %1 and the checksum is %2")
-                             .arg(HexByte(kit[ChecksumIndex]), HexByte(fileChecksum(kit)))));
+                  ChecksumState(kit));
 }
 
 QString bulkRow(const QString& position, const QString& file, const QString& title,
@@ -104,15 +57,11 @@ void printBulk(Console& console, const QString& path, qint64 size,
                           QStringLiteral("Checksum")));
     for (std::size_t k = 0; k < kits.size(); ++k) {
         const KitData& kit = kits[k];
-        console.print(
-            bulkRow(QString::number(k), SplitFileName(static_cast<int>(k)),
-                    Printable(KitTitle(kit)), yesNo(startsWithF0(kit)), yesNo(endsWithF7(kit)),
-                    checksumMatches(kit) ? QStringLiteral("ok") : QStringLiteral("wrong")));
+        console.print(bulkRow(
+            QString::number(k), SplitFileName(static_cast<int>(k)), Printable(KitTitle(kit)),
+            yesNo(kit[0] == SysExStart), yesNo(kit[EndIndex] == SysExEnd),
+            ChecksumMatches(kit) ? QStringLiteral("ok") : QStringLiteral("wrong")));
     }
-}
-
-void printJson(Console& console, const QJsonObject& object) {
-    console.write(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
 }
 
 class ShowCommand final : public Command {
@@ -150,11 +99,11 @@ class ShowCommand final : public Command {
             console.warning(warning);
         }
         if (json_) {
-            QJsonObject object = kitJson(kit);
+            QJsonObject object = KitJson(kit);
             object.insert("file", path);
             object.insert("size", size);
             object.insert("kind", "kit");
-            printJson(console, object);
+            PrintJson(console, object);
         } else {
             printKit(console, path, size, kit);
         }
@@ -174,12 +123,12 @@ class ShowCommand final : public Command {
         if (json_) {
             QJsonArray kits;
             for (std::size_t k = 0; k < bulk.kits.size(); ++k) {
-                QJsonObject object = kitJson(bulk.kits[k]);
+                QJsonObject object = KitJson(bulk.kits[k]);
                 object.insert("position", static_cast<int>(k));
                 object.insert("splitFile", SplitFileName(static_cast<int>(k)));
                 kits.append(object);
             }
-            printJson(console, QJsonObject{
+            PrintJson(console, QJsonObject{
                                    {"file", path},
                                    {"size", size},
                                    {"kind", "bulk"},

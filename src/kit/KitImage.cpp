@@ -1,5 +1,8 @@
 #include "kit/KitImage.h"
 
+#include <QList>
+
+#include <algorithm>
 #include <cassert>
 
 namespace tamboril {
@@ -52,6 +55,28 @@ QString KitName(const KitData& kit) {
         name.append(Windows1252Char(kit[KitNameFirst + i]));
     }
     return name;
+}
+
+std::optional<KitNameFault> KitNameProblem(const QString& text) {
+    const QList<uint> characters = text.toUcs4();
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        if (characters[i] < ' ' || characters[i] > '~') {
+            return KitNameFault{KitNameFault::Kind::NotPrintable, characters.size(), i,
+                                static_cast<char32_t>(characters[i])};
+        }
+    }
+    if (characters.size() > static_cast<qsizetype>(KitNameLength)) {
+        return KitNameFault{KitNameFault::Kind::TooLong, characters.size(), 0, 0};
+    }
+    return std::nullopt;
+}
+
+void StoreKitName(KitData& kit, const QString& name) {
+    assert(!KitNameProblem(name));
+    const QByteArray bytes =
+        name.toLatin1().leftJustified(static_cast<qsizetype>(KitNameLength), ' ', true);
+    std::copy_n(bytes.constData(), KitNameLength,
+                reinterpret_cast<char*>(kit.data()) + KitNameFirst);
 }
 
 QString KitTitle(const KitData& kit) {

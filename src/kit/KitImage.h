@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace tamboril {
 
@@ -18,6 +19,7 @@ inline constexpr std::uint8_t SysExStart = 0xF0;
 inline constexpr std::uint8_t SysExEnd = 0xF7;
 inline constexpr std::size_t KitNumberIndex = 6;
 inline constexpr std::size_t PadBytesFirst = 10;
+inline constexpr std::size_t PadBytesLast = 37;  // two bytes for each of the 14 pads
 inline constexpr std::size_t KitNameFirst = 184;
 inline constexpr std::size_t KitNameLength = 11;
 inline constexpr std::size_t ChecksumIndex = 195;
@@ -48,6 +50,26 @@ QString KitNumberText(const KitData& kit);
 // 128..255 are read as Windows-1252, the single-byte character set kit files
 // have always been written with on the desktop.
 QString KitName(const KitData& kit);
+
+// Why text cannot be stored as a kit name. A kit name holds printable
+// ASCII characters only (blank to '~'): its bytes travel inside the SysEx
+// message, where they must stay below 0x80, and the instrument shows them.
+struct KitNameFault {
+    enum class Kind {
+        TooLong,       // more than KitNameLength characters
+        NotPrintable,  // a character outside blank to '~'
+    };
+    Kind kind = Kind::TooLong;
+    qsizetype length = 0;    // characters in the text
+    qsizetype position = 0;  // NotPrintable: the first such character, from 0
+    char32_t character = 0;  // NotPrintable: that character
+};
+
+std::optional<KitNameFault> KitNameProblem(const QString& text);
+
+// Stores name into bytes 184..194, padded with blanks to 11 characters. name
+// must pass KitNameProblem. No other byte changes, not even the checksum.
+void StoreKitName(KitData& kit, const QString& name);
 
 // Kit number text, " - ", kit name: the text shown above the pad list.
 QString KitTitle(const KitData& kit);

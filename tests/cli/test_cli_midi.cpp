@@ -7,6 +7,7 @@
 #include "support/KitReceiver.h"
 #include "midi/JackWatch.h"
 #include "kit/KitFile.h"
+#include "edit/PadSounds.h"
 #include "support/TestFiles.h"
 #include "midi/WireFormat.h"
 
@@ -239,6 +240,90 @@ class TestCliMidi : public QObject {
         for (int k = 0; k < 64; ++k) {
             QCOMPARE(readBytes(dir.filePath("kits/" + SplitFileName(k))), asSent(kits.at(k)));
         }
+    }
+
+    // The librarian's loop from the shell: the instrument's dump received,
+    // split, one kit given another sound and one a new name, the kits joined
+    // again and the dump sent back; the bytes are checked after every step.
+    void receiveSplitEditJoinAndSendBack() {
+        QTemporaryDir dir;
+        const auto at = [&](const QString& name) { return dir.filePath(name); };
+        const QList<KitData> kits = bulkKits();
+        QByteArray dump;
+        for (const KitData& kit : kits) {
+            dump += asSent(kit);
+        }
+
+        // receive: the instrument sends its 64 kits, one message each.
+        JackSource instrument(QStringLiteral("tk-feeder-loop"));
+        {
+            Receiver receiver({"receive", at("dump.syx"), "--port", instrument.portName(), "--kits",
+                               "64", "--timeout", "30"});
+            QString why;
+            QVERIFY2(!receiver.waitUntilListening(instrument, why).isEmpty(), qPrintable(why));
+            for (const KitData& kit : kits) {
+                instrument.send(asSent(kit));
+                QThread::msleep(5);
+            }
+            const Result got = finish(receiver.process, 30000);
+            QVERIFY2(got.status == 0, qPrintable(got.err));
+            QVERIFY2(got.err.isEmpty(), qPrintable(got.err));
+        }
+        QCOMPARE(readBytes(at("dump.syx")), dump);
+
+        // split
+        QVERIFY(QDir(dir.path()).mkdir("kits"));
+        QCOMPARE(runKit({"split", at("dump.syx"), "--into", at("kits")}).status, 0);
+        const auto kitFile = [&](int k) { return at("kits/" + SplitFileName(k)); };
+        for (int k = 0; k < 64; ++k) {
+            QCOMPARE(readBytes(kitFile(k)), dump.mid(k * 197, 197));
+        }
+
+        // set and rename: each saves with the file checksum, as Save does.
+        QCOMPARE(runKit({"set", kitFile(0), "SNARE 2", "808 S1"}).status, 0);
+        QCOMPARE(runKit({"rename", kitFile(23), "ROUND TRIP"}).status, 0);
+        KitData snare{};
+        KitData renamed{};
+        std::copy_n(dump.constData(), 197, reinterpret_cast<char*>(snare.data()));
+        std::copy_n(dump.constData() + 23 * 197, 197, reinterpret_cast<char*>(renamed.data()));
+        StorePadSound(snare, 3, 80);
+        StoreChecksum(snare, FileChecksumFirst);
+        std::copy_n("ROUND TRIP ", 11, reinterpret_cast<char*>(&renamed[KitNameFirst]));
+        StoreChecksum(renamed, FileChecksumFirst);
+        QCOMPARE(readBytes(kitFile(0)), toBytes(snare));
+        QCOMPARE(readBytes(kitFile(23)), toBytes(renamed));
+
+        // join: the dump again, with the two kits changed and nothing else.
+        const Result joined = runKit({"join", at("back.syx"), "--from", at("kits")});
+        QCOMPARE(joined.status, 0);
+        QByteArray back = dump;
+        back.replace(0, 197, toBytes(snare));
+        back.replace(23 * 197, 197, toBytes(renamed));
+        QCOMPARE(readBytes(at("back.syx")), back);
+        const Result diff = runKit({"diff", at("dump.syx"), at("back.syx")});
+        QCOMPARE(diff.status, 1);
+        QVERIFY2(diff.out.endsWith("2 of 64 kits differ: positions 0, 23.\n"),
+                 qPrintable(diff.out));
+
+        // send: back to the instrument, each kit with its transmission checksum.
+        Receiver receiver({"receive", at("again.syx"), "--port", instrument.portName(), "--kits",
+                           "64", "--timeout", "30"});
+        QString why;
+        const QString port = receiver.waitUntilListening(instrument, why);
+        QVERIFY2(!port.isEmpty(), qPrintable(why));
+        const Result sent = runKit({"send", at("back.syx"), "--port", port, "--delay", "5"});
+        QVERIFY2(sent.status == 0, qPrintable(sent.err));
+        const Result got = finish(receiver.process, 30000);
+        QVERIFY2(got.status == 0, qPrintable(got.err));
+        QByteArray expected;
+        for (int k = 0; k < 64; ++k) {
+            KitData kit{};
+            std::copy_n(back.constData() + k * 197, 197, reinterpret_cast<char*>(kit.data()));
+            expected += asSent(kit);
+        }
+        QCOMPARE(readBytes(at("again.syx")), expected);
+        QCOMPARE(expected.mid(197, 22 * 197), dump.mid(197, 22 * 197));  // untouched kits
+        QCOMPARE(readBytes(at("back.syx")), back);                       // sending only reads
     }
 
     void unknownPortsAreNamedWithTheAvailableOnes() {

@@ -59,6 +59,24 @@ KitData knownKit() {
     return kit;
 }
 
+// 64 kits that join accepts as they are (every byte inside a SysEx data
+// byte), each told apart by byte 1, byte 100 and its kit number. Kit 5
+// carries a wrong checksum, which join carries unless told to fix it.
+QByteArray joinableBulk() {
+    QByteArray bulk;
+    for (int k = 0; k < 64; ++k) {
+        KitData kit = sampleKit(static_cast<std::uint8_t>(k));
+        kit[1] = static_cast<std::uint8_t>(k);
+        kit[100] = static_cast<std::uint8_t>(127 - k);
+        StoreChecksum(kit, FileChecksumFirst);
+        if (k == 5) {
+            kit[ChecksumIndex] = static_cast<std::uint8_t>((kit[ChecksumIndex] + 1) % 128);
+        }
+        bulk += toBytes(kit);
+    }
+    return bulk;
+}
+
 QByteArray kitAt(const QByteArray& bulk, int k) {
     QByteArray kit = bulk.mid(k * 197, 197);
     kit.append(197 - kit.size(), '\0');
@@ -92,8 +110,8 @@ class TestCliProgram : public QObject {
         const Result help = runKit({"--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.err.isEmpty());
-        for (const char* word :
-             {"show", "set", "split", "ports", "send", "receive", "--version", "Exit status"}) {
+        for (const char* word : {"show", "set", "rename", "diff", "split", "join", "ports", "send",
+                                 "receive", "--version", "Exit status"}) {
             QVERIFY2(help.out.contains(word), word);
         }
 
@@ -101,7 +119,8 @@ class TestCliProgram : public QObject {
         QCOMPARE(version.status, 0);
         QCOMPARE(version.out.trimmed(), QStringLiteral("tamboril-kit 1.00"));
 
-        for (const char* command : {"show", "set", "split", "ports", "send", "receive"}) {
+        for (const char* command :
+             {"show", "set", "rename", "diff", "split", "join", "ports", "send", "receive"}) {
             const Result commandHelp = runKit({command, "--help"});
             QCOMPARE(commandHelp.status, 0);
             QVERIFY(commandHelp.out.contains(QStringLiteral("tamboril-kit ") + command));
@@ -109,6 +128,11 @@ class TestCliProgram : public QObject {
         const Result set = runKit({"set", "--help"});
         QVERIFY(set.out.contains("PAD") && set.out.contains("SOUND"));
         QVERIFY(runKit({"split", "--help"}).out.contains("--into"));
+        const QString join = runKit({"join", "--help"}).out;
+        QVERIFY(join.contains("--from") && join.contains("--fix-checksums") &&
+                join.contains("KIT"));
+        QVERIFY(runKit({"rename", "--help"}).out.contains("NAME"));
+        QVERIFY(runKit({"diff", "--help"}).out.contains("--json"));
         const QString send = runKit({"send", "--help"}).out;
         QVERIFY(send.contains("--port") && send.contains("--delay"));
         const QString receive = runKit({"receive", "--help"}).out;
@@ -135,6 +159,24 @@ class TestCliProgram : public QObject {
         QTest::newRow("split without bulk") << QStringList{"split"} << "BULK is required";
         QTest::newRow("split --into nothing")
             << QStringList{"split", "@bulk", "--into"} << "--into";
+        QTest::newRow("join without kits")
+            << QStringList{"join", "@out"} << "--from DIR or the 64 KIT files is required";
+        QTest::newRow("join 2 kits")
+            << QStringList{"join", "@out", "@kit", "@kit"} << "2 kit files were given";
+        QTest::newRow("join folder and kits")
+            << QStringList{"join", "@out", "--from", ".", "@kit"} << "excludes";
+        QTest::newRow("rename without name") << QStringList{"rename", "@kit"} << "NAME is required";
+        QTest::newRow("rename 12 characters")
+            << QStringList{"rename", "@kit", "ABCDEFGHIJKL"}
+            << "\"ABCDEFGHIJKL\" is 12 characters long: a kit name has at most 11";
+        QTest::newRow("rename accented")
+            << QStringList{"rename", "@kit", "Caf\u00e9"}
+            << "holds \"\u00e9\" (U+00E9, character 4): a kit name takes printable ASCII only";
+        QTest::newRow("rename tab")
+            << QStringList{"rename", "@kit", "A\tB"} << "(U+0009, character 2)";
+        QTest::newRow("diff one file") << QStringList{"diff", "@kit"} << "B is required";
+        QTest::newRow("diff position 64")
+            << QStringList{"diff", "@kit", "@bulk@64"} << "there is no position 64";
         QTest::newRow("ports with a file") << QStringList{"ports", "@kit"} << "not expected";
         QTest::newRow("send without port") << QStringList{"send", "@kit"} << "--port is required";
         QTest::newRow("send empty port")
@@ -431,21 +473,25 @@ class TestCliProgram : public QObject {
         QTest::newRow("201 bytes") << QByteArray(201, '\xF0') << "File needs to be Spilt.";
         QTest::newRow("not F0") << notF0 << "byte 0 is 0x7E, not 0xF0";
     }
+    // rename refuses exactly what set refuses.
     void setRefusesAndWritesNothing() {
         QFETCH(QByteArray, content);
         QFETCH(QString, said);
         QTemporaryDir work;
         const QString file = work.filePath("refused.syx");
         writeBytes(file, content);
-        const Result result = runKit({"set", file, "0", "1"});
-        QCOMPARE(result.status, 1);
-        QVERIFY(result.out.isEmpty());
-        QVERIFY2(result.err.startsWith("tamboril-kit: " + file + ": "), qPrintable(result.err));
-        QVERIFY2(result.err.contains(said), qPrintable(result.err));
-        QVERIFY(result.err.contains("Nothing was written."));
-        QCOMPARE(readBytes(file), content);
-        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{"refused.syx"});
+        for (const QStringList& change :
+             {QStringList{"set", file, "0", "1"}, QStringList{"rename", file, "NEW NAME"}}) {
+            const Result result = runKit(change);
+            QCOMPARE(result.status, 1);
+            QVERIFY(result.out.isEmpty());
+            QVERIFY2(result.err.startsWith("tamboril-kit: " + file + ": "), qPrintable(result.err));
+            QVERIFY2(result.err.contains(said), qPrintable(result.err));
+            QVERIFY(result.err.contains("Nothing was written."));
+            QCOMPARE(readBytes(file), content);
+            QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                     QStringList{"refused.syx"});
+        }
     }
 
     void setReportsFilesThatCannotBeReadOrWritten() {
@@ -586,6 +632,355 @@ class TestCliProgram : public QObject {
         QVERIFY(!result.err.contains("Files Spilt to"));
         QCOMPARE(readBytes(work.filePath("out/" + SplitFileName(22))), kitAt(bulk, 22));
         QVERIFY(QFileInfo(work.filePath("out/" + SplitFileName(23))).isDir());
+    }
+
+    void renamesAKit_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("padded with blanks") << "JAZZ KIT" << QByteArray("JAZZ KIT   ");
+        QTest::newRow("all 11") << "Live-2024 B" << QByteArray("Live-2024 B");
+        QTest::newRow("punctuation") << "~{a}! \"x\"" << QByteArray("~{a}! \"x\"  ");
+        QTest::newRow("blank name") << "" << QByteArray(11, ' ');
+    }
+    void renamesAKit() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, stored);
+        KitData kit = knownKit();
+        kit[KitNameFirst + 3] = 0x00;  // a NUL in the old name is shown, not cut at
+        kit[ChecksumIndex] = 0x33;     // stale: rename stores a fresh one
+        const QString file = path("rename.syx");
+        writeBytes(file, toBytes(kit) + "xyz");  // 200 bytes: saved as 197
+
+        const Result result = runKit({"rename", file, name});
+        QCOMPARE(result.status, 0);
+        QCOMPARE(
+            result.out,
+            QStringLiteral("%1: kit name set to \"%2\" (was \"TEC.NO KIT \"). Saved Complete.\n")
+                .arg(file, QString::fromLatin1(stored)));
+        QVERIFY2(result.err.contains("was 200 bytes; it now holds the 197 bytes"),
+                 qPrintable(result.err));
+        KitData expected = kit;
+        std::copy_n(stored.constData(), 11, reinterpret_cast<char*>(&expected[KitNameFirst]));
+        StoreChecksum(expected, FileChecksumFirst);
+        QCOMPARE(readBytes(file), toBytes(expected));
+        QCOMPARE(parseJson(runKit({"show", "--json", file}).out)["name"].toString(),
+                 QString::fromLatin1(stored));
+        QCOMPARE(QDir(dir.path()).entryList({"rename.syx*"}, QDir::AllEntries).size(), 1);
+    }
+
+    void joinsKitFilesIntoABulkFile_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("fix");
+        QTest::newRow("from a split folder") << "folder" << false;
+        QTest::newRow("from a split folder, checksums fixed") << "folder" << true;
+        QTest::newRow("files in the order given") << "files" << false;
+        QTest::newRow("files, checksums fixed") << "files" << true;
+    }
+    void joinsKitFilesIntoABulkFile() {
+        QFETCH(QString, how);
+        QFETCH(bool, fix);
+        QTemporaryDir work;
+        const QByteArray bulk = joinableBulk();
+        writeBytes(work.filePath("dump.syx"), bulk);
+        QVERIFY(QDir(work.path()).mkdir("kits"));
+        QCOMPARE(runKit({"split", "dump.syx", "--into", "kits"}, work.path()).status, 0);
+        // A kit file of up to 200 bytes gives its first 197.
+        writeBytes(work.filePath("kits/Kit - 30.syx"), kitAt(bulk, 33) + "\x01\x02\x03");
+        writeBytes(work.filePath("out.syx"), QByteArray(20000, 'o'));  // replaced
+
+        QStringList args{"join", "out.syx"};
+        QList<int> order;  // the bulk position each kit of the result comes from
+        if (how == "folder") {
+            args << "--from"
+                 << "kits";
+            for (int k = 0; k < 64; ++k) {
+                order << k;
+            }
+        } else {
+            for (int k = 63; k >= 0; --k) {  // "Kit - 00.syx" first: the dump backwards
+                args << "kits/" + SplitFileName(k);
+                order << k;
+            }
+        }
+        if (fix) {
+            args << "--fix-checksums";
+        }
+        const Result result = runKit(args, work.path());
+        QCOMPARE(result.status, 0);
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+        QVERIFY2(result.out.startsWith("Joined 64 kits from "), qPrintable(result.out));
+        QVERIFY(result.out.contains("into out.syx (12608 bytes)"));
+        QCOMPARE(result.out.contains("file checksums stored"), fix);
+
+        QByteArray expected;
+        for (const int k : order) {
+            KitData kit{};
+            std::copy_n(kitAt(bulk, k).constData(), 197, reinterpret_cast<char*>(kit.data()));
+            if (fix) {
+                StoreChecksum(kit, FileChecksumFirst);
+            }
+            expected += toBytes(kit);
+        }
+        const QByteArray joined = readBytes(work.filePath("out.syx"));
+        QCOMPARE(joined.size(), 12608);
+        QCOMPARE(joined, expected);
+        if (how == "folder" && !fix) {
+            QCOMPARE(joined, bulk);  // split, then join: the same bytes
+        }
+        QCOMPARE(QDir(work.path()).entryList(QDir::Files), (QStringList{"dump.syx", "out.syx"}));
+    }
+
+    void joinRefusesAndWritesNothing_data() {
+        QTest::addColumn<QString>("kit");  // the kit file in the folder to change
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("said");
+        const QByteArray good = kitAt(joinableBulk(), 0);
+        const auto with = [&](int index, char value) {
+            QByteArray bytes = good;
+            bytes[index] = value;
+            return bytes;
+        };
+        QTest::newRow("missing kit")
+            << "Kit - 05.syx" << QByteArray() << "Kit - 05.syx: No such file";
+        QTest::newRow("201 bytes") << "Kit - 63.syx" << good + "abcd"
+                                   << "Kit - 63.syx: it is over 200 bytes, so it is not a kit file";
+        QTest::newRow("bulk file")
+            << "Kit - 62.syx" << joinableBulk() << "Kit - 62.syx: it is over 200";
+        QTest::newRow("short") << "Kit - 00.syx" << good.left(150)
+                               << "Kit - 00.syx: it is 150 bytes, not 197";
+        QTest::newRow("not F0") << "Kit - 10.syx" << with(0, '\x7F')
+                                << "Kit - 10.syx: byte 0 is 0x7F, not 0xF0";
+        QTest::newRow("not F7") << "Kit - 11.syx" << with(196, '\xF0')
+                                << "Kit - 11.syx: byte 196 is 0xF0, not 0xF7";
+        QTest::newRow("8-bit byte") << "Kit - 12.syx" << with(100, '\x90')
+                                    << "Kit - 12.syx: byte 100 is 0x90: only bytes up to 0x7F";
+        QTest::newRow("8-bit checksum")
+            << "Kit - 13.syx" << with(195, '\x80') << "Kit - 13.syx: byte 195 is 0x80";
+    }
+    void joinRefusesAndWritesNothing() {
+        QFETCH(QString, kit);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, said);
+        QTemporaryDir work;
+        QVERIFY(QDir(work.path()).mkdir("kits"));
+        writeBytes(work.filePath("dump.syx"), joinableBulk());
+        QCOMPARE(runKit({"split", "dump.syx", "--into", "kits"}, work.path()).status, 0);
+        const QString changed = work.filePath("kits/" + kit);
+        if (content.isNull()) {
+            QVERIFY(QFile::remove(changed));
+        } else {
+            writeBytes(changed, content);
+        }
+        writeBytes(work.filePath("out.syx"), "an older dump");
+
+        QStringList byName{"join", "out.syx"};
+        for (int k = 0; k < 64; ++k) {
+            byName << "kits/" + SplitFileName(k);
+        }
+        for (const QStringList& args : {QStringList{"join", "out.syx", "--from", "kits"}, byName}) {
+            const Result result = runKit(args, work.path());
+            QCOMPARE(result.status, 1);
+            QVERIFY(result.out.isEmpty());
+            QVERIFY2(result.err.startsWith("tamboril-kit: cannot join into out.syx: 1 of the 64 "
+                                           "kit files cannot go into a bulk file. Nothing was "
+                                           "written.\n  kits/" +
+                                           said),
+                     qPrintable(result.err));
+            QCOMPARE(readBytes(work.filePath("out.syx")), QByteArray("an older dump"));
+            QCOMPARE(QDir(work.path()).entryList(QDir::Files),
+                     (QStringList{"dump.syx", "out.syx"}));
+        }
+        // --fix-checksums stores a data byte, so only the checksum row joins.
+        const Result fixed =
+            runKit({"join", "out.syx", "--from", "kits", "--fix-checksums"}, work.path());
+        QCOMPARE(fixed.status, kit == "Kit - 13.syx" ? 0 : 1);
+    }
+
+    void joinReportsFoldersAndOutputsThatDoNotWork() {
+        QTemporaryDir work;
+        QVERIFY(QDir(work.path()).mkdir("kits"));
+        writeBytes(work.filePath("dump.syx"), joinableBulk());
+        QCOMPARE(runKit({"split", "dump.syx", "--into", "kits"}, work.path()).status, 0);
+        struct Case {
+            QStringList args;
+            QString said;
+        };
+        const QList<Case> cases = {
+            {{"join", "out.syx", "--from", "gone"},
+             "cannot join from gone: there is no such folder. Nothing was written."},
+            {{"join", "out.syx", "--from", "dump.syx"},
+             "cannot join from dump.syx: it is a file, not a folder. Nothing was written."},
+            {{"join", "kits", "--from", "kits"},
+             "cannot write kits: It is a folder, not a file. Nothing was written."},
+        };
+        for (const Case& c : cases) {
+            const Result result = runKit(c.args, work.path());
+            QCOMPARE(result.status, 1);
+            QVERIFY(result.out.isEmpty());
+            QVERIFY2(result.err.startsWith("tamboril-kit: " + c.said), qPrintable(result.err));
+        }
+        QCOMPARE(QDir(work.path()).entryList(QDir::Files), QStringList{"dump.syx"});
+        QCOMPARE(QDir(work.filePath("kits")).entryList(QDir::Files).size(), 64);
+    }
+
+    void diffComparesKitsAndBulkFiles_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("lines");  // in this order, each a whole line
+        QTest::addColumn<QString>("err");
+        QTest::newRow("same kit")
+            << QStringList{"a.syx", "a.syx"} << 0
+            << QStringList{"a.syx and a.syx hold the same kit: 07 - TECHNO KIT "} << "";
+        QTest::newRow("two kits")
+            << QStringList{"a.syx", "b.syx"} << 1
+            << QStringList{"A: a.syx",
+                           "B: b.syx",
+                           "Kit title: 07 - TECHNO KIT  -> 09 - JAZZ KIT   ",
+                           "SNARE 2    80 808 S1 -> 103 Fat1 S",
+                           "PERC 1     103 Fat1 S -> 103 Fat1 S (stored as 0x06 0x07 -> 0x06 0x17)",
+                           "Byte 195 matches the file checksum: yes (@sumA) -> no, it holds 0x33 "
+                           "and the checksum is @sumB",
+                           "Bytes Tamboril does not interpret that differ: 1 to 5 (1 of 5 bytes), "
+                           "38 to 183 (2 of 146 bytes)"}
+            << "";
+        QTest::newRow("kit and a position of a bulk")
+            << QStringList{"b.syx", "new.syx@12"} << 0
+            << QStringList{"b.syx and new.syx@12 (Kit - 51.syx) hold the same kit: 09 - JAZZ KIT   "}
+            << "";
+        QTest::newRow("two positions")
+            << QStringList{"old.syx@12", "new.syx@12"} << 1
+            << QStringList{"A: old.syx@12 (Kit - 51.syx)", "B: new.syx@12 (Kit - 51.syx)"} << "";
+        QTest::newRow("two bulk files")
+            << QStringList{"old.syx", "new.syx"} << 1
+            << QStringList{"A: old.syx",
+                           "B: new.syx",
+                           "Pos 12 (Kit - 51.syx):",
+                           "  SNARE 2    80 808 S1 -> 103 Fat1 S",
+                           "Pos 40 (Kit - 23.syx):",
+                           "  Kit title: 40 - TECHNO KIT ",
+                           "  Byte 0 (start of exclusive): 0xF0 -> 0xF1",
+                           "  Bytes Tamboril does not interpret that differ: byte 196",
+                           "2 of 64 kits differ: positions 12, 40."}
+            << "";
+        QTest::newRow("same bulk, one longer")
+            << QStringList{"old.syx", "longer.syx"} << 0
+            << QStringList{"old.syx and longer.syx hold the same 64 kits."}
+            << "warning: longer.syx is 12609 bytes, not 12608";
+        QTest::newRow("kit and whole bulk")
+            << QStringList{"a.syx", "new.syx"} << 2 << QStringList{}
+            << "cannot compare the one kit of a.syx with the 64 kits of the bulk file new.syx: "
+               "name one of them, as in new.syx@0";
+        QTest::newRow("position of a kit file")
+            << QStringList{"a.syx@3", "b.syx"} << 2 << QStringList{}
+            << "a.syx is a kit file (197 bytes), not a bulk file: it has no position 3";
+        QTest::newRow("missing file")
+            << QStringList{"a.syx", "gone.syx"} << 2 << QStringList{} << "cannot read gone.syx: ";
+        QTest::newRow("a folder") << QStringList{"old.syx", "sub@2"} << 2 << QStringList{}
+                                  << "cannot read sub: ";
+        QTest::newRow("file named with @") << QStringList{"a@1", "a.syx"} << 0
+                                           << QStringList{"a@1 and a.syx hold the same kit: 07 - "
+                                                          "TECHNO KIT "}
+                                           << "";
+    }
+    void diffComparesKitsAndBulkFiles() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, err);
+        QTemporaryDir work;
+        const KitData a = knownKit();
+        KitData b = a;
+        b[KitNumberIndex] = 9;
+        std::copy_n("JAZZ KIT   ", 11, reinterpret_cast<char*>(&b[KitNameFirst]));
+        StorePadSound(b, 3, 103);
+        b[PadBytesFirst + 2 * 11 + 1] = 0x17;  // PERC 1: another byte, the same sound
+        b[3] = 0x55;
+        b[60] = 0x01;
+        b[61] = 0x02;
+        b[ChecksumIndex] = 0x33;
+        writeBytes(work.filePath("a.syx"), toBytes(a));
+        writeBytes(work.filePath("a@1"), toBytes(a));
+        writeBytes(work.filePath("b.syx"), toBytes(b));
+        QVERIFY(QDir(work.path()).mkdir("sub"));
+        QByteArray old;
+        for (int k = 0; k < 64; ++k) {
+            KitData kit = a;
+            kit[KitNumberIndex] = static_cast<std::uint8_t>(k);
+            old += toBytes(kit);
+        }
+        QByteArray changed = old;
+        KitData at12{};  // kit 12 with another sound on SNARE 2
+        std::copy_n(old.constData() + 12 * 197, 197, reinterpret_cast<char*>(at12.data()));
+        StorePadSound(at12, 3, 103);
+        changed.replace(12 * 197, 197, toBytes(at12));
+        changed[40 * 197] = '\xF1';
+        changed[40 * 197 + 196] = '\x00';
+        writeBytes(work.filePath("old.syx"), old);
+        writeBytes(work.filePath("longer.syx"), old + "x");
+        // Position 12 of new.syx is b.syx for the "kit and a position" row.
+        QByteArray withB = changed;
+        withB.replace(12 * 197, 197, toBytes(b));
+        writeBytes(work.filePath("new.syx"), args.contains("b.syx") ? withB : changed);
+        for (QString& line : lines) {
+            line.replace("@sumA", hex(a[ChecksumIndex]));
+            line.replace("@sumB", hex(ChecksumFrom(b, FileChecksumFirst)));
+        }
+
+        const Result result = runKit(QStringList{"diff"} + args, work.path());
+        QCOMPARE(result.status, status);
+        const QStringList out = result.out.split('\n', Qt::SkipEmptyParts);
+        qsizetype from = 0;
+        for (const QString& line : lines) {
+            const qsizetype at = out.indexOf(line, from);
+            QVERIFY2(at >= 0, qPrintable(line + "\n--- in ---\n" + result.out));
+            from = at + 1;
+        }
+        if (err.isEmpty()) {
+            QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+        } else {
+            QVERIFY2(result.err.startsWith("tamboril-kit: " + err), qPrintable(result.err));
+        }
+        if (status == 2) {
+            QVERIFY(result.out.isEmpty());
+        }
+
+        // The same comparison as JSON: the kits as show gives them.
+        const Result json = runKit(QStringList{"diff", "--json"} + args, work.path());
+        QCOMPARE(json.status, status);
+        if (status == 2) {
+            return;
+        }
+        const QJsonObject object = parseJson(json.out);
+        QCOMPARE(object["equal"].toBool(), status == 0);
+        const QJsonArray kits = object["kits"].toArray();
+        QCOMPARE(kits.isEmpty(), status == 0);
+        if (args == QStringList{"old.syx", "new.syx"}) {
+            QCOMPARE(object["a"]["kind"].toString(), QStringLiteral("bulk"));
+            QCOMPARE(kits.size(), 2);
+            QCOMPARE(kits[0]["position"].toInt(), 12);
+            QCOMPARE(kits[0]["splitFile"].toString(), QStringLiteral("Kit - 51.syx"));
+            QCOMPARE(kits[0]["pads"][0]["pad"].toString(), QStringLiteral("SNARE 2"));
+            QCOMPARE(kits[0]["pads"][0]["b"]["entry"].toString(), QStringLiteral("103 Fat1 S"));
+            QCOMPARE(kits[1]["startDiffers"].toBool(), true);
+            QCOMPARE(kits[1]["b"]["endsWithF7"].toBool(true), false);
+            QCOMPARE(kits[1]["uninterpreted"][0]["first"].toInt(), 196);
+        } else if (args == QStringList{"a.syx", "b.syx"}) {
+            const QJsonObject kit = kits[0].toObject();
+            QJsonObject shown = parseJson(runKit({"show", "--json", "a.syx"}, work.path()).out);
+            for (const char* key : {"file", "size", "kind"}) {
+                shown.remove(QLatin1String(key));
+            }
+            QCOMPARE(kit["a"].toObject(), shown);
+            QCOMPARE(kit["titleDiffers"].toBool(), true);
+            QCOMPARE(kit["checksumDiffers"].toBool(), true);
+            QCOMPARE(kit["b"]["checksumMatches"].toBool(true), false);
+            QCOMPARE(kit["pads"].toArray().size(), 2);
+            QCOMPARE(kit["uninterpreted"].toArray().size(), 2);
+            QCOMPARE(kit["uninterpreted"][1]["count"].toInt(), 2);
+        } else if (args.last() == "new.syx@12") {
+            QCOMPARE(object["b"]["position"].toInt(), 12);
+            QCOMPARE(object["b"]["splitFile"].toString(), QStringLiteral("Kit - 51.syx"));
+        }
     }
 
     // Checked before any MIDI port is looked at: the port need not exist.

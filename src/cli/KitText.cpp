@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/KitText.h"
+
+#include "cli/KitArgs.h"
+#include "edit/PadSounds.h"
+#include "kit/BulkSplit.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace tamboril::cli {
+
+namespace {
+
+// Width of the pad name column: the longest pad name ("CLOSED HH") and two blanks.
+constexpr int PadColumn = 11;
+
+std::uint8_t fileChecksum(const KitData& kit) {
+    return ChecksumFrom(kit, FileChecksumFirst);
+}
+
+}  // namespace
+
+QString PadLine(int pad, const QString& sound) {
+    return PadName(pad).leftJustified(PadColumn) + sound;
+}
+
+bool ChecksumMatches(const KitData& kit) {
+    return kit[ChecksumIndex] == fileChecksum(kit);
+}
+
+QString ChecksumState(const KitData& kit) {
+    return ChecksumMatches(kit) ? QStringLiteral("yes (%1)").arg(HexByte(kit[ChecksumIndex]))
+                                : QStringLiteral("no, it holds %1 and the checksum is %2")
+                                      .arg(HexByte(kit[ChecksumIndex]), HexByte(fileChecksum(kit)));
+}
+
+QJsonObject PadJson(int pad, int sound) {
+    return QJsonObject{
+        {"index", pad},
+        {"pad", PadName(pad)},
+        {"sound", sound},
+        {"entry", SoundEntry(sound)},
+        {"name", SoundName(sound)},
+    };
+}
+
+QJsonObject KitJson(const KitData& kit) {
+    QJsonArray pads;
+    for (int pad = 0; pad < PadCount; ++pad) {
+        pads.append(PadJson(pad, PadSound(kit, pad)));
+    }
+    return QJsonObject{
+        {"title", KitTitle(kit)},
+        {"kitNumber", kit[KitNumberIndex]},
+        {"name", KitName(kit)},
+        {"startsWithF0", kit[0] == SysExStart},
+        {"endsWithF7", kit[EndIndex] == SysExEnd},
+        {"checksum", kit[ChecksumIndex]},
+        {"fileChecksum", fileChecksum(kit)},
+        {"checksumMatches", ChecksumMatches(kit)},
+        {"pads", pads},
+    };
+}
+
+QString PositionText(int position) {
+    return QStringLiteral("%1 (%2)").arg(position).arg(SplitFileName(position));
+}
+
+void PrintJson(Console& console, const QJsonObject& object) {
+    console.write(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
+}
+
+}  // namespace tamboril::cli
