@@ -257,7 +257,7 @@ class TestCliMidi : public QObject {
         // receive: the instrument sends its 64 kits, one message each.
         JackSource instrument(QStringLiteral("tk-feeder-loop"));
         {
-            Receiver receiver({"receive", at("dump.syx"), "--port", instrument.portName(), "--kits",
+            Receiver receiver(Program, {"receive", at("dump.syx"), "--port", instrument.portName(), "--kits",
                                "64", "--timeout", "30"});
             QString why;
             QVERIFY2(!receiver.waitUntilListening(instrument, why).isEmpty(), qPrintable(why));
@@ -306,7 +306,7 @@ class TestCliMidi : public QObject {
                  qPrintable(diff.out));
 
         // send: back to the instrument, each kit with its transmission checksum.
-        Receiver receiver({"receive", at("again.syx"), "--port", instrument.portName(), "--kits",
+        Receiver receiver(Program, {"receive", at("again.syx"), "--port", instrument.portName(), "--kits",
                            "64", "--timeout", "30"});
         QString why;
         const QString port = receiver.waitUntilListening(instrument, why);
