@@ -10,19 +10,11 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
+#include <optional>
 
 namespace tamboril::cli {
 
 namespace {
-
-KitData kitFrom(const QByteArray& bytes, qsizetype first) {
-    KitData kit{};
-    const qsizetype length =
-        std::clamp<qsizetype>(bytes.size() - first, 0, static_cast<qsizetype>(KitSize));
-    std::copy_n(bytes.constData() + first, length, reinterpret_cast<char*>(kit.data()));
-    return kit;
-}
 
 // Sends a kit file, or the 64 kits of a bulk file one by one, as the window's
 // Send does: each kit with the transmission checksum, as one long message of
@@ -54,25 +46,53 @@ class SendCommand final : public Command {
 
     int run(Console& console) override {
         const QString path = ArgPath(file_);
+        const std::optional<QList<KitData>> kits = readKits(console, path);
+        if (!kits) {
+            return ExitFailed;
+        }
+        midi::RtMidiOutput out(MidiOptions());
+        const std::optional<int> device = findPort(console, out, path);
+        if (!device) {
+            return ExitFailed;
+        }
+        QList<QByteArray> messages;
+        for (const KitData& kit : *kits) {
+            messages << midi::KitTransmission(kit);
+        }
+        const int total = int(messages.size());
+        const SendReport report = SendMessages(
+            out, *device, messages, std::chrono::milliseconds(delayMs_),
+            [&console, total](int delivered) {
+                if (total > 1) {
+                    console.progress(QStringLiteral("Sent kit %1/%2").arg(delivered).arg(total));
+                }
+            });
+        return reportSend(console, report, path, out, *kits);
+    }
+
+  private:
+    // The kits the file holds, each fit to go out as SysEx; nullopt, after
+    // telling why, when the file cannot be read or sent.
+    static std::optional<QList<KitData>> readKits(Console& console, const QString& path) {
         const ReadResult read = ReadFront(path, BulkSize + 1);
         if (read.error) {
             console.error(QStringLiteral("cannot read %1: %2").arg(path, read.error->reason));
-            return ExitFailed;
+            return std::nullopt;
         }
         const qint64 size = QFileInfo(path).size();
-        QList<KitData> kits;
         if (read.bytes.size() <= MaxKitFileSize) {
             if (const QString warning = KitSizeWarning(path, size); !warning.isEmpty()) {
                 console.warning(warning);
             }
-            const KitData kit = kitFrom(read.bytes, 0);
+            const KitData kit = KitFromBytes(read.bytes);
             if (const QString problem = KitSendProblem(kit); !problem.isEmpty()) {
                 console.error(
                     QStringLiteral("%1 cannot be sent: %2. Nothing was sent.").arg(path, problem));
-                return ExitFailed;
+                return std::nullopt;
             }
-            kits << kit;
-        } else if (read.bytes.size() < BulkSize) {
+            return QList<KitData>{kit};
+        }
+        if (read.bytes.size() < BulkSize) {
             console.error(QStringLiteral("%1 is %2 bytes: too long for a kit file (at most %3 "
                                          "bytes) and too short for a bulk file of 64 kits (%4 "
                                          "bytes). Nothing was sent.")
@@ -80,36 +100,45 @@ class SendCommand final : public Command {
                               .arg(size)
                               .arg(MaxKitFileSize)
                               .arg(BulkSize));
-            return ExitFailed;
-        } else {
-            if (const QString warning = BulkSizeWarning(path, size); !warning.isEmpty()) {
-                console.warning(warning);
-            }
-            QStringList problems;
-            for (int k = 0; k < BulkKitCount; ++k) {
-                const KitData kit = kitFrom(read.bytes, k * qsizetype(KitSize));
-                if (const QString problem = KitSendProblem(kit); !problem.isEmpty()) {
-                    problems
-                        << QStringLiteral("kit %1 (%2): %3").arg(k).arg(SplitFileName(k), problem);
-                }
-                kits << kit;
-            }
-            if (!problems.isEmpty()) {
-                console.error(QStringLiteral("%1 cannot be sent: %2 of its 64 kits cannot go out "
-                                             "as SysEx messages. Nothing was sent.\n  %3")
-                                  .arg(path)
-                                  .arg(problems.size())
-                                  .arg(problems.join(QStringLiteral("\n  "))));
-                return ExitFailed;
-            }
+            return std::nullopt;
         }
+        if (const QString warning = BulkSizeWarning(path, size); !warning.isEmpty()) {
+            console.warning(warning);
+        }
+        return bulkKits(console, path, read.bytes);
+    }
 
-        midi::RtMidiOutput out(MidiOptions());
+    static std::optional<QList<KitData>> bulkKits(Console& console, const QString& path,
+                                                  const QByteArray& bytes) {
+        QList<KitData> kits;
+        QStringList problems;
+        for (const KitData& kit : CutBulk(bytes)) {
+            if (const QString problem = KitSendProblem(kit); !problem.isEmpty()) {
+                const int k = int(kits.size());
+                problems << QStringLiteral("kit %1 (%2): %3").arg(k).arg(SplitFileName(k), problem);
+            }
+            kits << kit;
+        }
+        if (!problems.isEmpty()) {
+            console.error(QStringLiteral("%1 cannot be sent: %2 of its 64 kits cannot go out "
+                                         "as SysEx messages. Nothing was sent.\n  %3")
+                              .arg(path)
+                              .arg(problems.size())
+                              .arg(problems.join(QStringLiteral("\n  "))));
+            return std::nullopt;
+        }
+        return kits;
+    }
+
+    // The output port --port names; nullopt, after telling why, when there
+    // is none.
+    std::optional<int> findPort(Console& console, midi::RtMidiOutput& out,
+                                const QString& path) {
         const std::optional<QStringList> listed = ListPorts(out);
         if (!listed) {
             console.error(QStringLiteral("cannot send %1: ").arg(path) +
                           out.errorText(out.lastResult()));
-            return ExitFailed;
+            return std::nullopt;
         }
         const QStringList& names = *listed;
         const PortChoice choice = FindPort(names, ArgText(port_));
@@ -118,25 +147,19 @@ class SendCommand final : public Command {
                                          "(%4) are:\n%5")
                               .arg(path, Printable(ArgText(port_)), choice.problem,
                                    out.systemName(), PortLines(names)));
-            return ExitFailed;
+            return std::nullopt;
         }
-        const QString port = names.at(choice.index);
+        portName_ = names.at(choice.index);
+        return choice.index;
+    }
 
-        QList<QByteArray> messages;
-        for (const KitData& kit : kits) {
-            messages << midi::KitTransmission(kit);
-        }
-        const int total = int(messages.size());
-        const SendReport report = SendMessages(
-            out, choice.index, messages, std::chrono::milliseconds(delayMs_),
-            [&console, total](int delivered) {
-                if (total > 1) {
-                    console.progress(QStringLiteral("Sent kit %1/%2").arg(delivered).arg(total));
-                }
-            });
+    int reportSend(Console& console, const SendReport& report, const QString& path,
+                   const midi::RtMidiOutput& out, const QList<KitData>& kits) const {
+        const QString port = Printable(portName_);
+        const int total = report.total;
         if (!report.ok()) {
-            QString message = QStringLiteral("sending %1 to \"%2\" failed: %3")
-                                  .arg(path, Printable(port), report.failure);
+            QString message =
+                QStringLiteral("sending %1 to \"%2\" failed: %3").arg(path, port, report.failure);
             if (total > 1) {
                 message += QStringLiteral(
                                "\n%1 of %2 kits had gone out before it; the rest were "
@@ -157,22 +180,18 @@ class SendCommand final : public Command {
                         ? QStringLiteral(" It needed a second try.")
                         : QStringLiteral(" %1 of them needed a second try.").arg(report.sentAgain);
         }
-        if (total == 1) {
-            console.print(QStringLiteral("Sent \"%1\" from %2 to \"%3\" (%4).%5")
-                              .arg(Printable(KitTitle(kits.front())), path, Printable(port),
-                                   out.systemName(), again));
-        } else {
-            console.print(
-                QStringLiteral("Sent %1 kits from %2 to \"%3\" (%4).%5")
-                    .arg(QString::number(total), path, Printable(port), out.systemName(), again));
-        }
+        const QString what = total == 1
+                                 ? QStringLiteral("\"%1\"").arg(Printable(KitTitle(kits.front())))
+                                 : QStringLiteral("%1 kits").arg(total);
+        console.print(QStringLiteral("Sent %1 from %2 to \"%3\" (%4).%5")
+                          .arg(what, path, port, out.systemName(), again));
         return ExitOk;
     }
 
-  private:
     std::string file_;
     std::string port_;
     int delayMs_ = 100;
+    QString portName_;  // the whole name of the port found
 };
 
 }  // namespace

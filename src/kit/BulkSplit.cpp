@@ -29,11 +29,11 @@ QString SplitOutcome::message() const {
 }
 
 std::vector<KitData> CutBulk(QByteArrayView bytes) {
-    std::vector<KitData> kits(BulkKitCount, KitData{});
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto size = static_cast<std::size_t>(std::min<qint64>(bytes.size(), BulkSize));
-    for (std::size_t k = 0; k < kits.size() && k * KitSize < size; ++k) {
-        std::copy_n(data + k * KitSize, std::min(KitSize, size - k * KitSize), kits[k].begin());
+    const QByteArrayView bulk = bytes.first(std::min<qsizetype>(bytes.size(), BulkSize));
+    std::vector<KitData> kits;
+    kits.reserve(BulkKitCount);
+    for (int k = 0; k < BulkKitCount; ++k) {
+        kits.push_back(KitFromBytes(bulk, k * qsizetype(KitSize)));
     }
     return kits;
 }

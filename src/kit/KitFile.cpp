@@ -25,9 +25,7 @@ LoadStatus KitFromFileBytes(QByteArrayView bytes, KitData& kit) {
     if (bytes.size() > MaxKitFileSize) {
         return LoadStatus::Refused;
     }
-    kit.fill(0);
-    const auto count = std::min<std::size_t>(KitSize, static_cast<std::size_t>(bytes.size()));
-    std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.data()), count, kit.begin());
+    kit = KitFromBytes(bytes);
     return IsEditable(kit) ? LoadStatus::Editable : LoadStatus::NotEditable;
 }
 

@@ -79,6 +79,17 @@ void StoreKitName(KitData& kit, const QString& name) {
                 reinterpret_cast<char*>(kit.data()) + KitNameFirst);
 }
 
+KitData KitFromBytes(QByteArrayView bytes, qsizetype first) {
+    KitData kit{};
+    if (first >= 0 && first < bytes.size()) {
+        const auto count =
+            std::min<std::size_t>(KitSize, static_cast<std::size_t>(bytes.size() - first));
+        std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.data()) + first, count,
+                    kit.begin());
+    }
+    return kit;
+}
+
 QString KitTitle(const KitData& kit) {
     return KitNumberText(kit) + QStringLiteral(" - ") + KitName(kit);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <array>
@@ -41,6 +42,11 @@ void StoreChecksum(KitData& kit, std::size_t first);
 // True when byte 0 is the start-of-exclusive byte, which is what makes a kit
 // editable.
 bool IsEditable(const KitData& kit);
+
+// The kit image whose first byte is bytes[first]: 197 bytes, with zeros for
+// any that lie past the end of bytes. Every reader of kit and bulk files
+// takes its kits with this.
+KitData KitFromBytes(QByteArrayView bytes, qsizetype first = 0);
 
 // Kit number in decimal with at least two digits: "00".."09", "10".."255".
 QString KitNumberText(const KitData& kit);
