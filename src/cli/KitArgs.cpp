@@ -16,8 +16,15 @@ bool sameText(const QString& typed, const QString& known) {
 
 // A plain decimal number within 0..last, leading zeros allowed ("07").
 std::optional<int> numberUpTo(const QString& text, int last) {
+    const std::optional<int> value = DecimalNumber(text, 3);
+    return value && *value <= last ? value : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> DecimalNumber(const QString& text, int digits) {
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty() || trimmed.size() > 3) {
+    if (trimmed.isEmpty() || trimmed.size() > digits) {
         return std::nullopt;
     }
     for (const QChar c : trimmed) {
@@ -25,14 +32,8 @@ std::optional<int> numberUpTo(const QString& text, int last) {
             return std::nullopt;
         }
     }
-    const int value = trimmed.toInt();
-    if (value > last) {
-        return std::nullopt;
-    }
-    return value;
+    return trimmed.toInt();
 }
-
-}  // namespace
 
 std::optional<int> FindPad(const QString& text) {
     if (auto index = numberUpTo(text, PadCount - 1)) {

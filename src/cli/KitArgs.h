@@ -8,6 +8,10 @@
 
 namespace tamboril::cli {
 
+// A plain decimal number of at most `digits` digits, leading zeros allowed
+// ("07"), blanks around it ignored; nullopt for anything else.
+std::optional<int> DecimalNumber(const QString& text, int digits);
+
 // Pad by index ("0".."13") or by its pad list name ("SNARE 2"). Case and
 // runs of blanks do not matter.
 std::optional<int> FindPad(const QString& text);

@@ -6,18 +6,6 @@ namespace tamboril::cli {
 
 namespace {
 
-bool isNumber(const QString& text) {
-    if (text.isEmpty() || text.size() > 6) {
-        return false;
-    }
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            return false;
-        }
-    }
-    return true;
-}
-
 QString quotedList(const QStringList& names) {
     QStringList quoted;
     for (const QString& name : names) {
@@ -37,8 +25,8 @@ midi::RtMidiOptions MidiOptions() {
 
 PortChoice FindPort(const QStringList& names, const QString& wanted) {
     const QString typed = wanted.trimmed();
-    if (isNumber(typed)) {
-        const int number = typed.toInt();
+    if (const std::optional<int> asNumber = DecimalNumber(typed, 6)) {
+        const int number = *asNumber;
         if (number < names.size()) {
             return {number, QString()};
         }

@@ -10,7 +10,7 @@ namespace tamboril {
 
 QString SplitFileName(int position) {
     const int n = BulkKitCount - 1 - position;
-    return QStringLiteral("Kit - %1.syx").arg(n, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("Kit - ") + TwoDigitText(n) + QStringLiteral(".syx");
 }
 
 QString SplitOutcome::message() const {

@@ -30,9 +30,12 @@ bool IsEditable(const KitData& kit) {
     return kit[0] == SysExStart;
 }
 
-QString KitNumberText(const KitData& kit) {
-    const int number = kit[KitNumberIndex];
+QString TwoDigitText(int number) {
     return number <= 9 ? QStringLiteral("0") + QString::number(number) : QString::number(number);
+}
+
+QString KitNumberText(const KitData& kit) {
+    return TwoDigitText(kit[KitNumberIndex]);
 }
 
 QChar Windows1252Char(std::uint8_t byte) {

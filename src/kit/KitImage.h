@@ -50,6 +50,8 @@ KitData KitFromBytes(QByteArrayView bytes, qsizetype first = 0);
 
 // Kit number in decimal with at least two digits: "00".."09", "10".."255".
 QString KitNumberText(const KitData& kit);
+// A number 0..999 in decimal with at least two digits: "05", "42", "200".
+QString TwoDigitText(int number);
 
 // The 11 name characters exactly as stored: nothing is trimmed, skipped or
 // stopped at, so NUL bytes and trailing blanks stay in the text. Bytes
