@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/FileIO.h"
 #include "kit/WorkFolders.h"
 #include "midi/RtMidiOutput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timings of the kit library's work: checksum, title, load, save and
 // splitting a full bulk dump.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One whole Send from the main window through a JACK server: transmission
 // checksum, scratch file written and read back, port opened, the long message
 // handed over and confirmed delivered, port closed. Run it with a JACK server

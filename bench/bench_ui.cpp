@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time to build the main window, with its 256-entry sound list, and show it.
 
 #include "ui/Form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tamboril-kit's MIDI commands on the JACK server the test run started:
 // 'receive' runs as a process of its own, 'send' sends to it, and a feeder in
 // this process stands in for the instrument's MIDI out.

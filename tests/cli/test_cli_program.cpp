@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tamboril-kit run as a program: arguments in, files, output and exit
 // status out.
 

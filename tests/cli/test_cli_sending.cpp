@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sending steps of 'tamboril-kit send' on a MidiOut whose results the
 // test chooses, which kits can go out at all, which port a --port names, and
 // the progress line.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts and stops the JACK servers (dummy driver, no audio hardware) that the
 # MIDI tests send through.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/JackPorts.h"
 #include "kit/KitImage.h"
 #include "midi/MidiIn.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a throw-away prefix (with a blank in its name, as
 # home folders may have) and checks the layout, the desktop entry and the
 # AppStream metainfo.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Send from the main window: the transmission checksum, the scratch file in
 // the program folder, the kit string read back from it, and the hand-over to
 // the MIDI output (a recording fake here) with every way it can fail.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device selection window: its look, the port list, the choice it keeps
 // and the device Send opens for it, its life beside the main window. The MIDI
 // output is a fake whose ports and failures each test picks.

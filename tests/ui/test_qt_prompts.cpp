@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The prompts the user sees: the Qt file dialogs and message boxes, driven by
 // answering them the moment they open.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's windows on the real MIDI output: a kit is loaded, a port is
 // chosen in the device selection window and sent to, through the JACK server
 // the test run started (JACK_DEFAULT_SERVER), to a receiver in this process.
