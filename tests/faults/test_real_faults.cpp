@@ -247,6 +247,32 @@ const QList<Writer>& writers() {
          [](Scene& s) {
              s.runKit({"set", s.in("kit.syx"), "3", "200"});
          }},
+        {"tamboril-kit rename",
+         "kit.syx",
+         0,
+         false,
+         false,
+         {"Saved Complete."},
+         [](Scene&) {},
+         [](Scene& s) {
+             s.runKit({"rename", s.in("kit.syx"), "NEW NAME"});
+         }},
+        {"tamboril-kit join",
+         "kit.syx",
+         0,
+         false,
+         false,
+         {"Joined"},
+         [](Scene& s) {
+             QVERIFY(QDir().mkpath(s.file("kits")));
+             for (int k = 0; k < BulkKitCount; ++k) {
+                 writeBytes(s.file("kits/" + SplitFileName(k)),
+                            toBytes(sampleKit(static_cast<std::uint8_t>(k))));
+             }
+         },
+         [](Scene& s) {
+             s.runKit({"join", s.in("kit.syx"), "--from", s.file("kits")});
+         }},
         {"tamboril-kit split",
          "",
          20480,
