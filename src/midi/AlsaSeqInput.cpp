@@ -137,74 +137,81 @@ void AlsaSeqInput::run() {
     const int count = snd_seq_poll_descriptors_count(seq, POLLIN);
     std::vector<pollfd> fds(std::size_t(std::max(count, 0)));
     snd_seq_poll_descriptors(seq, fds.data(), unsigned(fds.size()), POLLIN);
-    std::array<unsigned char, DecodeBufferBytes> bytes{};
-    const SeqAddress source = handles_->source;
-    const int ownClient = snd_seq_client_id(seq);
-    const int ownPort = handles_->port;
-
     while (!stop_) {
-        if (poll(fds.data(), nfds_t(fds.size()), PollMs) <= 0) {
+        if (poll(fds.data(), nfds_t(fds.size()), PollMs) > 0 && !readPending()) {
+            return;
+        }
+    }
+}
+
+bool AlsaSeqInput::readPending() {
+    for (;;) {
+        snd_seq_event_t* event = nullptr;
+        const int rc = snd_seq_event_input(handles_->seq, &event);
+        if (rc == -ENOSPC) {
+            // The sequencer had no room for input and dropped it.
+            ++overruns_;
             continue;
         }
-        for (;;) {
-            snd_seq_event_t* event = nullptr;
-            const int rc = snd_seq_event_input(seq, &event);
-            if (rc == -ENOSPC) {
-                // The sequencer had no room for input and dropped it.
-                ++overruns_;
-                continue;
-            }
-            if (rc == -EAGAIN) {
-                break;  // everything has been read
-            }
-            if (rc == -EINTR) {
-                continue;  // a signal (Ctrl+C) came to this thread
-            }
-            if (rc < 0 || event == nullptr) {
-                // The sequencer cannot be read any more; polling again would
-                // only spin.
-                failure_ = rc < 0 ? rc : -EIO;
-                return;
-            }
-            switch (event->type) {
-                case SND_SEQ_EVENT_SYSEX:
-                    sink_(static_cast<const char*>(event->data.ext.ptr),
-                          qsizetype(event->data.ext.len));
-                    break;
-                case SND_SEQ_EVENT_CLOCK:
-                case SND_SEQ_EVENT_SENSING:
-                    break;
-                case SND_SEQ_EVENT_PORT_UNSUBSCRIBED:
-                    if (event->data.connect.sender.client == source.client &&
-                        event->data.connect.sender.port == source.port &&
-                        event->data.connect.dest.client == ownClient &&
-                        event->data.connect.dest.port == ownPort) {
-                        disconnected_ = true;
-                    }
-                    break;
-                case SND_SEQ_EVENT_PORT_EXIT:
-                    if (event->data.addr.client == source.client &&
-                        event->data.addr.port == source.port) {
-                        disconnected_ = true;
-                    }
-                    break;
-                case SND_SEQ_EVENT_CLIENT_EXIT:
-                    if (event->data.addr.client == source.client) {
-                        disconnected_ = true;
-                    }
-                    break;
-                default:
-                    if (event->source.client == SND_SEQ_CLIENT_SYSTEM) {
-                        break;  // other announcements
-                    }
-                    if (const long size = snd_midi_event_decode(handles_->decoder, bytes.data(),
-                                                                long(bytes.size()), event);
-                        size > 0) {
-                        sink_(reinterpret_cast<const char*>(bytes.data()), qsizetype(size));
-                    }
-                    break;
-            }
+        if (rc == -EAGAIN) {
+            return true;  // everything has been read
         }
+        if (rc == -EINTR) {
+            continue;  // a signal (Ctrl+C) came to this thread
+        }
+        if (rc < 0 || event == nullptr) {
+            // The sequencer cannot be read any more; polling again would
+            // only spin.
+            failure_ = rc < 0 ? rc : -EIO;
+            return false;
+        }
+        take(*event);
+    }
+}
+
+bool AlsaSeqInput::endsSource(const snd_seq_event& event) const {
+    const SeqAddress source = handles_->source;
+    switch (event.type) {
+        case SND_SEQ_EVENT_PORT_UNSUBSCRIBED:
+            return event.data.connect.sender.client == source.client &&
+                   event.data.connect.sender.port == source.port &&
+                   event.data.connect.dest.client == snd_seq_client_id(handles_->seq) &&
+                   event.data.connect.dest.port == handles_->port;
+        case SND_SEQ_EVENT_PORT_EXIT:
+            return event.data.addr.client == source.client && event.data.addr.port == source.port;
+        case SND_SEQ_EVENT_CLIENT_EXIT:
+            return event.data.addr.client == source.client;
+        default:
+            return false;
+    }
+}
+
+void AlsaSeqInput::take(const snd_seq_event& event) {
+    switch (event.type) {
+        case SND_SEQ_EVENT_SYSEX:
+            sink_(static_cast<const char*>(event.data.ext.ptr), qsizetype(event.data.ext.len));
+            return;
+        case SND_SEQ_EVENT_CLOCK:
+        case SND_SEQ_EVENT_SENSING:
+            return;
+        case SND_SEQ_EVENT_PORT_UNSUBSCRIBED:
+        case SND_SEQ_EVENT_PORT_EXIT:
+        case SND_SEQ_EVENT_CLIENT_EXIT:
+            if (endsSource(event)) {
+                disconnected_ = true;
+            }
+            return;
+        default:
+            break;
+    }
+    if (event.source.client == SND_SEQ_CLIENT_SYSTEM) {
+        return;  // other announcements
+    }
+    std::array<unsigned char, DecodeBufferBytes> bytes{};
+    if (const long size = snd_midi_event_decode(handles_->decoder, bytes.data(),
+                                                long(bytes.size()), &event);
+        size > 0) {
+        sink_(reinterpret_cast<const char*>(bytes.data()), qsizetype(size));
     }
 }
 

@@ -19,6 +19,8 @@
 #include <memory>
 #include <thread>
 
+struct snd_seq_event;
+
 namespace tamboril::midi::detail {
 
 // The sequencer address at the end of a port name as the listing gives it
@@ -60,7 +62,14 @@ class AlsaSeqInput {
 
   private:
     struct Handles;
+    // The reading thread: waits for input and takes it until stopped, or
+    // until the sequencer cannot be read any more.
     void run();
+    // Takes every event the sequencer holds; false when it cannot be read.
+    bool readPending();
+    void take(const snd_seq_event& event);
+    // True for an announcement that the source is gone or disconnected.
+    bool endsSource(const snd_seq_event& event) const;
 
     std::unique_ptr<Handles> handles_;
     Sink sink_;

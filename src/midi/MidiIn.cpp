@@ -100,10 +100,7 @@ int MidiIn::open(int device, const QString& ownPort) {
     std::unique_ptr<detail::RtMidiConnection> connection;
     QString wanted;
     qsizetype index = -1;
-    if (const int rc = ports_.connect(options_, connection); rc != NoError) {
-        return rc;
-    }
-    if (const int rc = ports_.findChosen(options_, *connection, device, wanted, index);
+    if (const int rc = ports_.connectToChosen(options_, device, connection, wanted, index);
         rc != NoError) {
         return rc;
     }

@@ -122,6 +122,15 @@ int PortListing::findChosen(const RtMidiOptions& options, RtMidiConnection& conn
     return NoError;
 }
 
+int PortListing::connectToChosen(const RtMidiOptions& options, int device,
+                                 std::unique_ptr<RtMidiConnection>& connection, QString& wanted,
+                                 qsizetype& index) {
+    if (const int rc = connect(options, connection); rc != NoError) {
+        return rc;
+    }
+    return findChosen(options, *connection, device, wanted, index);
+}
+
 namespace {
 
 // What a failed openPort means for the user: the port is gone or refused

@@ -58,6 +58,10 @@ class PortListing {
     // by number when there has been none. Records a failure.
     int findChosen(const RtMidiOptions& options, RtMidiConnection& connection, int device,
                    QString& wanted, qsizetype& index);
+    // connect, then findChosen on the new connection.
+    int connectToChosen(const RtMidiOptions& options, int device,
+                        std::unique_ptr<RtMidiConnection>& connection, QString& wanted,
+                        qsizetype& index);
     // Opens RtMidi's port `index`, listed as `wanted`, as the program's own
     // port `ownPort`, with one reading of RtMidi's errors for input and
     // output. On failure the port is closed again and the failure recorded.
