@@ -65,12 +65,8 @@ int usageError(Console& console, const CLI::App& app, const CommandList& command
     return ExitUsage;
 }
 
-}  // namespace
-
-int RunProgram(int argc, const char* const* argv, Console& console) {
-    CLI::App app{
-        "Inspect, edit, compare, split, join, send and receive DR-202 drum-kit SysEx files.",
-        ProgramName};
+// The program's own --help text around the command list, and --version.
+void describeProgram(CLI::App& app) {
     app.set_version_flag("--version", std::string(ProgramName) + " " + ProgramVersion,
                          "Print the version and exit");
     app.footer(
@@ -89,7 +85,15 @@ int RunProgram(int argc, const char* const* argv, Console& console) {
         "Exit status: 0 on success, 1 when the operation failed, 2 for a wrong command line\n"
         "(diff: 0 same, 1 different, 2 trouble).\n"
         "Run 'tamboril-kit COMMAND --help' for the arguments of a command.");
+}
 
+}  // namespace
+
+int RunProgram(int argc, const char* const* argv, Console& console) {
+    CLI::App app{
+        "Inspect, edit, compare, split, join, send and receive DR-202 drum-kit SysEx files.",
+        ProgramName};
+    describeProgram(app);
     CommandList commands;
     for (const CommandSpec& entry : Commands()) {
         std::unique_ptr<Command> command = entry.make();
