@@ -10,6 +10,7 @@
 #include "kit/KitImage.h"
 #include "midi/RtMidiOutput.h"
 #include "midi/WireFormat.h"
+#include "support/SentKits.h"
 #include "support/TestFiles.h"
 #include "ui/FormDriver.h"
 
@@ -225,17 +226,6 @@ class Receiver {
     QString address_;
 };
 
-// A kit as it goes to the instrument: the transmission checksum in 195.
-QByteArray asSent(const KitData& kit) {
-    return midi::KitTransmission(kit).left(197);
-}
-
-KitData fileKit(std::uint8_t number) {
-    KitData kit = sampleKit(number);
-    StoreChecksum(kit, FileChecksumFirst);
-    return kit;
-}
-
 // 64 kits that can all be told apart, every byte a SysEx data byte: as a
 // file (`bulk`) and as they are sent (`sent`).
 struct Bulk {
@@ -244,11 +234,7 @@ struct Bulk {
 };
 Bulk bulkKits() {
     Bulk bulk;
-    for (int k = 0; k < 64; ++k) {
-        KitData kit = fileKit(static_cast<std::uint8_t>(k));
-        kit[1] = static_cast<std::uint8_t>(k);
-        kit[100] = static_cast<std::uint8_t>(127 - k);
-        StoreChecksum(kit, FileChecksumFirst);
+    for (const KitData& kit : distinctKits()) {
         bulk.file += toBytes(kit);
         bulk.sent += asSent(kit);
     }

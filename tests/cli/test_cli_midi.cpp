@@ -9,6 +9,7 @@
 #include "midi/JackWatch.h"
 #include "kit/KitFile.h"
 #include "edit/PadSounds.h"
+#include "support/SentKits.h"
 #include "support/TestFiles.h"
 #include "midi/WireFormat.h"
 
@@ -57,31 +58,6 @@ Result runKit(const QStringList& args) {
     QProcess process;
     process.start(Program, args);
     return finish(process, 60000);
-}
-
-// A kit as it is sent and received: with the transmission checksum.
-QByteArray asSent(const KitData& kit) {
-    return midi::KitTransmission(kit).left(197);
-}
-
-// A kit file's kit: file checksum in byte 195.
-KitData fileKit(std::uint8_t number) {
-    KitData kit = sampleKit(number);
-    StoreChecksum(kit, FileChecksumFirst);
-    return kit;
-}
-
-// 64 kits that can all be told apart, every byte a SysEx data byte.
-QList<KitData> bulkKits() {
-    QList<KitData> kits;
-    for (int k = 0; k < 64; ++k) {
-        KitData kit = fileKit(static_cast<std::uint8_t>(k));
-        kit[1] = static_cast<std::uint8_t>(k);
-        kit[100] = static_cast<std::uint8_t>(127 - k);
-        StoreChecksum(kit, FileChecksumFirst);
-        kits << kit;
-    }
-    return kits;
 }
 
 QByteArray bytes(std::initializer_list<int> values) {
@@ -193,7 +169,7 @@ class TestCliMidi : public QObject {
 
     void aBulkDumpMakesTheRoundTripKitByKit() {
         QTemporaryDir dir;
-        const QList<KitData> kits = bulkKits();
+        const QList<KitData> kits = distinctKits();
         QByteArray bulk;
         QByteArray expected;
         for (const KitData& kit : kits) {
@@ -249,7 +225,7 @@ class TestCliMidi : public QObject {
     void receiveSplitEditJoinAndSendBack() {
         QTemporaryDir dir;
         const auto at = [&](const QString& name) { return dir.filePath(name); };
-        const QList<KitData> kits = bulkKits();
+        const QList<KitData> kits = distinctKits();
         QByteArray dump;
         for (const KitData& kit : kits) {
             dump += asSent(kit);
