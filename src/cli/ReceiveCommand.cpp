@@ -106,9 +106,11 @@ class ReceiveCommand final : public Command {
         in.close();
         if (outcome.end != midi::ReceiveEnd::Done) {
             reportUnfinished(console, outcome, port, path, assembler.kitCount());
+            warnLeftOut(console, assembler);
             return ExitFailed;
         }
-        const QByteArray bytes = kitBytes(console, assembler);
+        const QByteArray bytes = kitBytes(assembler);
+        warnLeftOut(console, assembler);
         if (const auto failure = ReplaceFile(path, bytes)) {
             console.error(QStringLiteral("cannot write %1: %2. The %3 received were not saved.")
                               .arg(failure->file, failure->reason, kitsText(kits_)));
@@ -211,18 +213,27 @@ class ReceiveCommand final : public Command {
         }
     }
 
-    // The kits asked for, back to back, with a warning for each kind of
-    // message that was left out.
-    QByteArray kitBytes(Console& console, const midi::SysExAssembler& assembler) const {
+    // The kits asked for, back to back.
+    QByteArray kitBytes(const midi::SysExAssembler& assembler) const {
         QByteArray bytes;
         int received = 0;
+        for (const QByteArray& message : assembler.messages()) {
+            if (message.size() == static_cast<qsizetype>(KitSize) && received < kits_) {
+                bytes += message;
+                ++received;
+            }
+        }
+        return bytes;
+    }
+
+    // A warning for each kind of message that is not among the kits, also
+    // when the kits did not all come: a kit that arrived damaged is told
+    // apart from one that never came.
+    void warnLeftOut(Console& console, const midi::SysExAssembler& assembler) const {
         QStringList otherSizes;
         for (const QByteArray& message : assembler.messages()) {
             if (message.size() != static_cast<qsizetype>(KitSize)) {
                 otherSizes << QString::number(message.size());
-            } else if (received < kits_) {
-                bytes += message;
-                ++received;
             }
         }
         if (!otherSizes.isEmpty()) {
@@ -242,7 +253,6 @@ class ReceiveCommand final : public Command {
                                 .arg(assembler.kitCount() - kits_)
                                 .arg(kitsText(kits_)));
         }
-        return bytes;
     }
 
     std::string file_;
