@@ -179,12 +179,21 @@ class RawReader {
 
 // Writes `file` to raw MIDI device hw:0,N as the instrument would send it:
 // at full speed, or with `intervalMs` between SysEx messages.
+//
+// amidi is held to the first CPU. The kernel's raw MIDI write moves its write
+// pointer before it copies the bytes in, and the virtual port's reader runs as
+// a work item on the CPU that woke it. From another CPU that reader can take a
+// byte before it has been copied: at full speed, one read of the stale F0 at
+// the start of the ring buffer cut a kit in the virtual port itself, before
+// any receiver saw it. On one CPU writer and reader take turns, as the kernel
+// is not preempted inside the copy; the receiver still has the other CPU, and
+// the dump still comes in one go.
 Result rawSend(int device, const QString& file, int intervalMs = 0) {
-    QStringList args{"-p", QStringLiteral("hw:0,%1").arg(device), "-s", file};
+    QStringList args{"-c", "0", "amidi", "-p", QStringLiteral("hw:0,%1").arg(device), "-s", file};
     if (intervalMs > 0) {
         args << "-i" << QString::number(intervalMs);
     }
-    return run(QStringLiteral("amidi"), args);
+    return run(QStringLiteral("taskset"), args);
 }
 
 // 'tamboril-kit receive' running in the background.
