@@ -100,6 +100,17 @@ QString shellQuoted(const QString& text) {
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
+// True when 'send' reported a kit it sent again because the JACK server was
+// overloaded (an xrun) while it was on its way. The first copy has usually
+// arrived all the same, so the receiver then holds that kit twice: the round
+// shows nothing about the bytes and is run again.
+bool sentAKitAgain(const Result& sent) {
+    return sent.status == 0 && sent.out.contains(QStringLiteral("needed a second try"));
+}
+
+// How often a round trip is tried when every try had a kit sent again.
+constexpr int RoundTrips = 3;
+
 }  // namespace
 
 class TestCliMidi : public QObject {
@@ -181,29 +192,34 @@ class TestCliMidi : public QObject {
         const QString received = dir.filePath("received.syx");
 
         JackSource feeder(QStringLiteral("tk-feeder-bulk"));
-        Receiver receiver(Program, {"receive", received, "--port", "tk-feeder-bulk", "--kits", "64",
-                                    "--timeout", "30"});
-        QString why;
-        const QString port = receiver.waitUntilListening(feeder, why);
-        QVERIFY2(!port.isEmpty(), qPrintable(why));
+        Result sent;
+        Result got;
+        for (int round = 0; round < RoundTrips && (round == 0 || sentAKitAgain(sent)); ++round) {
+            Receiver receiver(Program, {"receive", received, "--port", "tk-feeder-bulk", "--kits",
+                                        "64", "--timeout", "30"});
+            QString why;
+            const QString port = receiver.waitUntilListening(feeder, why);
+            QVERIFY2(!port.isEmpty(), qPrintable(why));
 
-        // Sent on a terminal, so that the progress line shows.
-        QProcess terminal;
-        terminal.start(QStringLiteral("script"),
-                       {"-qec",
-                        QStringList{shellQuoted(Program), "send", shellQuoted(bulkPath), "--port",
-                                    shellQuoted(port), "--delay", "5"}
-                            .join(' '),
-                        "/dev/null"});
-        const Result sent = finish(terminal, 60000);
-        QCOMPARE(sent.status, 0);
-        QVERIFY2(sent.out.contains("\rSent kit 1/64"), qPrintable(sent.out));
-        QVERIFY2(sent.out.contains("\rSent kit 64/64"), qPrintable(sent.out));
-        QVERIFY2(sent.out.contains(
-                     QStringLiteral("Sent 64 kits from %1 to \"%2\" (JACK).").arg(bulkPath, port)),
-                 qPrintable(sent.out));
+            // Sent on a terminal, so that the progress line shows.
+            QProcess terminal;
+            terminal.start(QStringLiteral("script"),
+                           {"-qec",
+                            QStringList{shellQuoted(Program), "send", shellQuoted(bulkPath),
+                                        "--port", shellQuoted(port), "--delay", "5"}
+                                .join(' '),
+                            "/dev/null"});
+            sent = finish(terminal, 60000);
+            QCOMPARE(sent.status, 0);
+            QVERIFY2(sent.out.contains("\rSent kit 1/64"), qPrintable(sent.out));
+            QVERIFY2(sent.out.contains("\rSent kit 64/64"), qPrintable(sent.out));
+            QVERIFY2(sent.out.contains(QStringLiteral("Sent 64 kits from %1 to \"%2\" (JACK).")
+                                           .arg(bulkPath, port)),
+                     qPrintable(sent.out));
+            got = finish(receiver.process, 30000);
+        }
+        QVERIFY2(!sentAKitAgain(sent), "every round trip had a kit sent again");
 
-        const Result got = finish(receiver.process, 30000);
         QCOMPARE(got.status, 0);
         QVERIFY2(got.err.isEmpty(), qPrintable(got.err));  // no progress off a terminal
         QVERIFY(got.out.contains("Received 64 kits"));
@@ -283,15 +299,19 @@ class TestCliMidi : public QObject {
                  qPrintable(diff.out));
 
         // send: back to the instrument, each kit with its transmission checksum.
-        Receiver receiver(Program, {"receive", at("again.syx"), "--port", instrument.portName(), "--kits",
-                           "64", "--timeout", "30"});
-        QString why;
-        const QString port = receiver.waitUntilListening(instrument, why);
-        QVERIFY2(!port.isEmpty(), qPrintable(why));
-        const Result sent = runKit({"send", at("back.syx"), "--port", port, "--delay", "5"});
-        QVERIFY2(sent.status == 0, qPrintable(sent.err));
-        const Result got = finish(receiver.process, 30000);
-        QVERIFY2(got.status == 0, qPrintable(got.err));
+        Result sent;
+        for (int round = 0; round < RoundTrips && (round == 0 || sentAKitAgain(sent)); ++round) {
+            Receiver receiver(Program, {"receive", at("again.syx"), "--port",
+                                        instrument.portName(), "--kits", "64", "--timeout", "30"});
+            QString why;
+            const QString port = receiver.waitUntilListening(instrument, why);
+            QVERIFY2(!port.isEmpty(), qPrintable(why));
+            sent = runKit({"send", at("back.syx"), "--port", port, "--delay", "5"});
+            QVERIFY2(sent.status == 0, qPrintable(sent.err));
+            const Result got = finish(receiver.process, 30000);
+            QVERIFY2(got.status == 0, qPrintable(got.err));
+        }
+        QVERIFY2(!sentAKitAgain(sent), "every round trip had a kit sent again");
         QByteArray expected;
         for (int k = 0; k < 64; ++k) {
             KitData kit{};
