@@ -105,7 +105,11 @@ QString shellQuoted(const QString& text) {
 // arrived all the same, so the receiver then holds that kit twice: the round
 // shows nothing about the bytes and is run again.
 bool sentAKitAgain(const Result& sent) {
-    return sent.status == 0 && sent.out.contains(QStringLiteral("needed a second try"));
+    const bool again = sent.status == 0 && sent.out.contains(QStringLiteral("needed a second try"));
+    if (again) {
+        qInfo("send needed a second try after an xrun; the round trip is run again");
+    }
+    return again;
 }
 
 // How often a round trip is tried when every try had a kit sent again.

@@ -54,7 +54,7 @@ class Receiver {
         }
         QElapsedTimer timer;
         timer.start();
-        while (timer.elapsed() < 15000) {
+        while (timer.elapsed() < 60000) {
             if (process.state() == QProcess::NotRunning) {
                 why = QStringLiteral("receive ended early: ") +
                       QString::fromUtf8(process.readAllStandardError());
@@ -68,7 +68,7 @@ class Receiver {
             }
             QThread::msleep(20);
         }
-        why = QStringLiteral("receive did not start listening within 15 s");
+        why = QStringLiteral("receive did not start listening within 60 s");
         return QString();
     }
 
