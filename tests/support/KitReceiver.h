@@ -16,17 +16,18 @@
 
 namespace tamboril::test {
 
-// The input port of a running 'tamboril-kit receive' ("tamboril-kit:in", or
-// JACK's renamed "tamboril-kit-01:in") that `feeder` could send to, empty
-// while there is none.
-inline QString receiverPort(JackSource& feeder) {
+// The input ports of running 'tamboril-kit receive' processes ("tamboril-kit:in",
+// or JACK's renamed "tamboril-kit-01:in") that `feeder` could send to. There
+// can be more than one: a receiver of an earlier test may still be ending.
+inline QStringList receiverPorts(JackSource& feeder) {
     static const QRegularExpression receiver(QStringLiteral("^tamboril-kit(-\\d+)?:in$"));
+    QStringList ports;
     for (const QString& name : feeder.destinations()) {
         if (receiver.match(name).hasMatch()) {
-            return name;
+            ports << name;
         }
     }
-    return QString();
+    return ports;
 }
 
 // 'tamboril-kit receive' running in the background.
@@ -60,15 +61,18 @@ class Receiver {
                       QString::fromUtf8(process.readAllStandardError());
                 return QString();
             }
-            const QString port = receiverPort(feeder);
-            const QString client = port.section(QLatin1Char(':'), 0, 0);
-            if (!port.isEmpty() &&
-                watch->isConnected(feeder.portName(), client, QStringLiteral("in"))) {
-                return port;
+            for (const QString& port : receiverPorts(feeder)) {
+                const QString client = port.section(QLatin1Char(':'), 0, 0);
+                if (watch->isConnected(feeder.portName(), client, QStringLiteral("in"))) {
+                    return port;
+                }
             }
             QThread::msleep(20);
         }
-        why = QStringLiteral("receive did not start listening within 60 s");
+        why = QStringLiteral("receive did not start listening within 60 s; ports it could "
+                             "have: %1; it said: %2")
+                  .arg(receiverPorts(feeder).join(QStringLiteral(", ")),
+                       QString::fromUtf8(process.readAllStandardError()));
         return QString();
     }
 
