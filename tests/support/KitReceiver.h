@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
-#include <QThread>
 
 namespace tamboril::test {
 
@@ -58,7 +57,8 @@ class Receiver {
         while (timer.elapsed() < 60000) {
             if (process.state() == QProcess::NotRunning) {
                 why = QStringLiteral("receive ended early: ") +
-                      QString::fromUtf8(process.readAllStandardError());
+                      QString::fromUtf8(process.readAllStandardOutput() +
+                                        process.readAllStandardError());
                 return QString();
             }
             for (const QString& port : receiverPorts(feeder)) {
@@ -67,12 +67,11 @@ class Receiver {
                     return port;
                 }
             }
-            QThread::msleep(20);
+            // QProcess learns that the process ended only in an event loop
+            // or a wait; this wait is the pause between two looks.
+            process.waitForFinished(20);
         }
-        why = QStringLiteral("receive did not start listening within 60 s; ports it could "
-                             "have: %1; it said: %2")
-                  .arg(receiverPorts(feeder).join(QStringLiteral(", ")),
-                       QString::fromUtf8(process.readAllStandardError()));
+        why = QStringLiteral("receive did not start listening within 60 s");
         return QString();
     }
 
