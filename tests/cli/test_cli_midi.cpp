@@ -334,8 +334,8 @@ class TestCliMidi : public QObject {
                 continue;
             }
             QVERIFY2(sent.status == 0, qPrintable(sent.err));
-            const Result got = finish(receiver.process, 30000);
-            QVERIFY2(got.status == 0, qPrintable(got.err));
+            const Result again = finish(receiver.process, 30000);
+            QVERIFY2(again.status == 0, qPrintable(again.err));
         }
         QVERIFY2(!overloaded(sent), "every round trip met an xrun");
         QByteArray expected;
