@@ -94,17 +94,21 @@ head -c 12608 /dev/urandom >"$work/bulk.syx"
 receiver="deb-receiver-$$"
 stdbuf -oL jack_midi_dump "$receiver" >"$work/dump" 2>&1 &
 pids+=($!)
-received() {  # waits until the kit has arrived, as jack_midi_dump prints it
-  for _ in $(seq 50); do
-    tr -d '\0' <"$work/dump" | grep -q "$(cat "$work/kit.hex")" && return 0
+arrived() {  # true when the kit is in what jack_midi_dump printed
+  tr -d '\0' <"$work/dump" | grep -q "$(cat "$work/kit.hex")"
+}
+received() {  # waits until the kit has arrived, for twenty seconds at most
+  for _ in $(seq 200); do
+    arrived && return 0
     sleep 0.1
   done
   return 1
 }
-for _ in $(seq 50); do
+for _ in $(seq 100); do
   "$bin/tamboril-kit" ports 2>/dev/null | grep -q "$receiver" && break
   sleep 0.1
 done
+"$bin/tamboril-kit" ports 2>/dev/null | grep -q "$receiver" || fail "jack_midi_dump's port is not listed"
 
 # tamboril-kit: split and send.
 mkdir "$work/kits"
@@ -126,42 +130,111 @@ received || fail "the kit tamboril-kit sent did not arrive"
 # The window program on a virtual display of its own.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
 QT_QPA_PLATFORM=xcb "$bin/tamboril" "$work/kit.syx" >"$work/tamboril.log" 2>&1 &
 pids+=($!)
-window() {  # the one visible window with this title, waited for
-  timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+
+# Windows come and go while a dialog opens or closes, and xdotool gives up on
+# a window that vanishes while it looks at it (BadWindow). So every step waits
+# for the state it needs, asks X again when a query failed that way, and
+# gives up after twenty seconds.
+windows() {  # the visible windows whose title matches the pattern
+  local ids
+  for _ in $(seq 20); do
+    # No match and an X error both end xdotool with status 1; only the
+    # error says so on stderr.
+    ids=$(xdotool search --onlyvisible --name "$1" 2>"$work/xdotool.err") || true
+    if ! grep -q "X Error" "$work/xdotool.err"; then
+      printf '%s\n' "$ids" | sed '/^$/d'
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+window() {  # the visible window with this title, once there is one
+  local id
+  for _ in $(seq 200); do
+    id=$(windows "^$1\$" | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+gone() {  # waits until no window with this title is visible
+  for _ in $(seq 200); do
+    [ -z "$(windows "^$1\$")" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+focus() {  # gives the window the keyboard focus and waits until it has it
+  for _ in $(seq 50); do
+    xdotool windowfocus --sync "$1" 2>/dev/null &&
+      [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
 }
 main=$(window Tamboril) || fail "tamboril did not show its window"
-# Edit, Spilt File; the open dialog takes the bulk file's name.
-xdotool windowfocus --sync "$main" key ctrl+k
-dialog=$(window "Load File") || fail "Spilt File did not open its dialog"
-xdotool windowfocus --sync "$dialog" type --delay 10 "$work/bulk.syx"
+
+# Edit, Spilt File; the open dialog takes the bulk file's name. A dialog that
+# replaced its window while the name was typed still shows; the name is then
+# typed into it again.
+focus "$main" || fail "the main window did not take the focus"
+xdotool key ctrl+k
+split_done=""
+for attempt in 1 2 3; do
+  dialog=$(window "Load File") || fail "Spilt File did not open its dialog"
+  focus "$dialog" || continue
+  xdotool key ctrl+a type --delay 10 "$work/bulk.syx"
+  xdotool key Return
+  if done_box=$(window Done); then split_done=1; break; fi
+done
+[ -n "$split_done" ] || fail "the split was not reported done: $(cat "$work/tamboril.log")"
+focus "$done_box" || fail "the Done message did not take the focus"
 xdotool key Return
-done_box=$(window Done) || fail "the split was not reported done: $(cat "$work/tamboril.log")"
-xdotool windowfocus --sync "$done_box" key Return
+gone Done || fail "the Done message did not close"
 kits="$XDG_DATA_HOME/Tamboril/Kits"
 [ "$(ls "$kits" | wc -l)" -eq 64 ] || fail "the window did not split into $kits"
 diff -r "$kits" "$work/kits" || fail "the window and tamboril-kit split differently"
+
 # Edit, Change Device: the receiver's port is picked by typing its name in
-# the list, then the Select label (at 56,96 105x25 in that window) is clicked.
-xdotool windowfocus --sync "$main" key ctrl+c
+# the list, then the Select label (at 56,96 105x25 in that window) is clicked,
+# which hides the window.
+focus "$main" || fail "the main window did not take the focus"
+xdotool key ctrl+c
 devices=$(window "Select MIDI Output Device") || fail "Change Device did not open its window"
-xdotool windowfocus --sync "$devices" mousemove --window "$devices" 60 22 click 1
+focus "$devices" || fail "the device window did not take the focus"
+xdotool mousemove --window "$devices" 60 22 click 1
 xdotool type --delay 20 "$receiver"
 xdotool mousemove --window "$devices" 108 108 click 1
-# Send, on the menu bar. A message box after it (a JACK overload, as above)
-# is answered and the kit sent again, three times at most.
-sleep 0.5
+gone "Select MIDI Output Device" || fail "Select did not close the device window"
+
+# Send, on the menu bar: either the kit arrives or a message box says why it
+# may not have (a JACK overload, as above); that box is answered and the kit
+# sent again, three times at most.
 for attempt in 1 2 3; do
-  xdotool windowfocus --sync "$main" key alt+s
-  sleep 1
-  shown=$(xdotool search --onlyvisible --name '.' | wc -l)
-  [ "$shown" -eq 1 ] && break
-  xdotool key Return
+  focus "$main" || fail "the main window did not take the focus"
+  xdotool key alt+s
+  box=""
+  for _ in $(seq 200); do
+    arrived && break
+    box=$(windows . | grep -vx "$main" | head -1) || true
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  arrived && break
+  [ -n "$box" ] || break
+  echo "Send showed a message (attempt $attempt); answering it"
+  focus "$box" && xdotool key Return
+  for _ in $(seq 200); do
+    [ -z "$(windows . | grep -vx "$main")" ] && break
+    sleep 0.1
+  done
 done
-[ "$shown" -eq 1 ] || fail "every Send showed a message"
 received || fail "the kit the window sent did not arrive: $(cat "$work/tamboril.log")"
 cmp -s "$work/kit.syx" "$XDG_CACHE_HOME/Tamboril/temp.syx" || fail "temp.syx is not in the cache folder"
 echo "Debian package OK: $deb"

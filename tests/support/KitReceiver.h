@@ -12,21 +12,21 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
-#include <QThread>
 
 namespace tamboril::test {
 
-// The input port of a running 'tamboril-kit receive' ("tamboril-kit:in", or
-// JACK's renamed "tamboril-kit-01:in") that `feeder` could send to, empty
-// while there is none.
-inline QString receiverPort(JackSource& feeder) {
+// The input ports of running 'tamboril-kit receive' processes ("tamboril-kit:in",
+// or JACK's renamed "tamboril-kit-01:in") that `feeder` could send to. There
+// can be more than one: a receiver of an earlier test may still be ending.
+inline QStringList receiverPorts(JackSource& feeder) {
     static const QRegularExpression receiver(QStringLiteral("^tamboril-kit(-\\d+)?:in$"));
+    QStringList ports;
     for (const QString& name : feeder.destinations()) {
         if (receiver.match(name).hasMatch()) {
-            return name;
+            ports << name;
         }
     }
-    return QString();
+    return ports;
 }
 
 // 'tamboril-kit receive' running in the background.
@@ -54,21 +54,24 @@ class Receiver {
         }
         QElapsedTimer timer;
         timer.start();
-        while (timer.elapsed() < 15000) {
+        while (timer.elapsed() < 60000) {
             if (process.state() == QProcess::NotRunning) {
                 why = QStringLiteral("receive ended early: ") +
-                      QString::fromUtf8(process.readAllStandardError());
+                      QString::fromUtf8(process.readAllStandardOutput() +
+                                        process.readAllStandardError());
                 return QString();
             }
-            const QString port = receiverPort(feeder);
-            const QString client = port.section(QLatin1Char(':'), 0, 0);
-            if (!port.isEmpty() &&
-                watch->isConnected(feeder.portName(), client, QStringLiteral("in"))) {
-                return port;
+            for (const QString& port : receiverPorts(feeder)) {
+                const QString client = port.section(QLatin1Char(':'), 0, 0);
+                if (watch->isConnected(feeder.portName(), client, QStringLiteral("in"))) {
+                    return port;
+                }
             }
-            QThread::msleep(20);
+            // QProcess learns that the process ended only in an event loop
+            // or a wait; this wait is the pause between two looks.
+            process.waitForFinished(20);
         }
-        why = QStringLiteral("receive did not start listening within 15 s");
+        why = QStringLiteral("receive did not start listening within 60 s");
         return QString();
     }
 

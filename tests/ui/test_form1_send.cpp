@@ -32,7 +32,7 @@ QColor stripColour(const FormDriver& d) {
 // Lets the start tick pass, so that a running timer afterwards was started by
 // a send.
 void waitForStartTick(const FormDriver& d) {
-    QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 10000);
 }
 
 }  // namespace
@@ -183,7 +183,7 @@ class TestForm1Send : public QObject {
             QVERIFY(d.label("bar")->isVisible());
             QCOMPARE(stripColour(d), Red);
             QVERIFY(d.timer()->isActive());
-            QTRY_VERIFY_WITH_TIMEOUT(d.label("bar")->isHidden(), 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(d.label("bar")->isHidden(), 10000);
             QVERIFY(clock.elapsed() >= 900);
             QVERIFY(!d.timer()->isActive());
         }

@@ -6,12 +6,14 @@
 #include "ui/FormDriver.h"
 #include "support/JackPorts.h"
 #include "kit/KitImage.h"
+#include "midi/JackWatch.h"
 #include "midi/RtMidiOutput.h"
 #include "support/TestFiles.h"
 
 #include <QScopeGuard>
 #include <QtTest>
 
+#include <cstdint>
 #include <memory>
 
 using namespace tamboril;
@@ -24,6 +26,27 @@ midi::RtMidiOptions windowMidiOptions() {
     midi::RtMidiOptions options;
     options.portAdvice = ui::Form1::PortAdvice;
     return options;
+}
+
+// Send, on the menu bar, until it goes without a message. A Send during
+// which the JACK server skipped a cycle (an xrun) is told to the user as one
+// that may not have arrived; on a busy test machine that happens now and
+// then, so it is answered and sent again, three times at most, when the
+// test's own watch saw the xrun too. What arrived of it is dropped.
+void sendThroughXruns(FormDriver& d, JackReceiver& receiver, const midi::JackWatch& watch) {
+    for (int attempt = 1;; ++attempt) {
+        const std::uint64_t xruns = watch.xruns();
+        d.action("mnuSend")->trigger();
+        if (d.prompts.messages.isEmpty()) {
+            return;
+        }
+        const QString text = d.prompts.messages[0].text;
+        const bool sawXrun = QTest::qWaitFor([&] { return watch.xruns() != xruns; }, 2000);
+        QVERIFY2(attempt < 3 && sawXrun && text.contains(QStringLiteral("overloaded")),
+                 qPrintable(text));
+        d.prompts.messages.clear();
+        receiver.takeWithin(500, 1 << 20);
+    }
 }
 
 }  // namespace
@@ -78,11 +101,16 @@ class TestSendJack : public QObject {
         // Send: the kit with its transmission checksum arrives as one SysEx
         // message, followed by the zeros that pad it to 255 bytes (JACK
         // carries them as an event of their own), and nothing else.
-        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);  // the start tick
-        d.action("mnuSend")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 10000);  // the start tick
+        QString reason;
+        const auto watch = midi::JackWatch::connect(QStringLiteral("tamboril-e2e-watch"), reason);
+        QVERIFY2(watch, qPrintable(reason));
+        sendThroughXruns(d, *receiver, *watch);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
         KitData sent = kit;
         sent[ChecksumIndex] = ChecksumFrom(kit, TransmissionChecksumFirst);
-        QCOMPARE(d.prompts.messages.size(), 0);
         const QList<QByteArray> got = receiver->takeWithin(3000, 255);
         QCOMPARE(got.size(), 2);
         QCOMPARE(got.at(0), toBytes(sent));
@@ -94,7 +122,7 @@ class TestSendJack : public QObject {
         QVERIFY(d.label("bar")->isVisible());
         QCOMPARE(d.label("bar")->palette().color(QPalette::Window), QColor(255, 0, 0));
         QVERIFY(d.timer()->isActive());
-        QTRY_VERIFY_WITH_TIMEOUT(d.label("bar")->isHidden(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(d.label("bar")->isHidden(), 10000);
 
         // The receiver goes away. The next send cannot open the port it
         // chose: the user is told, nothing else happens, and the strip stays
@@ -131,8 +159,10 @@ class TestSendJack : public QObject {
         QVERIFY(freshEntry >= 1);
         d.chooseDevice(freshEntry);
         d.prompts.messages.clear();
-        d.action("mnuSend")->trigger();
-        QCOMPARE(d.prompts.messages.size(), 0);
+        sendThroughXruns(d, fresh, *watch);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
         KitData third = sampleKit(3);
         third[ChecksumIndex] = ChecksumFrom(third, TransmissionChecksumFirst);
         const QList<QByteArray> again = fresh.takeWithin(3000, 255);
@@ -148,7 +178,7 @@ class TestSendJack : public QObject {
         midi::RtMidiOutput midiOut(windowMidiOptions());
         FormDriver d(&midiOut);
         d.form->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);  // the start tick
+        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 10000);  // the start tick
 
         d.chooseDevice(0);
         QCOMPARE(d.deviceEntries(), QStringList{"Device not enabled"});
