@@ -515,6 +515,14 @@ void Form1::updatesoundnum() {
 // ---- Send -----------------------------------------------------------------
 
 void Form1::mnuSend_Click() {
+    // Only an image that starts a SysEx message is a kit. At start the image
+    // is all zero, and after loading a file that is not a kit it holds that
+    // file's bytes: sending either would put no SysEx message on the wire and
+    // still flash the strip as if a kit had gone out.
+    if (!IsEditable(kit_)) {
+        noKitToSend();
+        return;
+    }
     // The strip shows blue while the send runs and turns red only once the
     // kit has gone out. Without going back to blue here, a send that fails
     // after an earlier good one would leave a red strip: success shown for a
@@ -541,6 +549,16 @@ void Form1::mnuSend_Click() {
         return;
     }
     SendKit();
+}
+
+void Form1::noKitToSend() {
+    const QString why =
+        kitFileName_.isEmpty()
+            ? QStringLiteral("No kit is loaded: load a kit file with File, Load first.")
+            : QStringLiteral("No kit is loaded: %1 does not start with the byte 240 that starts "
+                             "every kit.")
+                  .arg(kitFileName_);
+    prompts_.message(why + QStringLiteral("\nNothing was sent."), AppTitle, MessageIcon::None);
 }
 
 bool Form1::OpenSYX(const QString& path) {

@@ -94,6 +94,7 @@ class Form1 : public QMainWindow {
     bool TrueSave(const QString& path);
 
     MidDev* deviceWindow();
+    void noKitToSend();
     int MidiDeviceId();
     void SendKit();
     void sendFailure(const midi::SendOutcome& outcome);

@@ -102,8 +102,11 @@ class TestWorkFolders : public QObject {
         ui::Form1 form(prompts, WorkFolders(blocked + QStringLiteral("/Kits"), blocked), &midi);
         const QString bulkFile = files.filePath(QStringLiteral("bulk.syx"));
         writeBytes(bulkFile, sampleBulk());
-        prompts.openAnswers << bulkFile;
+        const QString kitFile = files.filePath(QStringLiteral("kit.syx"));
+        writeBytes(kitFile, toBytes(sampleKit()));
+        prompts.openAnswers << bulkFile << kitFile;
         form.findChild<QAction*>(QStringLiteral("mnuSpliFile"))->trigger();
+        form.findChild<QAction*>(QStringLiteral("mnuLoad"))->trigger();
         form.findChild<QAction*>(QStringLiteral("mnuSend"))->trigger();
         QCOMPARE(prompts.messages.size(), 2);
         QVERIFY2(prompts.messages[0].text.startsWith(QStringLiteral("Could not make the folder ") +
