@@ -77,6 +77,8 @@ class NamedList : public QAccessibleWidget, public Ours {
     QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
     void doAction(const QString& action) override {
         if (action != showMenuAction() && action != pressAction()) {
+            // Taking the focus (a screen reader's "grab focus") as any widget.
+            QAccessibleWidget::doAction(action);
             return;
         }
         if (box()->view()->isVisible()) {
@@ -155,6 +157,15 @@ void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
     }();
     Q_UNUSED(installed);
     widget->setProperty(RoleProperty, int(role));
+    if (auto* box = qobject_cast<QComboBox*>(widget);
+        box != nullptr && role == QAccessible::ComboBox) {
+        // Qt reports a new entry as a new name, which this list keeps: the
+        // entry is told as its description instead.
+        QObject::connect(box, &QComboBox::currentIndexChanged, box, [box] {
+            QAccessibleEvent changed(box, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&changed);
+        });
+    }
     // Qt may make a widget's interface as soon as the widget reports a
     // change (a text set, an entry selected) and keeps it for the widget's
     // life. One made before the role was set is Qt's own: drop it, so that

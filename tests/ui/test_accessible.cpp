@@ -102,6 +102,11 @@ class TestAccessible : public QObject {
         QCOMPARE(of(d.pad())->text(QAccessible::Value), d.pad()->currentText());
         QCOMPARE(of(d.sounds())->text(QAccessible::Value), d.sounds()->currentText());
         QCOMPARE(of(d.pad())->child(0)->object(), d.pad()->view());
+
+        // Another entry picked: the name stays, the description follows.
+        FormDriver::pick(d.pad(), 5);
+        QCOMPARE(of(d.pad())->text(QAccessible::Name), QStringLiteral("Pad"));
+        QCOMPARE(of(d.pad())->text(QAccessible::Description), d.pad()->currentText());
     }
 
     void theDeviceWindowIsADialogWhoseSelectPressesLikeAClick() {

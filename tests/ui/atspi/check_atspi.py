@@ -6,6 +6,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 KIT_TITLE = "07 - TECHNO KIT "
 DIALOG = "Select MIDI Output Device"
@@ -119,7 +120,33 @@ def check_main_window(app):
     if pad.description != "KICK 1" or not has(pad, pyatspi.STATE_FOCUSABLE):
         fail("the pad list does not tell its entry: %r" % pad.description)
     check_named(frame)
+    check_entry_told(pad)
     return frame, client
+
+
+def check_entry_told(pad):
+    # The next pad picked with the keyboard: the list keeps its name, and the
+    # new entry is told as its new description.
+    told = []
+    listener = lambda event: told.append(event.source.name)
+    pyatspi.Registry.registerEventListener(listener, "object:property-change:accessible-description")
+    # Without a window manager nothing activates the window: it is given the
+    # X input focus as a click on it would, and the pad list the focus.
+    for window in subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tamboril$"], check=True,
+                                 capture_output=True, text=True).stdout.split():
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    pad.queryComponent().grabFocus()
+    wait_for("the pad list to take the focus", lambda: has(pad, pyatspi.STATE_FOCUSED))
+    subprocess.run(["xdotool", "key", "Down"], check=True)
+    context = GLib.MainContext.default()
+    def entry_told():
+        while context.iteration(False):
+            pass
+        return "Pad" in told
+    wait_for("the new entry to be told", entry_told, seconds=5)
+    pyatspi.Registry.deregisterEventListener(listener, "object:property-change:accessible-description")
+    if pad.name != "Pad" or pad.description != "KICK 2":
+        fail("after Down the pad list reads %r, %r" % (pad.name, pad.description))
 
 
 def check_device_window(app, frame):
