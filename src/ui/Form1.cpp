@@ -40,10 +40,6 @@ const QString SendingText = QStringLiteral("Sending the kit");
 const QString SentText = QStringLiteral("The kit was sent.");
 const QString NotSentText = QStringLiteral("The kit was not sent.");
 
-}  // namespace
-
-namespace {
-
 QString fileFailure(const QString& what, const QString& file, const QString& reason) {
     return what.arg(file) + QStringLiteral("\n") + reason;
 }
