@@ -2,7 +2,9 @@
 // Feeds arbitrary bulk files to the cutting that splitting writes out: there
 // must always be 64 kits of 197 bytes, each holding exactly the bytes at its
 // place in the input (zeros past the input's end), and the titles read from
-// them. In memory: SplitBulkFile writes exactly these kits.
+// them. In memory: SplitBulkFile writes exactly these kits for an input of
+// 12608 bytes or more (it refuses a shorter one), and show and diff read
+// every input through the same cutting.
 
 #include "kit/BulkSplit.h"
 #include "kit/KitFile.h"

@@ -46,8 +46,9 @@ class SplitCommand final : public Command {
         }
         const QString folder = QDir::cleanPath(folderInfo.absoluteFilePath());
 
+        // A shorter file is refused by the split itself, with its reason.
         const QFileInfo bulkInfo(bulk);
-        if (bulkInfo.isFile()) {
+        if (bulkInfo.isFile() && bulkInfo.size() > BulkSize) {
             if (const QString warning = BulkSizeWarning(bulk, bulkInfo.size());
                 !warning.isEmpty()) {
                 console.warning(warning);

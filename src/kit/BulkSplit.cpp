@@ -19,6 +19,16 @@ QString SplitOutcome::message() const {
         return QStringLiteral("Could not read %1: %2\nNo kit files were written.")
             .arg(readError->file, readError->reason);
     }
+    if (shortSize) {
+        return QStringLiteral(
+                   "%1 is not a bulk dump: it is %2 bytes long. A bulk dump holds %3 kits of %4 "
+                   "bytes, %5 bytes in all.\nNo kit files were written.")
+            .arg(bulkFile)
+            .arg(*shortSize)
+            .arg(BulkKitCount)
+            .arg(KitSize)
+            .arg(BulkSize);
+    }
     if (failedCount > 0) {
         return QStringLiteral(
                    "%1 of %2 kit files could not be written to %3.\nFirst failure: %4: %5")
@@ -52,14 +62,22 @@ BulkKits ReadBulkKits(const QString& bulkPath) {
 
 SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
     SplitOutcome outcome;
+    outcome.bulkFile = bulkPath;
     outcome.folder = folder;
-    const BulkKits read = ReadBulkKits(bulkPath);
+    // The size is taken from the bytes read, not asked of the file system
+    // beforehand, so what is judged is exactly what would be written.
+    const ReadResult read = ReadFront(bulkPath, BulkReadSize);
     if (read.error) {
         outcome.readError = read.error;
         return outcome;
     }
+    if (read.bytes.size() < BulkSize) {
+        outcome.shortSize = read.bytes.size();
+        return outcome;
+    }
+    const std::vector<KitData> kits = CutBulk(read.bytes);
     for (int k = 0; k < BulkKitCount; ++k) {
-        const KitData& kit = read.kits[static_cast<std::size_t>(k)];
+        const KitData& kit = kits[static_cast<std::size_t>(k)];
         const QString path = folder + QLatin1Char('/') + SplitFileName(k);
         if (auto error = ReplaceFile(path, KitFileBytes(kit))) {
             if (!outcome.firstFailure) {

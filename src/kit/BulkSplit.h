@@ -37,21 +37,28 @@ struct BulkKits {
 BulkKits ReadBulkKits(const QString& bulkPath);
 
 struct SplitOutcome {
+    QString bulkFile;                    // the file that was cut
     QString folder;                      // where the kits went
     std::optional<FileError> readError;  // the bulk file could not be read: nothing written
+    // The bulk file holds fewer than 64 kits (its size in bytes): it is
+    // refused and nothing is written.
+    std::optional<qint64> shortSize;
     int failedCount = 0;                 // kit files that could not be written
     std::optional<FileError> firstFailure;
 
-    bool ok() const { return !readError && failedCount == 0; }
+    bool ok() const { return !readError && !shortSize && failedCount == 0; }
     // The closing text for the user: "Files Spilt to : <folder>" on full
     // success, otherwise what failed and why.
     QString message() const;
 };
 
-// Cuts the first 12609 bytes of bulkPath (zero-filled when shorter) into 64
-// files of 197 bytes each in folder, copying every byte as it stands. When the
-// bulk file cannot be read no file is written at all; a kit file that cannot
-// be written is counted and the others are still written.
+// Cuts the first 12608 bytes of bulkPath into 64 files of 197 bytes each in
+// folder, copying every byte as it stands. A file shorter than 12608 bytes is
+// not a bulk dump (a single kit chosen by mistake, a cut-off dump): it is
+// refused, since splitting it would replace kit files in folder with kits of
+// zeros. When the bulk file cannot be read, or is refused, no file is written
+// at all; a kit file that cannot be written is counted and the others are
+// still written.
 SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder);
 
 }  // namespace tamboril

@@ -4,12 +4,14 @@
 #include "kit/BulkSplit.h"
 #include "kit/FileIO.h"
 #include "kit/KitFile.h"
+#include "ui/Accessible.h"
 #include "ui/Look.h"
 #include "ui/MidDev.h"
 #include "edit/PadSounds.h"
 #include "midi/Sending.h"
 #include "midi/WireFormat.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,6 +32,13 @@ const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
 const QString Form1::PortAdvice = QStringLiteral("with Edit, Change Device");
 
 namespace {
+
+// What assistive technology is told in place of what is only seen.
+const QString NoKitTitle = QStringLiteral("No kit loaded");
+const QString NothingSentText = QStringLiteral("No kit has been sent");
+const QString SendingText = QStringLiteral("Sending the kit");
+const QString SentText = QStringLiteral("The kit was sent.");
+const QString NotSentText = QStringLiteral("The kit was not sent.");
 
 QString fileFailure(const QString& what, const QString& file, const QString& reason) {
     return what.arg(file) + QStringLiteral("\n") + reason;
@@ -246,6 +255,28 @@ void Form1::buildWindow() {
     child(Pad, "Pad");
     child(SoundNum, "SoundNum");
     fillLists();
+    describeForAssistiveTechnology();
+}
+
+// What a screen reader is told, with nothing drawn differently: each caption
+// labels the control under it, the lists are named by their captions, and
+// the strip is a notification of how the last send ended. The shapes only
+// draw and are left out.
+void Form1::describeForAssistiveTechnology() {
+    SetAccessibleRole(canvas_, QAccessible::Client);
+    Label2->setBuddy(txtname);
+    Label1->setBuddy(Pad);
+    Label8->setBuddy(SoundNum);
+    // The lists' drop-down parts carry their names too.
+    for (QComboBox* list : {Pad, SoundNum}) {
+        list->setAccessibleName(list == Pad ? Label1->text() : Label8->text());
+        list->view()->setAccessibleName(list->accessibleName());
+    }
+    SetAccessibleRole(Pad, QAccessible::ComboBox);
+    SetAccessibleRole(SoundNum, QAccessible::ComboBox);
+    txtname->setAccessibleName(NoKitTitle);
+    SetAccessibleRole(bar, QAccessible::Notification);
+    bar->setAccessibleName(NothingSentText);
 }
 
 // Each entry carries its position as item data; nothing is selected until a
@@ -349,6 +380,7 @@ void Form1::Loadfile(const QString& path) {
             Pad->setCurrentIndex(0);
             updatesoundnum();
             txtname->setText(KitTitle(kit_));
+            txtname->setAccessibleName(txtname->text());
             return;
         case LoadStatus::NotEditable:
             // The bytes are in the kit image, but only a kit that starts with
@@ -515,12 +547,29 @@ void Form1::updatesoundnum() {
 // ---- Send -----------------------------------------------------------------
 
 void Form1::mnuSend_Click() {
+    // Only an image that starts a SysEx message is a kit. At start the image
+    // is all zero, and after loading a file that is not a kit it holds that
+    // file's bytes: sending either would put no SysEx message on the wire and
+    // still flash the strip as if a kit had gone out.
+    if (!IsEditable(kit_)) {
+        noKitToSend();
+        return;
+    }
     // The strip shows blue while the send runs and turns red only once the
     // kit has gone out. Without going back to blue here, a send that fails
     // after an earlier good one would leave a red strip: success shown for a
     // failure.
     setBarColour(Blue);
+    bar->setAccessibleName(SendingText);
     bar->setVisible(true);
+    // The strip's colour tells the eye how the send ended; its name tells a
+    // screen reader, which reads the strip once this command has returned.
+    bar->setAccessibleName(transmit() ? SentText : NotSentText);
+}
+
+// The kit through the scratch file to the chosen output. True when the kit
+// went out.
+bool Form1::transmit() {
     StoreChecksum(kit_, TransmissionChecksumFirst);
     const QString scratch = folders_.scratch + QStringLiteral("/temp.syx");
     std::optional<FileError> error = MakeFolder(folders_.scratch);
@@ -533,14 +582,21 @@ void Form1::mnuSend_Click() {
             fileFailure(QStringLiteral("Could not write %1"), error->file, error->reason) +
                 QStringLiteral("\nNothing was sent."),
             AppTitle, MessageIcon::None);
-        return;
+        return false;
     }
     // The kit goes out as it reads back from the scratch file. If that does
     // not work nothing is sent, rather than a kit string left from earlier.
-    if (!OpenSYX(scratch)) {
-        return;
-    }
-    SendKit();
+    return OpenSYX(scratch) && SendKit();
+}
+
+void Form1::noKitToSend() {
+    const QString why =
+        kitFileName_.isEmpty()
+            ? QStringLiteral("No kit is loaded: load a kit file with File, Load first.")
+            : QStringLiteral("No kit is loaded: %1 does not start with the byte 240 that starts "
+                             "every kit.")
+                  .arg(kitFileName_);
+    prompts_.message(why + QStringLiteral("\nNothing was sent."), AppTitle, MessageIcon::None);
 }
 
 bool Form1::OpenSYX(const QString& path) {
@@ -572,19 +628,19 @@ int Form1::MidiDeviceId() {
 // closes the output and turns the strip red for the timer to hide. Red means
 // the kit went out: when the output cannot be opened, or the message cannot
 // be prepared, handed over or released, the strip stays visible as it is and
-// no timer runs, as after a failed open.
-void Form1::SendKit() {
+// no timer runs, as after a failed open. True when the kit went out.
+bool Form1::SendKit() {
     const int device = MidiDeviceId();
     if (midiOut_ == nullptr) {
         prompts_.message(QStringLiteral("No MIDI output is available."), AppTitle,
                          MessageIcon::None);
-        return;
+        return false;
     }
     const midi::SendOutcome outcome =
         midi::SendMessages(*midiOut_, device, {midi::LongMessage(KitString)});
     if (outcome.failedStep == midi::SendStep::Open) {
         MidiErr(QStringLiteral("Open"), outcome.errorText);
-        return;
+        return false;
     }
     if (!outcome.ok()) {
         sendFailure(outcome);
@@ -593,10 +649,11 @@ void Form1::SendKit() {
         MidiErr(QStringLiteral("Close"), outcome.closeText);
     }
     if (!outcome.ok()) {
-        return;
+        return false;
     }
     setBarColour(Red);
     Timer1->start();
+    return true;
 }
 
 // A failed step after the port opened: its result code and, on a second

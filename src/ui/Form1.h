@@ -85,6 +85,7 @@ class Form1 : public QMainWindow {
   private:
     void buildWindow();
     void buildMenus();
+    void describeForAssistiveTechnology();
     void fillLists();
     void placeTwips(QWidget* widget, QRect twipsRect);
 
@@ -94,8 +95,10 @@ class Form1 : public QMainWindow {
     bool TrueSave(const QString& path);
 
     MidDev* deviceWindow();
+    void noKitToSend();
     int MidiDeviceId();
-    void SendKit();
+    bool transmit();
+    bool SendKit();
     void sendFailure(const midi::SendOutcome& outcome);
     void MidiErr(const QString& operation, const QString& errorText);
     void setBarColour(quint32 colour);

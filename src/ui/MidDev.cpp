@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/MidDev.h"
 
+#include "ui/Accessible.h"
 #include "ui/Look.h"
 
 #include <QCloseEvent>
@@ -58,6 +59,7 @@ MidDev::MidDev(UserPrompts& prompts, midi::MidiOut* midiOut, QWidget* parent)
     Text->setGeometry(TextPlace);
     Text->hide();
     setTabOrder(List1, Text);
+    describeForAssistiveTechnology();
 
     CentreOnScreen(this);
     Form_Load();
@@ -85,6 +87,16 @@ void MidDev::buildButton(const QColor& border) {
     OK->setPalette(okText);
     OK->setMouseTracking(true);
     OK->installEventFilter(this);
+}
+
+// A screen reader meets a dialog named by its caption, the list of ports and
+// a Select button it can press. The choice kept in `Text` is no field for the
+// user, and the shapes behind Select only draw.
+void MidDev::describeForAssistiveTechnology() {
+    SetAccessibleRole(this, QAccessible::Dialog);
+    List1->setAccessibleName(QStringLiteral("MIDI output ports"));
+    LeaveOutOfAccessibleTree(Text);
+    SetAccessibleRole(OK, QAccessible::Button);
 }
 
 void MidDev::buildList() {

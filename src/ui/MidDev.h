@@ -66,6 +66,7 @@ class MidDev : public QWidget {
   private:
     void buildButton(const QColor& border);
     void buildList();
+    void describeForAssistiveTechnology();
     void Form_Load();
     void OK_Click();
     void OK_MouseMove();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/RoundedShape.h"
 
+#include "ui/Accessible.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -13,6 +15,8 @@ RoundedShape::RoundedShape(Fill fill, const QColor& fillColor, const QColor& out
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
+    // It only draws: a screen reader has nothing to say about it.
+    LeaveOutOfAccessibleTree(this);
 }
 
 void RoundedShape::setFillColor(const QColor& color) {

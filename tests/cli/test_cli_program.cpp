@@ -572,19 +572,6 @@ class TestCliProgram : public QObject {
         QCOMPARE(readBytes(work.filePath("Kit - 09.syx")), kitAt(bulk, 54));
     }
 
-    void splitsAShortFileWithAWarning() {
-        QTemporaryDir work;
-        const QByteArray single = toBytes(knownKit());
-        writeBytes(work.filePath("single.syx"), single);
-        QVERIFY(QDir(work.path()).mkdir("out"));
-        const Result result =
-            runKit({"split", work.filePath("single.syx"), "--into", work.filePath("out")});
-        QCOMPARE(result.status, 0);
-        QVERIFY(result.err.contains("is 197 bytes, not 12608"));
-        QCOMPARE(readBytes(work.filePath("out/Kit - 63.syx")), single);
-        QCOMPARE(readBytes(work.filePath("out/Kit - 00.syx")), QByteArray(197, '\0'));
-    }
-
     void splitFailuresAreReportedAndWriteNothing() {
         QTemporaryDir work;
         writeBytes(work.filePath("dump.syx"), sampleBulk());
@@ -597,9 +584,15 @@ class TestCliProgram : public QObject {
             QStringList args;
             QString said;
         };
+        writeBytes(work.filePath("single.syx"), toBytes(knownKit()));
         const QList<Case> cases = {
             {{"split", work.filePath("missing.syx"), "--into", out},
              "Could not read " + work.filePath("missing.syx") + ": "},
+            // A kit file chosen by mistake would replace 63 kits with zeros.
+            {{"split", work.filePath("single.syx"), "--into", out},
+             work.filePath("single.syx") +
+                 " is not a bulk dump: it is 197 bytes long. A bulk dump holds 64 kits of 197 "
+                 "bytes, 12608 bytes in all.\nNo kit files were written.\n"},
             {{"split", out, "--into", out}, "Could not read " + out + ": "},
             {{"split", work.filePath("dump.syx"), "--into", work.filePath("gone/kits")},
              "cannot split into " + work.filePath("gone/kits") + ": there is no such folder"},
@@ -615,7 +608,7 @@ class TestCliProgram : public QObject {
             QCOMPARE(readBytes(work.filePath("out/Kit - 63.syx")), oldKit);
         }
         QVERIFY(!QFileInfo::exists(work.filePath("gone")));
-        QCOMPARE(QDir(work.path()).entryList(QDir::Files), QStringList{"dump.syx"});
+        QCOMPARE(QDir(work.path()).entryList(QDir::Files), (QStringList{"dump.syx", "single.syx"}));
     }
 
     void splitReportsKitFilesThatCouldNotBeWritten() {

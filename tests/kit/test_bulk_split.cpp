@@ -31,7 +31,7 @@ class TestBulkSplit : public QObject {
         QCOMPARE(SplitFileName(63), QStringLiteral("Kit - 00.syx"));
     }
 
-    void splitsInputsOfAnyLengthIntoSixtyFourKits_data() {
+    void splitsInputsOfBulkLengthIntoSixtyFourKits_data() {
         QTest::addColumn<QByteArray>("input");
         const QByteArray bulk = sampleBulk();
         QByteArray corrupt = bulk;
@@ -41,12 +41,8 @@ class TestBulkSplit : public QObject {
         QTest::newRow("broken kits") << corrupt;
         QTest::newRow("12609 bytes") << bulk + QByteArray(1, '\x11');
         QTest::newRow("longer than a bulk") << bulk + QByteArray(5000, '\x22');
-        QTest::newRow("single kit") << bulk.left(197);
-        QTest::newRow("ends inside kit 10") << bulk.left(197 * 10 + 50);
-        QTest::newRow("one byte short") << bulk.left(12607);
-        QTest::newRow("empty") << QByteArray();
     }
-    void splitsInputsOfAnyLengthIntoSixtyFourKits() {
+    void splitsInputsOfBulkLengthIntoSixtyFourKits() {
         QFETCH(QByteArray, input);
         QTemporaryDir in, out;
         const QString bulkPath = in.filePath("bulk.syx");
@@ -84,27 +80,61 @@ class TestBulkSplit : public QObject {
         QCOMPARE(readBytes(out.filePath("Kit - 05.syx")), kitAt(bulk, 58));
     }
 
-    void unreadableBulkWritesNothing() {
+    // A file that is not a whole bulk dump (missing, not a file, or fewer
+    // than 64 kits) is refused with its reason, and the kit files already in
+    // the folder keep every byte.
+    void unreadableOrShortBulkWritesNothing_data() {
+        QTest::addColumn<QByteArray>("input");  // null: no such file; "dir": a folder
+        QTest::addColumn<QString>("reason");
+        const QByteArray bulk = sampleBulk();
+        QTest::newRow("missing") << QByteArray() << QString();
+        QTest::newRow("a folder") << QByteArray("dir") << QString();
+        const QString isShort = QStringLiteral(
+            " is not a bulk dump: it is %1 bytes long. A bulk dump holds 64 kits of 197 bytes, "
+            "12608 bytes in all.\nNo kit files were written.");
+        QTest::newRow("single kit") << bulk.left(197) << isShort.arg(197);
+        QTest::newRow("ends inside kit 10") << bulk.left(197 * 10 + 50) << isShort.arg(2020);
+        QTest::newRow("one byte short") << bulk.left(12607) << isShort.arg(12607);
+        QTest::newRow("empty") << QByteArray("") << isShort.arg(0);
+    }
+    void unreadableOrShortBulkWritesNothing() {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, reason);
         QTemporaryDir in, out;
         const QByteArray oldKit = toBytes(sampleKit());
         writeBytes(out.filePath("Kit - 63.syx"), oldKit);
+        writeBytes(out.filePath("Kit - 00.syx"), oldKit);
+        QString bulkPath = in.filePath("bulk.syx");
+        if (input == "dir") {
+            bulkPath = in.path();
+        } else if (!input.isNull()) {
+            writeBytes(bulkPath, input);
+        }
 
-        for (const QString& bulkPath : {in.filePath("missing.syx"), in.path()}) {
-            const SplitOutcome outcome = SplitBulkFile(bulkPath, out.path());
-            QVERIFY(!outcome.ok());
+        const SplitOutcome outcome = SplitBulkFile(bulkPath, out.path());
+        QVERIFY(!outcome.ok());
+        if (reason.isEmpty()) {
             QVERIFY(outcome.readError);
             QCOMPARE(outcome.readError->file, bulkPath);
             QVERIFY(outcome.message().contains(bulkPath));
             QVERIFY(outcome.message().contains("No kit files were written"));
-            QVERIFY(!outcome.message().contains("Files Spilt to"));
-            QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"Kit - 63.syx"});
-            QCOMPARE(readBytes(out.filePath("Kit - 63.syx")), oldKit);
-
-            const BulkKits read = ReadBulkKits(bulkPath);
-            QVERIFY(read.error);
-            QCOMPARE(read.error->file, bulkPath);
-            QVERIFY(read.kits.empty());
+        } else {
+            QVERIFY(!outcome.readError);
+            QCOMPARE(outcome.shortSize, std::optional<qint64>(input.size()));
+            QCOMPARE(outcome.message(), bulkPath + reason);
+            QCOMPARE(readBytes(bulkPath), input);
         }
+        QVERIFY(!outcome.message().contains("Files Spilt to"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files),
+                 (QStringList{"Kit - 00.syx", "Kit - 63.syx"}));
+        QCOMPARE(readBytes(out.filePath("Kit - 63.syx")), oldKit);
+        QCOMPARE(readBytes(out.filePath("Kit - 00.syx")), oldKit);
+
+        // Reading the kits of such a file, as show and diff do, still works
+        // when there are bytes to read.
+        const BulkKits read = ReadBulkKits(bulkPath);
+        QCOMPARE(bool(read.error), reason.isEmpty());
+        QCOMPARE(read.kits.size(), reason.isEmpty() ? std::size_t{0} : std::size_t{64});
     }
 
     void failedKitFilesAreCountedAndTheRestWritten() {

@@ -5,6 +5,7 @@
 // folder, and reaches its widgets and menu commands by their object names,
 // and those of the device selection window.
 
+#include "support/TestFiles.h"
 #include "ui/Form1.h"
 #include "ui/MidDev.h"
 #include "ui/ScriptedPrompts.h"
@@ -130,6 +131,13 @@ class FormDriver {
     void load(const std::optional<QString>& answer) {
         prompts.openAnswers.append(answer);
         action("mnuLoad")->trigger();
+    }
+
+    // Writes kit to a file of the user's and loads it: the window then holds
+    // a kit that Send sends.
+    void loadKit(const KitData& kit = sampleKit(), const QString& name = "sent.syx") {
+        writeBytes(file(name), toBytes(kit));
+        load(file(name));
     }
 
     // A pick by the user: the entry becomes current and the list reports the

@@ -648,17 +648,26 @@ class TestForm1 : public QObject {
         FormDriver d;
         const QString pipe = d.file("a pipe.syx");
         makeFifo(pipe);
-        d.prompts.openAnswers << std::nullopt << QString() << d.file("missing.syx") << pipe;
-        for (int i = 0; i < 4; ++i) {
+        const QString single = d.file("single.syx");  // a kit file chosen by mistake
+        writeBytes(single, toBytes(sampleKit()));
+        d.prompts.openAnswers << std::nullopt << QString() << d.file("missing.syx") << pipe
+                              << single;
+        for (int i = 0; i < 5; ++i) {
             d.action("mnuSpliFile")->trigger();
         }
-        QCOMPARE(d.prompts.messages.size(), 2);
+        QCOMPARE(d.prompts.messages.size(), 3);
         const Message m = d.prompts.messages[0];
         QCOMPARE(m.title, QStringLiteral("Tamboril"));
         QVERIFY2(m.text.contains(d.file("missing.syx")), qPrintable(m.text));
         // A named pipe is refused at once, not waited on.
         const Message p = d.prompts.messages[1];
         QVERIFY2(p.text.contains(pipe) && p.text.contains("named pipe"), qPrintable(p.text));
+        QVERIFY(messagesEqual(d.prompts.messages[2],
+                              single +
+                                  " is not a bulk dump: it is 197 bytes long. A bulk dump holds "
+                                  "64 kits of 197 bytes, 12608 bytes in all.\nNo kit files were "
+                                  "written.",
+                              QStringLiteral("Tamboril"), MessageIcon::None));
         QCOMPARE(QDir(d.folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList());
         QVERIFY(!QFileInfo::exists(d.file("missing.syx")));

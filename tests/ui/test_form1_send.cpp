@@ -46,15 +46,16 @@ class TestForm1Send : public QObject {
         waitForStartTick(d);
         const QString scratch = d.folder.filePath("temp.syx");
         writeBytes(scratch, QByteArray(5000, 'x'));  // an older, larger scratch file
+        const KitData kit = sampleKit(9);
+        d.loadKit(kit);
 
         d.action("mnuSend")->trigger();
 
-        // Nothing loaded: the image is all zero, so the checksum is 128.
-        QByteArray expected(197, '\0');
-        expected[195] = char(128);
-        QCOMPARE(readBytes(scratch), expected);
-        QCOMPARE(d.form->kitString(), expected);
-        QCOMPARE(d.form->kitData()[ChecksumIndex], 128);
+        KitData sent = kit;
+        sent[ChecksumIndex] = ChecksumFrom(kit, TransmissionChecksumFirst);
+        QCOMPARE(readBytes(scratch), toBytes(sent));
+        QCOMPARE(d.form->kitString(), toBytes(sent));
+        QVERIFY(d.form->kitData() == sent);
         QCOMPARE(d.prompts.messages.size(), 1);
         QCOMPARE(d.prompts.messages[0].text, QStringLiteral("No MIDI output is available."));
         QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
@@ -65,11 +66,61 @@ class TestForm1Send : public QObject {
         QVERIFY(!d.timer()->isActive());
     }
 
+    // A kit image that does not start a SysEx message (nothing loaded yet, a
+    // file that is not a kit, such a file after a kit) is not sent: nothing
+    // is written or opened, the image keeps its bytes and the strip stays
+    // hidden.
+    void sendWithoutAKitSendsNothing_data() {
+        QTest::addColumn<QList<QByteArray>>("loads");
+        QTest::addColumn<QString>("said");
+        const QString notAKit = QStringLiteral(
+            "No kit is loaded: %1 does not start with the byte 240 that starts every kit.\n"
+            "Nothing was sent.");
+        QByteArray zeroStart = toBytes(sampleKit());
+        zeroStart[0] = '\0';
+        QTest::newRow("nothing loaded")
+            << QList<QByteArray>{}
+            << "No kit is loaded: load a kit file with File, Load first.\nNothing was sent.";
+        QTest::newRow("file not starting with 240")
+            << QList<QByteArray>{QByteArray(197, 'x')} << notAKit;
+        QTest::newRow("a kit, then a file starting with 0")
+            << QList<QByteArray>{toBytes(sampleKit()), zeroStart} << notAKit;
+    }
+    void sendWithoutAKitSendsNothing() {
+        QFETCH(QList<QByteArray>, loads);
+        QFETCH(QString, said);
+        FakeMidiOut midi;
+        midi.ports = {QStringLiteral("Synth")};
+        FormDriver d(&midi);
+        d.form->show();
+        waitForStartTick(d);
+        QString last;
+        for (int i = 0; i < loads.size(); ++i) {
+            last = d.file(QStringLiteral("load%1.syx").arg(i));
+            writeBytes(last, loads[i]);
+            d.load(last);
+        }
+        const KitData before = d.form->kitData();
+
+        d.action("mnuSend")->trigger();
+        QCOMPARE(d.prompts.messages.size(), 1);
+        QCOMPARE(d.prompts.messages[0].text, said.contains("%1") ? said.arg(last) : said);
+        QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
+        QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
+        QVERIFY(midi.calls.isEmpty());
+        QVERIFY(d.midDev() == nullptr);
+        QVERIFY(!QFileInfo::exists(d.folder.filePath("temp.syx")));
+        QVERIFY(d.form->kitData() == before);
+        QVERIFY(d.label("bar")->isHidden());
+        QVERIFY(!d.timer()->isActive());
+    }
+
     void sendRunsAtOnceWhenClickedOnTheMenuBar() {
         FakeMidiOut midi;
         midi.ports = {QStringLiteral("Synth")};
         FormDriver d(&midi);
         d.form->show();
+        d.loadKit();
         d.chooseDevice(1);
         QTRY_VERIFY(QApplication::activeWindow() == d.form.get());
         QMenuBar* menus = d.form->menuBar();
@@ -119,6 +170,8 @@ class TestForm1Send : public QObject {
         FormDriver d(&midi);
         const QString scratch = d.folder.filePath("temp.syx");
         QVERIFY(QDir().mkpath(scratch + "/inside"));
+        const KitData kit = sampleKit();
+        d.loadKit(kit);
 
         d.action("mnuSend")->trigger();
         QCOMPARE(d.prompts.messages.size(), 1);
@@ -130,7 +183,7 @@ class TestForm1Send : public QObject {
         QCOMPARE(d.form->kitString(), QByteArray());
         QVERIFY(QFileInfo(scratch + "/inside").isDir());
         // The checksum was stored before the failure and stays.
-        QCOMPARE(d.form->kitData()[ChecksumIndex], 128);
+        QCOMPARE(d.form->kitData()[ChecksumIndex], ChecksumFrom(kit, TransmissionChecksumFirst));
     }
 
     void OpenSYXReadsUpTo200BytesAndRefusesMore() {
@@ -165,6 +218,9 @@ class TestForm1Send : public QObject {
         d.form->show();
         d.chooseDevice(2);
         waitForStartTick(d);
+        KitData kit = sampleKit(4);
+        d.loadKit(kit);
+        kit[ChecksumIndex] = ChecksumFrom(kit, TransmissionChecksumFirst);
         midi.calls.clear();
 
         QStringList calls;
@@ -177,9 +233,7 @@ class TestForm1Send : public QObject {
             QCOMPARE(midi.calls, calls);
             QCOMPARE(midi.openedDevice, 1);
             QVERIFY(!midi.isOpen());
-            QByteArray expected(255, '\0');
-            expected[195] = char(128);
-            QCOMPARE(midi.sent.last(), expected);
+            QCOMPARE(midi.sent.last(), toBytes(kit) + QByteArray(58, '\0'));
             QVERIFY(d.label("bar")->isVisible());
             QCOMPARE(stripColour(d), Red);
             QVERIFY(d.timer()->isActive());
@@ -279,6 +333,7 @@ class TestForm1Send : public QObject {
             FormDriver d(&midi);
             d.form->show();
             d.chooseDevice(1);
+            d.loadKit();
             // A good send first: what the strip shows next is this send's.
             d.action("mnuSend")->trigger();
             QCOMPARE(stripColour(d), Red);

@@ -162,6 +162,7 @@ class TestMidDev : public QObject {
             midi.devNameFailsAt = 1;
             midi.devNameResult = code;
             FormDriver d(&midi);
+            d.loadKit();
             d.action("mnuDeviceChng")->trigger();
             QCOMPARE(d.deviceEntries(), (QStringList{"Device not enabled", "A"}));
             QCOMPARE(midi.calls, (QStringList{"numDevs", "devName 0", "devName 1"}));
@@ -185,6 +186,7 @@ class TestMidDev : public QObject {
         midi.texts[midi::BadDeviceId] =
             QStringLiteral("This system has no default MIDI output port.");
         FormDriver d(&midi);
+        d.loadKit();
         d.form->show();
         d.chooseDevice(0);
         QCOMPARE(d.deviceEntries(), QStringList{"Device not enabled"});
@@ -211,6 +213,7 @@ class TestMidDev : public QObject {
         FakeMidiOut midi;
         midi.ports = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
         FormDriver d(&midi);
+        d.loadKit();
         d.form->show();
 
         // No window yet: Send makes it, hidden, lists the ports then and
@@ -325,6 +328,7 @@ class TestMidDev : public QObject {
         FakeMidiOut midi;
         midi.ports = {QStringLiteral("A"), QStringLiteral("B")};
         FormDriver d(&midi);
+        d.loadKit();
         d.form->show();
         d.action("mnuDeviceChng")->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(d.midDev()));
@@ -440,6 +444,7 @@ class TestMidDev : public QObject {
         FakeMidiOut midi;
         midi.ports = {QStringLiteral("A"), QStringLiteral("B")};
         FormDriver d(&midi);
+        d.loadKit();
         d.form->show();
         d.chooseDevice(2);
         d.action("mnuDeviceChng")->trigger();

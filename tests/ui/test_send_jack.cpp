@@ -180,6 +180,7 @@ class TestSendJack : public QObject {
         d.form->show();
         QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 10000);  // the start tick
 
+        d.loadKit();
         d.chooseDevice(0);
         QCOMPARE(d.deviceEntries(), QStringList{"Device not enabled"});
         QCOMPARE(d.deviceChoice(), QStringLiteral(" 0"));
