@@ -249,6 +249,23 @@ const QList<Writer>& writers() {
          [](Scene& s) {
              s.runKit({"set", s.in("kit.syx"), "3", "200"});
          }},
+        // Another hard link makes the write go in place after a backup; the
+        // short old kit lets the backup succeed under the size limit, so
+        // the write itself fails and the old bytes are put back.
+        {"tamboril-kit set, kit with another link",
+         "kit.syx",
+         0,
+         false,
+         false,
+         {"Saved Complete."},
+         [](Scene& s) {
+             writeBytes(s.in("kit.syx"), toBytes(sampleKit(1, "OLD KIT    ")).left(60));
+             QVERIFY(::link(QFile::encodeName(s.in("kit.syx")).constData(),
+                            QFile::encodeName(s.in("kit link.syx")).constData()) == 0);
+         },
+         [](Scene& s) {
+             s.runKit({"set", s.in("kit.syx"), "3", "200"});
+         }},
         {"tamboril-kit rename",
          "kit.syx",
          0,
