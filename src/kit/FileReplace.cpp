@@ -85,12 +85,13 @@ bool stillLinked(const Temporary& file) {
            byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino;
 }
 
-// Mode 0666 less the umask, and the folder's default ACL, as any new file.
-std::variant<Temporary, int> makeTemporary(const QByteArray& folder, const char* prefix) {
+// Made with mode (less the umask, or as the folder's default ACL says).
+std::variant<Temporary, int> makeTemporary(const QByteArray& folder, const char* prefix,
+                                           mode_t mode) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         Temporary file;
         file.path = folder + '/' + prefix + randomSuffix();
-        file.fd = Fd(::open(file.path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        file.fd = Fd(::open(file.path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (file.fd.get() < 0) {
             if (errno == EEXIST) {
                 continue;
@@ -120,9 +121,14 @@ void removeStaleTemporaries(const QByteArray& folder) {
         if (!name.startsWith(NewPrefix)) {
             continue;
         }
+        // Only regular files are opened: opening a device may do things.
+        struct stat info {};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
+        }
         const Fd fd(::openat(::dirfd(dir.get()), entry->d_name,
                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat info {};
         if (fd.get() >= 0 && ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) &&
             ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
@@ -317,7 +323,8 @@ std::optional<FileError> writeInPlace(const Target& target, QByteArrayView bytes
     if (file.get() < 0) {
         return FileError{target.path, systemReason(errno)};
     }
-    auto made = makeTemporary(target.folder, OldPrefix);
+    // Only this user may read the copy: the file itself may be private.
+    auto made = makeTemporary(target.folder, OldPrefix, 0600);
     if (const int* error = std::get_if<int>(&made)) {
         return folderRefused(target, *error);
     }
@@ -348,7 +355,9 @@ struct CannotKeepIdentity {};
 using Attempt = std::variant<std::monostate, FileError, CannotKeepIdentity>;
 
 Attempt replaceAtomically(const Target& target, QByteArrayView bytes) {
-    auto made = makeTemporary(target.folder, NewPrefix);
+    // A new file is made as any new file is; a replacement gets the old
+    // file's mode once it holds the content, and is private until then.
+    auto made = makeTemporary(target.folder, NewPrefix, target.exists ? 0600 : 0666);
     if (const int* error = std::get_if<int>(&made)) {
         return folderRefused(target, *error);
     }
