@@ -125,8 +125,10 @@ class JoinCommand final : public Command {
             return ExitFailed;
         }
         if (const auto failure = ReplaceFile(out, joined.bulk)) {
-            console.error(QStringLiteral("cannot write %1: %2. Nothing was written.")
-                              .arg(failure->file, WithoutFullStop(failure->reason)));
+            console.error(
+                QStringLiteral("cannot write %1: %2. %3")
+                    .arg(failure->file, WithoutFullStop(failure->reason),
+                         AfterFailedWrite(*failure, QStringLiteral("Nothing was written."))));
             return ExitFailed;
         }
         console.print(

@@ -13,6 +13,10 @@ namespace tamboril {
 struct FileError {
     QString file;
     QString reason;
+    // Empty but when a write in place failed and the old content could not
+    // be put back either: the file may be damaged, and its old content is
+    // kept in this file.
+    QString oldContentIn = QString();
 };
 
 struct ReadResult {

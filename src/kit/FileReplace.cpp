@@ -342,8 +342,7 @@ std::optional<FileError> writeInPlace(const Target& target, QByteArrayView bytes
         return std::nullopt;
     }
     if (copyContent(backup.fd.get(), file.get()) != 0) {
-        return FileError{target.path, QStringLiteral("%1. Its old content is kept in %2.")
-                                          .arg(systemReason(error), shown(backup.path))};
+        return FileError{target.path, systemReason(error), shown(backup.path)};
     }
     ::unlink(backup.path.constData());
     return FileError{target.path, systemReason(error)};
