@@ -98,10 +98,9 @@ std::variant<Temporary, int> makeTemporary(const QByteArray& folder, const char*
             }
             return errno;
         }
-        if (::flock(file.fd.get(), LOCK_EX) != 0) {
-            ::unlink(file.path.constData());
-            continue;
-        }
+        // A file system without locks (some network ones) fails the lock;
+        // the sweep cannot take the file there either, so it stays ours.
+        ::flock(file.fd.get(), LOCK_EX);
         if (stillLinked(file)) {
             return file;
         }
