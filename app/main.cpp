@@ -12,6 +12,7 @@
 #include <optional>
 
 int main(int argc, char** argv) {
+    tamboril::ui::RefuseNamesNotKept(argc, argv);
     if (tamboril::ui::AsksForInformation(argc, argv)) {
         // Prints the help or version text and ends: no display needed.
         QCoreApplication app(argc, argv);

@@ -2,11 +2,14 @@
 #pragma once
 
 #include "cli/Console.h"
+#include "kit/FileIO.h"
 
 #include <CLI/CLI.hpp>
 
 #include <memory>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace tamboril::cli {
 
@@ -31,14 +34,29 @@ struct CommandSpec {
     std::unique_ptr<Command> (*make)();
 };
 
-// For file and folder arguments: an empty name is a wrong command line, not
-// a file that cannot be found.
+// An empty name (of a port, say) is a wrong command line, not one that
+// cannot be found.
 inline CLI::Validator NonEmptyName() {
     return CLI::Validator(
         [](std::string& value) {
             return value.empty() ? std::string("the name must not be empty") : std::string();
         },
         "", "NONEMPTY");
+}
+
+// For file and folder arguments: not empty, and bytes that name the same file
+// once read as text (a name that is not UTF-8 would be taken for another).
+inline CLI::Validator FileName() {
+    return CLI::Validator(
+        [](std::string& value) {
+            if (value.empty()) {
+                return std::string("the name must not be empty");
+            }
+            const std::optional<QString> problem =
+                NameNotKept(QByteArray(value.data(), static_cast<qsizetype>(value.size())));
+            return problem ? problem->toStdString() : std::string();
+        },
+        "", "FILENAME");
 }
 
 std::unique_ptr<Command> MakeShowCommand();

@@ -53,8 +53,9 @@ SideName parseSideName(const QString& text) {
 CLI::Validator sideValidator() {
     return CLI::Validator(
         [](std::string& value) {
-            if (value.empty()) {
-                return std::string("the name must not be empty");
+            std::string problem = FileName()(value);
+            if (!problem.empty()) {
+                return problem;
             }
             return parseSideName(ArgPath(value)).problem.toStdString();
         },

@@ -59,17 +59,17 @@ class JoinCommand final : public Command {
             "  tamboril-kit join dump.syx first.syx second.syx ... last.syx   (64 files)");
         sub.add_option("OUT", out_, "The bulk file to write (replaced if it exists)")
             ->required()
-            ->check(NonEmptyName());
+            ->check(FileName());
         CLI::Option* from =
             sub.add_option("--from", from_,
                            "A folder holding \"Kit - 63.syx\" ... \"Kit - 00.syx\", as split "
                            "writes them: \"Kit - 63.syx\" becomes the first kit, so a split "
                            "folder joins back into the same bulk file")
                 ->type_name("DIR")
-                ->check(NonEmptyName());
+                ->check(FileName());
         sub.add_option("KIT", kits_,
                        "Or the 64 kit files, in bulk order: the first becomes position 0")
-            ->check(NonEmptyName())
+            ->check(FileName())
             ->excludes(from);
         sub.add_flag("--fix-checksums", fixChecksums_,
                      "Store each kit's file checksum (bytes 10 to 194) in its byte 195 first, "
@@ -125,8 +125,10 @@ class JoinCommand final : public Command {
             return ExitFailed;
         }
         if (const auto failure = ReplaceFile(out, joined.bulk)) {
-            console.error(QStringLiteral("cannot write %1: %2. Nothing was written.")
-                              .arg(failure->file, WithoutFullStop(failure->reason)));
+            console.error(
+                QStringLiteral("cannot write %1: %2. %3")
+                    .arg(failure->file, WithoutFullStop(failure->reason),
+                         AfterFailedWrite(*failure, QStringLiteral("Nothing was written."))));
             return ExitFailed;
         }
         console.print(

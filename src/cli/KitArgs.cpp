@@ -120,6 +120,13 @@ QString WithoutFullStop(const QString& reason) {
     return reason.endsWith(QLatin1Char('.')) ? reason.chopped(1) : reason;
 }
 
+QString AfterFailedWrite(const FileError& failure, const QString& usual) {
+    return failure.oldContentIn.isEmpty()
+               ? usual
+               : QStringLiteral("The file may be damaged: its old content is kept in %1.")
+                     .arg(failure.oldContentIn);
+}
+
 QString HexByte(std::uint8_t value) {
     return QStringLiteral("0x") +
            QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();

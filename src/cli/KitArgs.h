@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kit/FileIO.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -40,6 +42,10 @@ QString ArgPath(const std::string& arg);
 // A reason without its closing full stop, for a sentence that goes on
 // ("It is a folder, not a file" + ". Nothing was written.").
 QString WithoutFullStop(const QString& reason);
+
+// What a failed write left: `usual` ("The file was left as it was."), or
+// where the old content is when the file may be damaged.
+QString AfterFailedWrite(const FileError& failure, const QString& usual);
 
 // A byte as the SysEx world writes it: "0xF0".
 QString HexByte(std::uint8_t value);

@@ -39,6 +39,16 @@ namespace {
 
 using CommandList = std::vector<std::pair<CLI::App*, std::unique_ptr<Command>>>;
 
+// The first word the parser took for an option and could not place, if any.
+QString unexpectedOption(const CLI::App& app) {
+    for (const std::string& word : app.remaining(true)) {
+        if (word.size() > 1 && word.starts_with('-')) {
+            return ArgText(word);
+        }
+    }
+    return QString();
+}
+
 // Reports a wrong command line and points at the help of the command the
 // user was writing.
 int usageError(Console& console, const CLI::App& app, const CommandList& commands,
@@ -51,8 +61,17 @@ int usageError(Console& console, const CLI::App& app, const CommandList& command
             inCommand = true;
         }
     }
-    // A word where the command should be, rather than an unknown option.
-    if (!inCommand && !app.remaining().empty() && !app.remaining().front().starts_with('-')) {
+    // An option nobody knows explains whatever else went wrong: a file name
+    // that starts with a dash is taken for an option, and the words after it
+    // land on the wrong arguments.
+    if (const QString option = unexpectedOption(app);
+        !option.isEmpty() && !message.contains(option)) {
+        message = QStringLiteral(
+                      "unexpected option \"%1\"; a file whose name starts with \"-\" is given "
+                      "after \"--\" (%2 -- %1 ...) or as ./%1")
+                      .arg(option, helpCommand);
+    } else if (!inCommand && !app.remaining().empty() &&
+               !app.remaining().front().starts_with('-')) {
         QStringList names;
         for (const CommandSpec& entry : Commands()) {
             names << QString::fromLatin1(entry.name);

@@ -69,7 +69,7 @@ class ReceiveCommand final : public Command {
         sub.add_option("OUT", file_,
                        "The file to write: the kits received, back to back (197 bytes each)")
             ->required()
-            ->check(NonEmptyName());
+            ->check(FileName());
         sub.add_option("--port", port_,
                        "The MIDI input port: its number or (part of) its name, as "
                        "'tamboril-kit ports' lists them")

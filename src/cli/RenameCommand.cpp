@@ -52,7 +52,7 @@ class RenameCommand final : public Command {
             "  tamboril-kit rename \"kits/Kit - 63.syx\" \"Live 2024\"");
         sub.add_option("FILE", file_, "The kit file to rename (a single kit, up to 200 bytes)")
             ->required()
-            ->check(NonEmptyName());
+            ->check(FileName());
         sub.add_option("NAME", name_,
                        "The new kit name: up to 11 printable ASCII characters (blank to '~'), "
                        "padded with blanks; it goes into bytes 184 to 194")

@@ -30,7 +30,7 @@ class SendCommand final : public Command {
         sub.add_option("FILE", file_,
                        "A kit file (up to 200 bytes) or a bulk file of 64 kits (12608 bytes)")
             ->required()
-            ->check(NonEmptyName());
+            ->check(FileName());
         sub.add_option("--port", port_,
                        "The MIDI output port: its number or (part of) its name, as "
                        "'tamboril-kit ports' lists them")

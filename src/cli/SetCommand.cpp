@@ -39,7 +39,7 @@ class SetCommand final : public Command {
             "  tamboril-kit set kit.syx \"kick 1\" \"49 808 K1\"");
         sub.add_option("FILE", file_, "The kit file to change (a single kit, up to 200 bytes)")
             ->required()
-            ->check(NonEmptyName());
+            ->check(FileName());
         sub.add_option("PAD", pad_, "Pad index 0 to 13, or pad name such as \"SNARE 2\"")
             ->required()
             ->check(padValidator());

@@ -76,7 +76,7 @@ class ShowCommand final : public Command {
                "FILE", file_,
                "A kit file (up to 200 bytes) or a bulk file (longer: its 64 kits are listed)")
             ->required()
-            ->check(NonEmptyName());
+            ->check(FileName());
         sub.add_flag("--json", json_, "Print the same information as JSON");
     }
 

@@ -20,12 +20,12 @@ class SplitCommand final : public Command {
             "  tamboril-kit split dump.syx --into kits");
         sub.add_option("BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back")
             ->required()
-            ->check(NonEmptyName());
+            ->check(FileName());
         sub.add_option("--into", into_,
                        "The folder for \"Kit - 63.syx\" ... \"Kit - 00.syx\" (default: the "
                        "current folder); it must exist")
             ->type_name("DIR")
-            ->check(NonEmptyName());
+            ->check(FileName());
     }
 
     int run(Console& console) override {

@@ -4,6 +4,7 @@
 #include "kit/KitFile.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -13,6 +14,26 @@ QString SplitFileName(int position) {
     const int n = BulkKitCount - 1 - position;
     return QStringLiteral("Kit - ") + TwoDigitText(n) + QStringLiteral(".syx");
 }
+
+namespace {
+
+// The names of the kit files at positions, runs of neighbours as a range.
+QString splitFileNames(const std::vector<int>& positions) {
+    QStringList names;
+    for (std::size_t i = 0; i < positions.size();) {
+        std::size_t last = i;
+        while (last + 1 < positions.size() && positions[last + 1] == positions[last] + 1) {
+            ++last;
+        }
+        names << (last == i ? SplitFileName(positions[i])
+                            : SplitFileName(positions[i]) + QStringLiteral(" to ") +
+                                  SplitFileName(positions[last]));
+        i = last + 1;
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+}  // namespace
 
 QString SplitOutcome::message() const {
     if (readError) {
@@ -31,10 +52,11 @@ QString SplitOutcome::message() const {
     }
     if (failedCount > 0) {
         return QStringLiteral(
-                   "%1 of %2 kit files could not be written to %3.\nFirst failure: %4: %5")
+                   "%1 of %2 kit files could not be written to %3.\nNot written (they keep "
+                   "what they held before): %4.\nFirst failure: %5: %6")
             .arg(failedCount)
             .arg(BulkKitCount)
-            .arg(folder, firstFailure->file, firstFailure->reason);
+            .arg(folder, splitFileNames(failedPositions), firstFailure->file, firstFailure->reason);
     }
     return QStringLiteral("Files Spilt to : ") + folder;
 }
@@ -84,6 +106,7 @@ SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
                 outcome.firstFailure = error;
             }
             ++outcome.failedCount;
+            outcome.failedPositions.push_back(k);
         }
     }
     return outcome;

@@ -45,10 +45,13 @@ struct SplitOutcome {
     std::optional<qint64> shortSize;
     int failedCount = 0;                 // kit files that could not be written
     std::optional<FileError> firstFailure;
+    std::vector<int> failedPositions;  // bulk positions of those files, ascending
 
     bool ok() const { return !readError && !shortSize && failedCount == 0; }
     // The closing text for the user: "Files Spilt to : <folder>" on full
-    // success, otherwise what failed and why.
+    // success, otherwise what failed and why, naming every file that was
+    // not written (runs of them as "Kit - 40.syx to Kit - 00.syx"): those
+    // keep what they held before, so the folder mixes old and new kits.
     QString message() const;
 };
 

@@ -3,19 +3,82 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QStringList>
 
+#include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <cerrno>
+
+#include <memory>
 
 namespace tamboril {
 
+std::optional<QString> NameNotKept(const QByteArray& name) {
+    if (QFile::encodeName(QFile::decodeName(name)) == name) {
+        return std::nullopt;
+    }
+    return QStringLiteral(
+               "The name %1 is not UTF-8 text: Tamboril would take it for another name. Rename "
+               "the file (or folder) to a UTF-8 name.")
+        .arg(EscapedName(name));
+}
+
+QString EscapedName(const QByteArray& name) {
+    QString text = QStringLiteral("\"");
+    for (const char byte : name) {
+        const auto value = static_cast<unsigned char>(byte);
+        text += value >= 0x20 && value < 0x7F
+                    ? QString(QLatin1Char(byte))
+                    : QStringLiteral("\\x") +
+                          QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return text + QLatin1Char('"');
+}
+
 namespace {
 
-// Why path cannot be read or replaced as a kit file, when it exists and is
-// not a regular file: a folder, a named pipe, a socket or a device.
+// Whether folder holds a name that reads as `part` but has other bytes.
+bool holdsLookAlike(const QString& folder, const QString& part) {
+    const QByteArray wanted = QFile::encodeName(part);
+    const QByteArray where = QFile::encodeName(folder);
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(where.constData()), ::closedir);
+    if (!dir) {
+        return false;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (name != wanted && QFile::decodeName(name) == part) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<QString> AmbiguousName(const QString& path) {
+    if (!path.contains(QChar::ReplacementCharacter)) {
+        return std::nullopt;
+    }
+    const QStringList parts = path.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (!parts[i].contains(QChar::ReplacementCharacter)) {
+            continue;
+        }
+        QString folder = parts.mid(0, i).join(QLatin1Char('/'));
+        if (folder.isEmpty()) {
+            folder = i > 0 ? QStringLiteral("/") : QStringLiteral(".");
+        }
+        if (holdsLookAlike(folder, parts[i])) {
+            return QStringLiteral(
+                       "Its name holds U+FFFD, and %1 holds a name that is not UTF-8 text "
+                       "and reads the same: Tamboril cannot tell the two apart. Rename that "
+                       "file (or folder) to a UTF-8 name.")
+                .arg(folder);
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> NotARegularFile(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
@@ -42,10 +105,12 @@ std::optional<QString> NotARegularFile(const QString& path) {
     return std::nullopt;
 }
 
-}  // namespace
-
 ReadResult ReadFront(const QString& path, qint64 maxBytes) {
     ReadResult result;
+    if (const std::optional<QString> ambiguous = AmbiguousName(path)) {
+        result.error = FileError{path, *ambiguous};
+        return result;
+    }
     // Checked before opening: opening a named pipe waits for a writer, and
     // reading a device may never end.
     if (const std::optional<QString> refused = NotARegularFile(path)) {
@@ -71,92 +136,6 @@ ReadResult ReadFront(const QString& path, qint64 maxBytes) {
         result.bytes.append(chunk);
     }
     return result;
-}
-
-namespace {
-
-// QSaveFile loses the system's reason in some cases (a name too long for its
-// temporary file, for one) and says only "Unknown error"; name the likely
-// cause instead of leaving the user with nothing.
-QString saveFailureReason(const QSaveFile& file, const QString& path) {
-    // QSaveFile refuses an existing file it may not write with a text of its
-    // own; the system's reason (a read-only file system, no permission) says
-    // more.
-    if (QFileInfo::exists(path) && ::access(QFile::encodeName(path).constData(), W_OK) != 0) {
-        return qt_error_string(errno);
-    }
-    if (file.error() != QFileDevice::UnspecifiedError && !file.errorString().isEmpty() &&
-        file.errorString() != QLatin1String("Unknown error")) {
-        return file.errorString();
-    }
-    const QFileInfo info(path);
-    // The temporary file beside the target adds ".XXXXXX" to its name.
-    if (info.fileName().toLocal8Bit().size() > 255 - 7) {
-        return QStringLiteral("File name too long");
-    }
-    if (!QFileInfo(info.absolutePath()).isDir()) {
-        return QStringLiteral("No such folder: %1").arg(info.absolutePath());
-    }
-    return QStringLiteral("The file could not be replaced (%1)").arg(file.errorString());
-}
-
-// Writes every byte to the open file, going on after a short write so that a
-// write that cannot go further reports the system's reason (a full disk, a
-// file size limit) instead of a bare count.
-bool writeAll(QSaveFile& file, QByteArrayView bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            return false;
-        }
-        done += qsizetype(written);
-    }
-    return true;
-}
-
-// Forces the written bytes to the disk, so that a disk that fills up (or
-// fails) shows now and not after the rename. A file system that cannot sync
-// says so with EINVAL; that is no failure of the write.
-std::optional<QString> syncToDisk(const QSaveFile& file) {
-    int rc = 0;
-    do {
-        rc = ::fsync(file.handle());
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0 && errno != EINVAL) {
-        return qt_error_string(errno);
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<FileError> ReplaceFile(const QString& path, QByteArrayView bytes) {
-    if (const std::optional<QString> refused = NotARegularFile(path)) {
-        return FileError{path, *refused};
-    }
-    QSaveFile file(path);
-    // Unbuffered: each write goes to the system at once and its result is
-    // the real one. A buffered QSaveFile writes only inside commit(), whose
-    // result then ignores a failed write and renames a short file over the
-    // old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return FileError{path, saveFailureReason(file, path)};
-    }
-    std::optional<QString> failure;
-    if (!writeAll(file, bytes) || !file.flush()) {
-        failure = file.errorString();
-    } else {
-        failure = syncToDisk(file);
-    }
-    if (failure) {
-        file.cancelWriting();  // the temporary file goes, the old file stays
-        return FileError{path, *failure};
-    }
-    if (!file.commit() || file.error() != QFileDevice::NoError) {
-        return FileError{path, saveFailureReason(file, path)};
-    }
-    return std::nullopt;
 }
 
 QString ProgramFolder() {

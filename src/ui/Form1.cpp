@@ -433,9 +433,14 @@ void Form1::CheckSum() {
 
 bool Form1::TrueSave(const QString& path) {
     if (const std::optional<FileError> error = tamboril::TrueSave(path, kit_)) {
+        const QString left =
+            error->oldContentIn.isEmpty()
+                ? QStringLiteral("Any file already there was left as it was.")
+                : QStringLiteral("The file may be damaged: its old content is kept in %1.")
+                      .arg(error->oldContentIn);
         prompts_.message(fileFailure(QStringLiteral("Could not save the kit to %1"), error->file,
                                      error->reason) +
-                             QStringLiteral("\nAny file already there was left as it was."),
+                             QLatin1Char('\n') + left,
                          AppTitle, MessageIcon::None);
         return false;
     }

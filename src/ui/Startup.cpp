@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Startup.h"
+#include "kit/FileIO.h"
 
 #include "version/Version.h"
 
@@ -19,8 +20,8 @@ void NameProgram() {
     QCoreApplication::setApplicationVersion(QString::fromLatin1(DisplayVersion));
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
         QGuiApplication::setDesktopFileName(QString::fromLatin1(AppId));
-        QGuiApplication::setWindowIcon(
-            QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(AppId) + QStringLiteral(".svg")));
+        QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") +
+                                             QString::fromLatin1(AppId) + QStringLiteral(".svg")));
     }
 }
 
@@ -36,6 +37,15 @@ bool AsksForInformation(int argc, const char* const* argv) {
         }
     }
     return false;
+}
+
+void RefuseNamesNotKept(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (const std::optional<QString> problem = NameNotKept(QByteArray(argv[i]))) {
+            std::fprintf(stderr, "tamboril: %s\n", qPrintable(*problem));
+            std::exit(EXIT_FAILURE);
+        }
+    }
 }
 
 std::optional<QString> KitFileArgument(const QStringList& arguments) {

@@ -21,6 +21,11 @@ void NameProgram();
 // are answered without a display (before a QApplication is made).
 bool AsksForInformation(int argc, const char* const* argv);
 
+// File names are bytes, and Qt reads the command line as UTF-8 text: an
+// argument that is not UTF-8 would name another file. Such an argument is
+// refused on the terminal, and the program ends.
+void RefuseNamesNotKept(int argc, const char* const* argv);
+
 // Reads the window program's command line, `tamboril [FILE]`. Help, version
 // and a wrong command line are answered on the terminal and end the program
 // (QCommandLineParser::process). Returns FILE as an absolute path, if given.

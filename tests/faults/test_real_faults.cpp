@@ -29,6 +29,8 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
@@ -247,6 +249,23 @@ const QList<Writer>& writers() {
          [](Scene& s) {
              s.runKit({"set", s.in("kit.syx"), "3", "200"});
          }},
+        // Another hard link makes the write go in place after a backup; the
+        // short old kit lets the backup succeed under the size limit, so
+        // the write itself fails and the old bytes are put back.
+        {"tamboril-kit set, kit with another link",
+         "kit.syx",
+         0,
+         false,
+         false,
+         {"Saved Complete."},
+         [](Scene& s) {
+             writeBytes(s.in("kit.syx"), toBytes(sampleKit(1, "OLD KIT    ")).left(60));
+             QVERIFY(::link(QFile::encodeName(s.in("kit.syx")).constData(),
+                            QFile::encodeName(s.in("kit link.syx")).constData()) == 0);
+         },
+         [](Scene& s) {
+             s.runKit({"set", s.in("kit.syx"), "3", "200"});
+         }},
         {"tamboril-kit rename",
          "kit.syx",
          0,
@@ -337,6 +356,185 @@ void putUserFiles(const Scene& s) {
     writeBytes(s.file("new.syx"), toBytes(sampleKit(5, "NEW KIT    ")));
     writeBytes(s.file("bulk.syx"), sampleBulk());
     QVERIFY(QDir().mkpath(s.file("program")));
+}
+
+// What a write must keep of a file: owner, group, mode with its special bits,
+// every extended attribute (the ACL among them) and the number of links.
+struct Identity {
+    uid_t owner = 0;
+    gid_t group = 0;
+    mode_t mode = 0;
+    nlink_t links = 0;
+    QMap<QByteArray, QByteArray> attributes;
+
+    bool operator==(const Identity&) const = default;
+    QString text() const {
+        QStringList names;
+        for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
+            names << QString::fromLatin1(it.key()) + "=" + QString::fromLatin1(it.value().toHex());
+        }
+        return QStringLiteral("%1:%2 %3 links %4 [%5]")
+            .arg(owner)
+            .arg(group)
+            .arg(mode, 0, 8)
+            .arg(links)
+            .arg(names.join(QLatin1Char(' ')));
+    }
+};
+
+Identity identityOf(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    Identity id;
+    if (::stat(name.constData(), &info) != 0) {
+        return id;
+    }
+    id = Identity{info.st_uid, info.st_gid, mode_t(info.st_mode & 07777), info.st_nlink, {}};
+    char list[4096];
+    const ssize_t size = ::listxattr(name.constData(), list, sizeof list);
+    for (const QByteArray& attribute : QByteArray(list, std::max<ssize_t>(size, 0)).split('\0')) {
+        char value[4096];
+        const ssize_t got =
+            attribute.isEmpty()
+                ? -1
+                : ::getxattr(name.constData(), attribute.constData(), value, sizeof value);
+        if (got >= 0) {
+            id.attributes.insert(attribute, QByteArray(value, got));
+        }
+    }
+    return id;
+}
+
+// An access ACL in the kernel's xattr form: owner rw, user `user` rw, group
+// r, mask rw, others nothing.
+QByteArray aclGivingUser(quint32 user) {
+    QByteArray acl;
+    const auto put = [&acl](quint16 tag, quint16 perm, quint32 id) {
+        acl.append(reinterpret_cast<const char*>(&tag), 2);
+        acl.append(reinterpret_cast<const char*>(&perm), 2);
+        acl.append(reinterpret_cast<const char*>(&id), 4);
+    };
+    const quint32 version = 2;
+    acl.append(reinterpret_cast<const char*>(&version), 4);
+    put(0x01, 6, quint32(-1));  // owner
+    put(0x02, 6, user);         // the named user
+    put(0x04, 4, quint32(-1));  // owning group
+    put(0x10, 6, quint32(-1));  // mask
+    put(0x20, 0, quint32(-1));  // others
+    return acl;
+}
+
+void setAttribute(const QString& path, const char* name, const QByteArray& value) {
+    QVERIFY2(::setxattr(QFile::encodeName(path).constData(), name, value.constData(),
+                        std::size_t(value.size()), 0) == 0,
+             qPrintable(QStringLiteral("%1 on %2: %3").arg(name, path, qt_error_string(errno))));
+}
+
+void setOwner(const QString& path, uid_t owner, gid_t group, mode_t mode) {
+    const QByteArray name = QFile::encodeName(path);
+    QVERIFY(::chown(name.constData(), owner, group) == 0);
+    QVERIFY(::chmod(name.constData(), mode) == 0);
+}
+
+constexpr uid_t Nobody = 65534;
+constexpr gid_t Users = 100;
+
+// One write of a kit file whose identity must stay: who writes, where, and
+// what the file is before.
+struct IdentityCase {
+    const char* name;
+    bool asNobody;  // runs as uid/gid 65534, in group 100, through setpriv
+    QString fileName;
+    mode_t folderMode;
+    std::function<void(const QString& dir, const QString& file)> prepare;
+    QString refusal;  // empty: the write must succeed; else the text told
+};
+
+const QList<IdentityCase>& identityCases() {
+    static const QList<IdentityCase> table = {
+        {"root saves a user's file",
+         false,
+         "kit.syx",
+         0755,
+         [](const QString&, const QString& f) { setOwner(f, Nobody, Nobody, 0640); },
+         {}},
+        {"root saves a read-only file",
+         false,
+         "kit.syx",
+         0755,
+         [](const QString&, const QString& f) { setOwner(f, 0, 0, 0444); },
+         {}},
+        {"root saves a setgid group file",
+         false,
+         "kit.syx",
+         0755,
+         [](const QString&, const QString& f) { setOwner(f, Nobody, Users, 02660); },
+         {}},
+        {"root saves a file with an ACL and attributes",
+         false,
+         "kit.syx",
+         0755,
+         [](const QString&, const QString& f) {
+             setAttribute(f, "system.posix_acl_access", aclGivingUser(Nobody));
+             setAttribute(f, "user.origin", "instrument 1");
+         },
+         {}},
+        {"root saves a file with another hard link",
+         false,
+         "kit.syx",
+         0755,
+         [](const QString& d, const QString& f) {
+             QVERIFY(::link(QFile::encodeName(f).constData(),
+                            QFile::encodeName(d + "/other.syx").constData()) == 0);
+         },
+         {}},
+        {"user saves a group's file owned by root",
+         true,
+         "kit.syx",
+         0777,
+         [](const QString&, const QString& f) { setOwner(f, 0, Users, 0664); },
+         {}},
+        {"user saves an own file with attributes",
+         true,
+         "kit.syx",
+         0777,
+         [](const QString&, const QString& f) {
+             setOwner(f, Nobody, Nobody, 0604);
+             setAttribute(f, "user.origin", "instrument 2");
+         },
+         {}},
+        {"user saves a name of 255 bytes",
+         true,
+         QString(251, 'k') + ".syx",
+         0777,
+         [](const QString&, const QString& f) { setOwner(f, Nobody, Nobody, 0644); },
+         {}},
+        {"user saves into a folder that allows no new file", true, "kit.syx", 0755,
+         [](const QString&, const QString& f) { setOwner(f, Nobody, Nobody, 0644); },
+         "does not allow new files (Permission denied)"},
+        {"root saves where a killed write left its temporary file",
+         false,
+         "kit.syx",
+         0755,
+         [](const QString& d, const QString&) {
+             writeBytes(d + "/.tamboril-new-Ab12Cd", "half a kit");
+             writeBytes(d + "/.tamboril-old-Ef34Gh", "a backup: its write never finished");
+         },
+         {}},
+    };
+    return table;
+}
+
+// The files of dir that a write may not leave: its own temporary files.
+QStringList temporariesIn(const QString& dir) {
+    return QDir(dir).entryList({QStringLiteral(".tamboril-new-*")},
+                               QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// Old content kept during writes in place.
+QStringList backupsIn(const QString& dir) {
+    return QDir(dir).entryList({QStringLiteral(".tamboril-old-*")},
+                               QDir::Files | QDir::Hidden | QDir::System);
 }
 
 void limitFileSize() {
@@ -432,7 +630,86 @@ class TestRealFaults : public QObject {
         checkNothingLost(w, kind, s, before);
     }
 
+    // Saving keeps who the file is: owner, group, mode, ACL, attributes and
+    // links, for root and for a user; a folder that refuses new files is
+    // named as the cause. The writer is `tamboril-kit set`, on the one writer
+    // every program shares.
+    void writesKeepTheFilesIdentity_data() {
+        QTest::addColumn<int>("row");
+        for (int r = 0; r < identityCases().size(); ++r) {
+            QTest::addRow("%s", identityCases()[r].name) << r;
+        }
+    }
+
+    void writesKeepTheFilesIdentity() {
+        QFETCH(int, row);
+        const IdentityCase& c = identityCases()[row];
+        if (::geteuid() != 0) {
+            QSKIP("needs root: the rows give files to other owners and run as another user");
+        }
+        QTemporaryDir base;
+        const QString dir = base.filePath(QStringLiteral("kits"));
+        QVERIFY(QDir().mkpath(dir));
+        const QString file = dir + QLatin1Char('/') + c.fileName;
+        const QByteArray old = toBytes(sampleKit(1, "OLD KIT    "));
+        writeBytes(file, old);
+        c.prepare(dir, file);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        QVERIFY(::chmod(QFile::encodeName(base.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(dir).constData(), c.folderMode) == 0);
+        const Identity before = identityOf(file);
+
+        const QStringList backups = backupsIn(dir);
+        const QStringList set{"set", file, "3", "200"};
+        QProcess process;
+        if (c.asNobody) {
+            // A copy the other user can reach, wherever the build tree is.
+            const QString program = base.filePath(QStringLiteral("tamboril-kit"));
+            QVERIFY(QFile::copy(Program, program));
+            process.start(
+                "setpriv",
+                QStringList{"--reuid=65534", "--regid=65534", "--groups=100", "--", program} + set);
+        } else {
+            process.start(Program, set);
+        }
+        QVERIFY(process.waitForFinished(60000));
+        const QString told =
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+
+        QVERIFY2(identityOf(file) == before,
+                 qPrintable(before.text() + " became " + identityOf(file).text() + "\n" + told));
+        QVERIFY2(temporariesIn(dir).isEmpty(), qPrintable(temporariesIn(dir).join(", ")));
+        if (!c.refusal.isEmpty()) {
+            QCOMPARE(process.exitCode(), 1);
+            QVERIFY2(told.contains(dir + QStringLiteral(" ") + c.refusal), qPrintable(told));
+            QCOMPARE(readBytes(file), old);
+            return;
+        }
+        QVERIFY2(process.exitCode() == 0, qPrintable(told));
+        QVERIFY(readBytes(file) != old);
+        QCOMPARE(readBytes(file), savedBySet(old));
+        // Another link sees the new content.
+        if (QFileInfo::exists(dir + QStringLiteral("/other.syx"))) {
+            QCOMPARE(readBytes(dir + QStringLiteral("/other.syx")), readBytes(file));
+        }
+        // A backup a killed write left stays for the user; ours went.
+        QCOMPARE(backupsIn(dir), backups);
+    }
+
   private:
+    // What `tamboril-kit set FILE 3 200` makes of old, in a plain folder.
+    QByteArray savedBySet(const QByteArray& old) {
+        QTemporaryDir plain;
+        const QString file = plain.filePath(QStringLiteral("reference.syx"));
+        writeBytes(file, old);
+        QProcess process;
+        process.start(Program, {"set", file, "3", "200"});
+        process.waitForFinished(60000);
+        return process.exitCode() == 0 ? readBytes(file) : QByteArray("(set failed)");
+    }
+
     // Every file that was there keeps its bytes; nothing new is left but kit
     // files of a split, complete and correct, as many as the message says.
     void checkNothingLost(const Writer& w, Fault kind, const Scene& s,

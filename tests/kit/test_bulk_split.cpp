@@ -141,20 +141,26 @@ class TestBulkSplit : public QObject {
         QTemporaryDir in, out;
         const QByteArray bulk = sampleBulk();
         writeBytes(in.filePath("bulk.syx"), bulk);
-        // Folders where kits 17 and 40 should go.
-        QVERIFY(QDir(out.path()).mkdir(SplitFileName(17)));
-        QVERIFY(QDir(out.path()).mkdir(SplitFileName(40)));
+        // Folders where kits 17, 40 to 42 and 63 should go.
+        const QList<int> failed = {17, 40, 41, 42, 63};
+        for (const int k : failed) {
+            QVERIFY(QDir(out.path()).mkdir(SplitFileName(k)));
+        }
 
         const SplitOutcome outcome = SplitBulkFile(in.filePath("bulk.syx"), out.path());
         QVERIFY(!outcome.ok());
-        QCOMPARE(outcome.failedCount, 2);
+        QCOMPARE(outcome.failedCount, 5);
         QCOMPARE(outcome.firstFailure->file, out.filePath(SplitFileName(17)));
-        QVERIFY(outcome.message().startsWith("2 of 64 kit files could not be written to " +
+        QVERIFY(outcome.message().startsWith("5 of 64 kit files could not be written to " +
                                              out.path()));
-        QVERIFY(outcome.message().contains(SplitFileName(17)));
+        // Every file not written is named, runs of them as a range.
+        QVERIFY2(outcome.message().contains(
+                     "Not written (they keep what they held before): Kit - 46.syx, "
+                     "Kit - 23.syx to Kit - 21.syx, Kit - 00.syx.\n"),
+                 qPrintable(outcome.message()));
         QVERIFY(!outcome.message().contains("Files Spilt to"));
         for (int k = 0; k < 64; ++k) {
-            if (k != 17 && k != 40) {
+            if (!failed.contains(k)) {
                 QCOMPARE(readBytes(out.filePath(SplitFileName(k))), kitAt(bulk, k));
             }
         }
@@ -168,6 +174,8 @@ class TestBulkSplit : public QObject {
         const SplitOutcome outcome = SplitBulkFile(in.filePath("bulk.syx"), nowhere);
         QCOMPARE(outcome.failedCount, 64);
         QVERIFY(outcome.message().startsWith("64 of 64"));
+        QVERIFY2(outcome.message().contains(": Kit - 63.syx to Kit - 00.syx.\n"),
+                 qPrintable(outcome.message()));
         QVERIFY(!QFileInfo::exists(nowhere));
     }
 };

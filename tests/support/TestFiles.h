@@ -10,7 +10,9 @@
 #include <QString>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tamboril::test {
 
@@ -18,6 +20,24 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Writes a file whose name is given as bytes, which need not be UTF-8.
+inline void writeBytesNamed(const QByteArray& rawPath, const QByteArray& bytes) {
+    const int fd = ::open(rawPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY2(fd >= 0, rawPath.constData());
+    QCOMPARE(::write(fd, bytes.constData(), std::size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+inline QByteArray readBytesNamed(const QByteArray& rawPath) {
+    QByteArray bytes(4096, '\0');
+    const int fd = ::open(rawPath.constData(), O_RDONLY);
+    const ssize_t got = fd < 0 ? -1 : ::read(fd, bytes.data(), std::size_t(bytes.size()));
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return got < 0 ? QByteArray() : bytes.left(got);
 }
 
 // A named pipe at path: opening it to read waits for a writer.

@@ -353,7 +353,13 @@ class TestForm1 : public QObject {
         QVERIFY(QDir().mkpath(folder));
         const QString pipe = d.file("a pipe.syx");
         makeFifo(pipe);
-        for (const QString& bad : {missing, folder, pipe}) {
+        // A dialog shows the name "look\xFF.syx", which is not UTF-8, as
+        // "look\uFFFD.syx": the same text as the other file's name.
+        const QString lookAlike = d.file(QStringLiteral("look\uFFFD.syx"));
+        writeBytes(lookAlike, toBytes(sampleKit(9)));
+        const QByteArray notUtf8 = QFile::encodeName(d.file("look")) + "\xFF.syx";
+        writeBytesNamed(notUtf8, toBytes(sampleKit(10)));
+        for (const QString& bad : {missing, folder, pipe, lookAlike}) {
             d.load(bad);
             QCOMPARE(d.prompts.messages.size(), 1);
             const Message m = d.prompts.messages.takeFirst();
@@ -372,6 +378,15 @@ class TestForm1 : public QObject {
         QVERIFY(d.form->kitData() == before);
         QCOMPARE(d.form->kitFileName(), good);
         QCOMPARE(d.prompts.unexpected, 0);
+
+        // Save As onto the look-alike name changes neither file.
+        d.prompts.saveAnswers << lookAlike;
+        d.action("mnusaveas")->trigger();
+        QCOMPARE(d.prompts.messages.size(), 1);
+        QVERIFY2(d.prompts.messages.takeFirst().text.contains("cannot tell the two apart"),
+                 "Save As");
+        QCOMPARE(readBytes(lookAlike), toBytes(sampleKit(9)));
+        QCOMPARE(readBytesNamed(notUtf8), toBytes(sampleKit(10)));
     }
 
     void pickingASoundRewritesOnlyThePadsTwoBytes() {
