@@ -120,19 +120,4 @@ QString WithoutFullStop(const QString& reason) {
     return reason.endsWith(QLatin1Char('.')) ? reason.chopped(1) : reason;
 }
 
-QString HexByte(std::uint8_t value) {
-    return QStringLiteral("0x") +
-           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
-QString Printable(const QString& text) {
-    QString shown = text;
-    for (QChar& c : shown) {
-        if (c.category() == QChar::Other_Control) {
-            c = QLatin1Char('.');
-        }
-    }
-    return shown;
-}
-
 }  // namespace tamboril::cli

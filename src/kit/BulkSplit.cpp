@@ -50,16 +50,12 @@ BulkKits ReadBulkKits(const QString& bulkPath) {
     return result;
 }
 
-SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
+SplitOutcome WriteSplitFiles(const std::vector<KitData>& kits, const QString& folder) {
     SplitOutcome outcome;
     outcome.folder = folder;
-    const BulkKits read = ReadBulkKits(bulkPath);
-    if (read.error) {
-        outcome.readError = read.error;
-        return outcome;
-    }
-    for (int k = 0; k < BulkKitCount; ++k) {
-        const KitData& kit = read.kits[static_cast<std::size_t>(k)];
+    const int count = std::min(static_cast<int>(kits.size()), BulkKitCount);
+    for (int k = 0; k < count; ++k) {
+        const KitData& kit = kits[static_cast<std::size_t>(k)];
         const QString path = folder + QLatin1Char('/') + SplitFileName(k);
         if (auto error = ReplaceFile(path, KitFileBytes(kit))) {
             if (!outcome.firstFailure) {
@@ -69,6 +65,17 @@ SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
         }
     }
     return outcome;
+}
+
+SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
+    const BulkKits read = ReadBulkKits(bulkPath);
+    if (read.error) {
+        SplitOutcome outcome;
+        outcome.folder = folder;
+        outcome.readError = read.error;
+        return outcome;
+    }
+    return WriteSplitFiles(read.kits, folder);
 }
 
 }  // namespace tamboril

@@ -48,6 +48,12 @@ struct SplitOutcome {
     QString message() const;
 };
 
+// Writes kits (at most 64, in bulk order) into folder as the files a split
+// writes: kit k to SplitFileName(k), each replaced atomically with its 197
+// bytes as they stand. A file that cannot be written is counted and the
+// others are still written.
+SplitOutcome WriteSplitFiles(const std::vector<KitData>& kits, const QString& folder);
+
 // Cuts the first 12609 bytes of bulkPath (zero-filled when shorter) into 64
 // files of 197 bytes each in folder, copying every byte as it stands. When the
 // bulk file cannot be read no file is written at all; a kit file that cannot
