@@ -54,6 +54,10 @@ EditOutcome changeKit(BankDocument& doc, int position, KitData after, const QStr
 
 BankDocument::BankDocument(Bank bank, QObject* parent) : QObject(parent), bank_(std::move(bank)) {}
 
+BankDocument::~BankDocument() {
+    undo_.blockSignals(true);
+}
+
 const KitData& BankDocument::kit(int position) const {
     return bank_.kits.at(static_cast<std::size_t>(position));
 }

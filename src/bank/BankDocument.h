@@ -21,6 +21,9 @@ class BankDocument : public QObject {
 
   public:
     explicit BankDocument(Bank bank, QObject* parent = nullptr);
+    // The history goes without a word: a stack that is destroyed unclean
+    // would otherwise tell windows that are being destroyed themselves.
+    ~BankDocument() override;
 
     const Bank& bank() const { return bank_; }
     int kitCount() const { return static_cast<int>(bank_.kits.size()); }
