@@ -9,7 +9,7 @@
 namespace tamboril::ui {
 
 // The id of the Library's desktop entry, icon and metainfo.
-inline constexpr const char* LibraryAppId = "org.tamboril.Tamboril.Library";
+inline constexpr const char* LibraryAppId = "org.tamboril.TamborilLibrary";
 
 // Names the Library to the system: application name and version, the
 // settings' organisation, and once a QGuiApplication exists its desktop
