@@ -11,12 +11,14 @@
 #include "ui/library/BankView.h"
 #include "ui/library/LibraryWindow.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
 #include <QSettings>
 #include <QTableView>
@@ -228,6 +230,50 @@ class TestLibrary : public QObject {
                  qPrintable(l.prompts.messages[2].text));
         QVERIFY(l.window->isWindowModified());
         l.prompts.unsavedAnswers << ui::LibraryPrompts::Unsaved::Discard;
+    }
+
+    void everyCommandHasAKeyEveryControlANameAndFilesCanBeDropped() {
+        Library l;
+        writeBytes(l.file("dump.syx"), bank("ROCK", 0));
+        QVERIFY(QDir(l.dir.path()).mkdir("kits"));
+        runKit({"split", l.file("dump.syx"), "--into", l.file("kits")});
+
+        // Files dropped on the window open as banks, a folder as a folder bank.
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(l.file("dump.syx")), QUrl::fromLocalFile(l.file("kits"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(l.window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(l.window.get(), &drop);
+        QCOMPARE(l.window->bankCount(), 2);
+        QCOMPARE(l.view()->document().bank().source, BankSource::Folder);
+
+        for (QAction* action : l.window->findChildren<QAction*>()) {
+            if (action->objectName().startsWith("action") &&
+                !action->objectName().startsWith("actionRecent")) {
+                QVERIFY2(!action->shortcut().isEmpty(), qPrintable(action->objectName()));
+            }
+        }
+        for (QWidget* widget : l.window->findChildren<QWidget*>()) {
+            if (widget->isVisible() && widget->focusPolicy() != Qt::NoFocus) {
+                QAccessibleInterface* about = QAccessible::queryAccessibleInterface(widget);
+                QVERIFY2(about && !about->text(QAccessible::Name).isEmpty(),
+                         qPrintable(widget->metaObject()->className() + QStringLiteral(" ") +
+                                    widget->objectName()));
+            }
+        }
+
+        // Open in Editor hands the selected kit's file to the editor program.
+        const QString editor = l.file("editor.sh");
+        writeBytes(editor, "#!/bin/sh\nprintf '%s' \"$1\" >\"$0.args\"\n");
+        QVERIFY(QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        ui::LibraryWindow window(l.prompts, *l.settings, editor);
+        QVERIFY(window.openBank(l.file("kits")));
+        window.currentView()->selectRow(3);
+        window.findChild<QAction*>("actionOpenInEditor")->trigger();
+        QTRY_COMPARE(readBytes(editor + ".args"), QFile::encodeName(l.file("kits/Kit - 60.syx")));
+        QVERIFY(l.prompts.messages.isEmpty());
     }
 };
 

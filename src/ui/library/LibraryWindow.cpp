@@ -99,7 +99,8 @@ void LibraryWindow::createFileMenu() {
     file->addSeparator();
     bankActions_ << addAction(file, "actionClose", QStringLiteral("&Close"), QKeySequence::Close,
                               &LibraryWindow::closeBank);
-    addAction(file, "actionQuit", QStringLiteral("&Quit"), QKeySequence::Quit,
+    // Ctrl+Q everywhere: not every platform theme binds the standard Quit key.
+    addAction(file, "actionQuit", QStringLiteral("&Quit"), QKeySequence(QStringLiteral("Ctrl+Q")),
               &LibraryWindow::quit);
 }
 
