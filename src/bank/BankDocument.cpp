@@ -5,6 +5,8 @@
 
 #include <QUndoCommand>
 
+#include <algorithm>
+
 namespace tamboril {
 
 namespace {
@@ -121,18 +123,38 @@ EditOutcome RenameKit(BankDocument& doc, int position, const QString& name) {
 }
 
 EditOutcome MoveKit(BankDocument& doc, int from, int to) {
-    if (!inBank(doc, from) || !inBank(doc, to) || from == to) {
+    return MoveKits(doc, {from}, to);
+}
+
+EditOutcome MoveKits(BankDocument& doc, std::vector<int> rows, int to) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty() || !inBank(doc, rows.front()) || !inBank(doc, rows.back()) ||
+        !inBank(doc, to)) {
         return refused(EditRefusal::NoChange);
     }
-    std::map<int, KitData> after;
-    const int step = from < to ? 1 : -1;
-    for (int p = from; p != to; p += step) {
-        after.emplace(p, doc.kit(p + step));
+    std::vector<int> order;  // old positions in their new order
+    for (int p = 0; p < doc.kitCount(); ++p) {
+        if (!std::binary_search(rows.begin(), rows.end(), p)) {
+            order.push_back(p);
+        }
     }
-    after.emplace(to, doc.kit(from));
+    const auto insertAt = std::min<std::size_t>(static_cast<std::size_t>(to), order.size());
+    order.insert(order.begin() + static_cast<std::ptrdiff_t>(insertAt), rows.begin(), rows.end());
+    std::map<int, KitData> after;
+    for (std::size_t p = 0; p < order.size(); ++p) {
+        if (order[p] != static_cast<int>(p)) {
+            after.emplace(static_cast<int>(p), doc.kit(order[p]));
+        }
+    }
+    if (after.empty()) {
+        return refused(EditRefusal::NoChange);
+    }
     EditOutcome outcome;
     outcome.command = std::make_unique<KitsCommand>(
-        doc, std::move(after), QStringLiteral("Move kit %1 to %2").arg(from).arg(to));
+        doc, std::move(after),
+        rows.size() == 1 ? QStringLiteral("Move kit %1 to %2").arg(rows.front()).arg(to)
+                         : QStringLiteral("Move %1 kits to %2").arg(rows.size()).arg(to));
     return outcome;
 }
 

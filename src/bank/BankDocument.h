@@ -75,6 +75,10 @@ EditOutcome SetPadSound(BankDocument& doc, int position, int pad, int sound);
 EditOutcome RenameKit(BankDocument& doc, int position, const QString& name);
 // Moves the kit at `from` to `to`; the kits between shift by one.
 EditOutcome MoveKit(BankDocument& doc, int from, int to);
+// Moves the kits at `rows` together, in their order, so that the first of
+// them lands at `to` (or as near as the bank's end allows); the others close
+// up around them.
+EditOutcome MoveKits(BankDocument& doc, std::vector<int> rows, int to);
 // Puts kits in place of the kits from `first` on; kits past the bank's end
 // are left out.
 EditOutcome PlaceKits(BankDocument& doc, int first, const std::vector<KitData>& kits,

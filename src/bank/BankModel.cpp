@@ -134,8 +134,8 @@ bool BankModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int r
     target = std::clamp(target < 0 ? rowCount() - 1 : target, 0, rowCount() - 1);
     EditOutcome edit;
     const bool sameBank = moving->source == reinterpret_cast<quintptr>(&doc_);
-    if (sameBank && action == Qt::MoveAction && moving->rows.size() == 1) {
-        edit = MoveKit(doc_, moving->rows.front(), target);
+    if (sameBank && action == Qt::MoveAction) {
+        edit = MoveKits(doc_, moving->rows, target);
     } else {
         edit = PlaceKits(doc_, target, moving->kits, QStringLiteral("Drop kits"));
     }

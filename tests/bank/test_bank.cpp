@@ -130,6 +130,21 @@ class TestBank : public QObject {
         push(doc, MoveKit(doc, 63, 0));
         QCOMPARE(doc.kit(0), original[63]);
         QCOMPARE(doc.kit(1), original[0]);
+        // Kits 10, 12 and 13 moved together to 11: they keep their order and
+        // the rest close up around them.
+        const std::vector<KitData> beforeBlock = kitsOf(doc);
+        push(doc, MoveKits(doc, {13, 10, 12}, 11));
+        QCOMPARE(doc.kit(10), beforeBlock[11]);
+        QCOMPARE(doc.kit(11), beforeBlock[10]);
+        QCOMPARE(doc.kit(12), beforeBlock[12]);
+        QCOMPARE(doc.kit(13), beforeBlock[13]);
+        QCOMPARE(doc.kit(14), beforeBlock[14]);
+        // Already as near the end as they fit: nothing to do.
+        QCOMPARE(MoveKits(doc, {62, 63}, 63).refusal, EditRefusal::NoChange);
+        push(doc, MoveKits(doc, {0, 1}, 62));
+        QCOMPARE(doc.kit(62), beforeBlock[0]);
+        QCOMPARE(doc.kit(63), beforeBlock[1]);
+        QCOMPARE(doc.kit(0), beforeBlock[2]);
 
         // Pasted kits travel whole: byte 6 and the opaque bytes with them.
         KitData foreign = original[40];

@@ -16,6 +16,8 @@
 #include <QTableView>
 #include <QUndoStack>
 
+#include <algorithm>
+
 namespace tamboril::ui {
 
 namespace {
@@ -118,13 +120,13 @@ void LibraryWindow::paste() {
     }
     BankDocument& doc = view->document();
     const bool cutHere = QGuiApplication::clipboard()->mimeData()->hasFormat(CutMimeType) &&
-                         kits->source == reinterpret_cast<quintptr>(&doc) &&
-                         kits->rows.size() == 1;
+                         kits->source == reinterpret_cast<quintptr>(&doc);
     if (cutHere) {
-        push(*view, MoveKit(doc, kits->rows.front(), row));
+        push(*view, MoveKits(doc, kits->rows, row));
         // Once moved, what is left on the clipboard is a copy.
         QGuiApplication::clipboard()->setMimeData(KitsMimeData(*kits));
-        view->selectRow(row);
+        view->selectRows(std::min(row, doc.kitCount() - static_cast<int>(kits->rows.size())),
+                         static_cast<int>(kits->rows.size()));
         return;
     }
     push(*view, PlaceKits(doc, row, kits->kits,
