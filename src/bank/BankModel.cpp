@@ -5,6 +5,7 @@
 #include "edit/PadSounds.h"
 #include "kit/KitFile.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
@@ -95,6 +96,7 @@ QStringList BankModel::mimeTypes() const {
 
 QMimeData* BankModel::mimeData(const QModelIndexList& indexes) const {
     KitsOnTheMove moving;
+    moving.process = QCoreApplication::applicationPid();
     moving.source = reinterpret_cast<quintptr>(&doc_);
     for (const QModelIndex& index : indexes) {
         if (index.isValid()) {
@@ -133,7 +135,7 @@ bool BankModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int r
     int target = parent.isValid() ? parent.row() : row;
     target = std::clamp(target < 0 ? rowCount() - 1 : target, 0, rowCount() - 1);
     EditOutcome edit;
-    const bool sameBank = moving->source == reinterpret_cast<quintptr>(&doc_);
+    const bool sameBank = moving->cameFrom(doc_);
     if (sameBank && action == Qt::MoveAction) {
         edit = MoveKits(doc_, moving->rows, target);
     } else {
@@ -148,10 +150,15 @@ bool BankModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int r
     return true;
 }
 
+bool KitsOnTheMove::cameFrom(const BankDocument& doc) const {
+    return process == QCoreApplication::applicationPid() &&
+           source == reinterpret_cast<quintptr>(&doc);
+}
+
 QMimeData* KitsMimeData(const KitsOnTheMove& kits) {
     QByteArray encoded;
     QDataStream out(&encoded, QIODevice::WriteOnly);
-    out << quint64(kits.source) << QList<int>(kits.rows.begin(), kits.rows.end())
+    out << kits.process << quint64(kits.source) << QList<int>(kits.rows.begin(), kits.rows.end())
         << BulkBytes(kits.kits);
     auto* data = new QMimeData;
     data->setData(BankModel::KitsMimeType, encoded);
@@ -163,14 +170,16 @@ std::optional<KitsOnTheMove> KitsFromMimeData(const QMimeData* data) {
         return std::nullopt;
     }
     QDataStream in(data->data(BankModel::KitsMimeType));
+    qint64 process = 0;
     quint64 source = 0;
     QList<int> rows;
     QByteArray bytes;
-    in >> source >> rows >> bytes;
+    in >> process >> source >> rows >> bytes;
     if (in.status() != QDataStream::Ok || bytes.size() % qsizetype(KitSize) != 0) {
         return std::nullopt;
     }
     KitsOnTheMove kits;
+    kits.process = process;
     kits.source = quintptr(source);
     kits.rows.assign(rows.begin(), rows.end());
     for (qsizetype at = 0; at < bytes.size(); at += qsizetype(KitSize)) {

@@ -54,8 +54,13 @@ class BankModel : public QAbstractTableModel {
 // they came from (for a move within one bank).
 struct KitsOnTheMove {
     std::vector<KitData> kits;
-    quintptr source = 0;  // the document they came from
+    qint64 process = 0;   // the program they came from
+    quintptr source = 0;  // the document they came from, in that program
     std::vector<int> rows;
+
+    // Whether they came from doc, in this very program (kits can travel
+    // between two running Libraries, where an address says nothing).
+    bool cameFrom(const BankDocument& doc) const;
 };
 
 QMimeData* KitsMimeData(const KitsOnTheMove& kits);

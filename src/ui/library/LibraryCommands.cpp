@@ -120,7 +120,7 @@ void LibraryWindow::paste() {
     }
     BankDocument& doc = view->document();
     const bool cutHere = QGuiApplication::clipboard()->mimeData()->hasFormat(CutMimeType) &&
-                         kits->source == reinterpret_cast<quintptr>(&doc);
+                         kits->cameFrom(doc);
     if (cutHere) {
         push(*view, MoveKits(doc, kits->rows, row));
         // Once moved, what is left on the clipboard is a copy.
