@@ -3,6 +3,7 @@
 
 #include "kit/KitFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace tamboril {
@@ -48,7 +49,8 @@ BankOpenOutcome openFile(const QString& path) {
 BankOpenOutcome OpenBank(const QString& path) {
     const QFileInfo info(path);
     if (info.isDir()) {
-        return openFolder(QFileInfo(path).absoluteFilePath());
+        // Without a trailing separator, so the folder has a name to show.
+        return openFolder(QDir::cleanPath(info.absoluteFilePath()));
     }
     return openFile(path);
 }

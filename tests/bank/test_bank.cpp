@@ -70,8 +70,9 @@ class TestBank : public QObject {
         QCOMPARE(fromBulk.bank->source, BankSource::BulkFile);
         QCOMPARE(BulkBytes(fromBulk.bank->kits), bulk);
 
-        const BankOpenOutcome fromFolder = OpenBank(dir.filePath("kits"));
+        const BankOpenOutcome fromFolder = OpenBank(dir.filePath("kits/"));
         QVERIFY(fromFolder.bank);
+        QCOMPARE(fromFolder.bank->path, dir.filePath("kits"));
         QCOMPARE(fromFolder.bank->source, BankSource::Folder);
         QCOMPARE(BulkBytes(fromFolder.bank->kits), bulk);  // Kit - 63.syx is position 0
 

@@ -185,9 +185,10 @@ void LibraryWindow::updateTitle() {
 }
 
 bool LibraryWindow::openBank(const QString& path) {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     for (int tab = 0; tab < tabs_->count(); ++tab) {
-        if (QFileInfo(viewAt(tab)->document().bank().path).absoluteFilePath() == absolute) {
+        const QString open = viewAt(tab)->document().bank().path;
+        if (QDir::cleanPath(QFileInfo(open).absoluteFilePath()) == absolute) {
             tabs_->setCurrentIndex(tab);
             return true;
         }
