@@ -126,57 +126,6 @@ bool readSide(Console& console, Side& side) {
     return true;
 }
 
-QString arrow(const QString& a, const QString& b) {
-    return a + QStringLiteral(" -> ") + b;
-}
-
-QString padBytes(const KitData& kit, int pad) {
-    const std::size_t high = PadBytesFirst + 2 * static_cast<std::size_t>(pad);
-    return HexByte(kit[high]) + QLatin1Char(' ') + HexByte(kit[high + 1]);
-}
-
-QString rangesText(const std::vector<RangeDifference>& ranges) {
-    QStringList parts;
-    for (const RangeDifference& d : ranges) {
-        parts << (d.range.first == d.range.last ? QStringLiteral("byte %1").arg(d.range.first)
-                                                : QStringLiteral("%1 to %2 (%3 of %4 bytes)")
-                                                      .arg(d.range.first)
-                                                      .arg(d.range.last)
-                                                      .arg(d.count)
-                                                      .arg(d.range.size()));
-    }
-    return parts.join(QStringLiteral(", "));
-}
-
-// What differs between two kits, one line for each part.
-QStringList differenceLines(const KitData& a, const KitData& b, const KitComparison& c) {
-    QStringList lines;
-    const QString titleA = Printable(KitTitle(a));
-    lines << QStringLiteral("Kit title: ") +
-                 (c.titleDiffers ? arrow(titleA, Printable(KitTitle(b))) : titleA);
-    if (c.startDiffers) {
-        lines << QStringLiteral("Byte 0 (start of exclusive): ") +
-                     arrow(HexByte(a[0]), HexByte(b[0]));
-    }
-    for (const int pad : c.pads) {
-        const int soundA = PadSound(a, pad);
-        const int soundB = PadSound(b, pad);
-        QString line = PadLine(pad, arrow(SoundEntry(soundA), SoundEntry(soundB)));
-        if (soundA == soundB) {
-            line +=
-                QStringLiteral(" (stored as %1)").arg(arrow(padBytes(a, pad), padBytes(b, pad)));
-        }
-        lines << line;
-    }
-    lines << QStringLiteral("Byte 195 matches the file checksum: ") +
-                 arrow(ChecksumState(a), ChecksumState(b));
-    if (!c.uninterpreted.empty()) {
-        lines << QStringLiteral("Bytes Tamboril does not interpret that differ: ") +
-                     rangesText(c.uninterpreted);
-    }
-    return lines;
-}
-
 QJsonObject differenceJson(const KitData& a, const KitData& b, const KitComparison& c) {
     QJsonArray pads;
     for (const int pad : c.pads) {
@@ -287,7 +236,7 @@ class DiffCommand final : public Command {
         QStringList numbers;
         for (const int k : positions) {
             const auto index = static_cast<std::size_t>(k);
-            const QStringList lines = differenceLines(a.kits[index], b.kits[index],
+            const QStringList lines = DifferenceLines(a.kits[index], b.kits[index],
                                                       CompareKits(a.kits[index], b.kits[index]));
             if (!whole) {
                 console.print(lines.join(QLatin1Char('\n')));

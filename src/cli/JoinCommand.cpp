@@ -13,33 +13,9 @@ namespace tamboril::cli {
 
 namespace {
 
-QString faultText(const KitFileFault& fault) {
-    using Kind = KitFileFault::Kind;
-    switch (fault.kind) {
-        case Kind::TooLong:
-            return QStringLiteral("it is over %1 bytes, so it is not a kit file")
-                .arg(MaxKitFileSize);
-        case Kind::TooShort:
-            return QStringLiteral("it is %1 bytes, not 197: the kit is incomplete").arg(fault.size);
-        case Kind::NoStart:
-            return QStringLiteral("byte 0 is %1, not 0xF0 (start of exclusive): it is not a kit")
-                .arg(HexByte(fault.value));
-        case Kind::NoEnd:
-            return QStringLiteral(
-                       "byte 196 is %1, not 0xF7 (end of exclusive): the kit is incomplete")
-                .arg(HexByte(fault.value));
-        case Kind::NotDataByte:
-            return QStringLiteral(
-                       "byte %1 is %2: only bytes up to 0x7F can stand inside a SysEx message")
-                .arg(fault.index)
-                .arg(HexByte(fault.value));
-    }
-    return QString();
-}
-
 QString failureText(const JoinFailure& failure) {
     return QStringLiteral("  %1: %2")
-        .arg(failure.file, failure.readError ? *failure.readError : faultText(*failure.fault));
+        .arg(failure.file, failure.readError ? *failure.readError : KitFileFaultText(*failure.fault));
 }
 
 // Puts 64 kit files together into one bulk file: the way back from split.

@@ -127,19 +127,4 @@ QString AfterFailedWrite(const FileError& failure, const QString& usual) {
                      .arg(failure.oldContentIn);
 }
 
-QString HexByte(std::uint8_t value) {
-    return QStringLiteral("0x") +
-           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
-QString Printable(const QString& text) {
-    QString shown = text;
-    for (QChar& c : shown) {
-        if (c.category() == QChar::Other_Control) {
-            c = QLatin1Char('.');
-        }
-    }
-    return shown;
-}
-
 }  // namespace tamboril::cli

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/KitWords.h"
 #include "kit/FileIO.h"
 
 #include <QString>
@@ -47,12 +48,9 @@ QString WithoutFullStop(const QString& reason);
 // where the old content is when the file may be damaged.
 QString AfterFailedWrite(const FileError& failure, const QString& usual);
 
-// A byte as the SysEx world writes it: "0xF0".
-QString HexByte(std::uint8_t value);
-
-// Text for a terminal: control characters (NUL bytes in a kit name, escape
-// sequences) become '.', so a kit name can neither vanish nor drive the
-// terminal. Everything else stays as it is.
-QString Printable(const QString& text);
+// A byte as "0xF0", and text with control characters shown as '.': the
+// words both front ends share.
+using tamboril::HexByte;
+using tamboril::Printable;
 
 }  // namespace tamboril::cli

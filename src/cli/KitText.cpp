@@ -12,28 +12,11 @@ namespace tamboril::cli {
 
 namespace {
 
-// Width of the pad name column: the longest pad name ("CLOSED HH") and two blanks.
-constexpr int PadColumn = 11;
-
 std::uint8_t fileChecksum(const KitData& kit) {
     return ChecksumFrom(kit, FileChecksumFirst);
 }
 
 }  // namespace
-
-QString PadLine(int pad, const QString& sound) {
-    return PadName(pad).leftJustified(PadColumn) + sound;
-}
-
-bool ChecksumMatches(const KitData& kit) {
-    return kit[ChecksumIndex] == fileChecksum(kit);
-}
-
-QString ChecksumState(const KitData& kit) {
-    return ChecksumMatches(kit) ? QStringLiteral("yes (%1)").arg(HexByte(kit[ChecksumIndex]))
-                                : QStringLiteral("no, it holds %1 and the checksum is %2")
-                                      .arg(HexByte(kit[ChecksumIndex]), HexByte(fileChecksum(kit)));
-}
 
 QJsonObject PadJson(int pad, int sound) {
     return QJsonObject{
@@ -58,7 +41,7 @@ QJsonObject KitJson(const KitData& kit) {
         {"endsWithF7", kit[EndIndex] == SysExEnd},
         {"checksum", kit[ChecksumIndex]},
         {"fileChecksum", fileChecksum(kit)},
-        {"checksumMatches", ChecksumMatches(kit)},
+        {"checksumMatches", FileChecksumMatches(kit)},
         {"pads", pads},
     };
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/KitWords.h"
 #include "cli/Console.h"
 #include "kit/KitImage.h"
 
@@ -11,14 +12,9 @@ namespace tamboril::cli {
 
 // How show and diff put a kit into words and JSON, so that both read alike.
 
-// A pad's line: the pad name in a column wide enough for "CLOSED HH", then
-// the sound text ("SNARE 2    80 808 S1").
-QString PadLine(int pad, const QString& sound);
-
-bool ChecksumMatches(const KitData& kit);
-// Whether byte 195 holds the file checksum: "yes (0x78)", or "no, it holds
-// 0x12 and the checksum is 0x34".
-QString ChecksumState(const KitData& kit);
+// Pad lines and the checksum state read as the Library shows them.
+using tamboril::ChecksumState;
+using tamboril::PadLine;
 
 // One pad and its sound as JSON: index, pad, sound, entry, name.
 QJsonObject PadJson(int pad, int sound);

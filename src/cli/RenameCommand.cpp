@@ -7,36 +7,12 @@ namespace tamboril::cli {
 
 namespace {
 
-QString nameFaultText(const QString& name, const KitNameFault& fault) {
-    switch (fault.kind) {
-        case KitNameFault::Kind::TooLong:
-            return QStringLiteral(
-                       "the name \"%1\" is %2 characters long: a kit name has at "
-                       "most %3, which the instrument shows")
-                .arg(Printable(name))
-                .arg(fault.length)
-                .arg(KitNameLength);
-        case KitNameFault::Kind::NotPrintable:
-            break;
-    }
-    const QString character = Printable(QString::fromUcs4(&fault.character, 1));
-    return QStringLiteral(
-               "the name \"%1\" holds \"%2\" (U+%3, character %4): a kit name takes "
-               "printable ASCII only, blank to '~', so that every byte stays a SysEx "
-               "data byte below 0x80 and the instrument can show it")
-        .arg(Printable(name), character)
-        .arg(QString::number(static_cast<uint>(fault.character), 16)
-                 .toUpper()
-                 .rightJustified(4, QLatin1Char('0')))
-        .arg(fault.position + 1);
-}
-
 CLI::Validator nameValidator() {
     return CLI::Validator(
         [](std::string& value) {
             const QString name = ArgText(value);
             const auto fault = KitNameProblem(name);
-            return fault ? nameFaultText(name, *fault).toStdString() : std::string();
+            return fault ? KitNameFaultText(name, *fault).toStdString() : std::string();
         },
         "", "NAME");
 }

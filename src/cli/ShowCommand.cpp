@@ -61,7 +61,7 @@ void printBulk(Console& console, const QString& path, qint64 size,
         console.print(bulkRow(
             QString::number(k), SplitFileName(static_cast<int>(k)), Printable(KitTitle(kit)),
             yesNo(kit[0] == SysExStart), yesNo(kit[EndIndex] == SysExEnd),
-            ChecksumMatches(kit) ? QStringLiteral("ok") : QStringLiteral("wrong")));
+            FileChecksumMatches(kit) ? QStringLiteral("ok") : QStringLiteral("wrong")));
     }
 }
 

@@ -82,23 +82,11 @@ BulkKits ReadBulkKits(const QString& bulkPath) {
     return result;
 }
 
-SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
+SplitOutcome WriteSplitFiles(const std::vector<KitData>& kits, const QString& folder) {
     SplitOutcome outcome;
-    outcome.bulkFile = bulkPath;
     outcome.folder = folder;
-    // The size is taken from the bytes read, not asked of the file system
-    // beforehand, so what is judged is exactly what would be written.
-    const ReadResult read = ReadFront(bulkPath, BulkReadSize);
-    if (read.error) {
-        outcome.readError = read.error;
-        return outcome;
-    }
-    if (read.bytes.size() < BulkSize) {
-        outcome.shortSize = read.bytes.size();
-        return outcome;
-    }
-    const std::vector<KitData> kits = CutBulk(read.bytes);
-    for (int k = 0; k < BulkKitCount; ++k) {
+    const int count = std::min(static_cast<int>(kits.size()), BulkKitCount);
+    for (int k = 0; k < count; ++k) {
         const KitData& kit = kits[static_cast<std::size_t>(k)];
         const QString path = folder + QLatin1Char('/') + SplitFileName(k);
         if (auto error = ReplaceFile(path, KitFileBytes(kit))) {
@@ -109,6 +97,26 @@ SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
             outcome.failedPositions.push_back(k);
         }
     }
+    return outcome;
+}
+
+SplitOutcome SplitBulkFile(const QString& bulkPath, const QString& folder) {
+    SplitOutcome refused;
+    refused.bulkFile = bulkPath;
+    refused.folder = folder;
+    // The size is taken from the bytes read, not asked of the file system
+    // beforehand, so what is judged is exactly what would be written.
+    const ReadResult read = ReadFront(bulkPath, BulkReadSize);
+    if (read.error) {
+        refused.readError = read.error;
+        return refused;
+    }
+    if (read.bytes.size() < BulkSize) {
+        refused.shortSize = read.bytes.size();
+        return refused;
+    }
+    SplitOutcome outcome = WriteSplitFiles(CutBulk(read.bytes), folder);
+    outcome.bulkFile = bulkPath;
     return outcome;
 }
 

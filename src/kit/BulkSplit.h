@@ -55,6 +55,12 @@ struct SplitOutcome {
     QString message() const;
 };
 
+// Writes kits (at most 64, in bulk order) into folder as the files a split
+// writes: kit k to SplitFileName(k), each replaced atomically with its 197
+// bytes as they stand. A file that cannot be written is counted and the
+// others are still written.
+SplitOutcome WriteSplitFiles(const std::vector<KitData>& kits, const QString& folder);
+
 // Cuts the first 12608 bytes of bulkPath into 64 files of 197 bytes each in
 // folder, copying every byte as it stands. A file shorter than 12608 bytes is
 // not a bulk dump (a single kit chosen by mistake, a cut-off dump): it is

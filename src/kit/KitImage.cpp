@@ -27,6 +27,10 @@ void StoreChecksum(KitData& kit, std::size_t first) {
     kit[ChecksumIndex] = ChecksumFrom(kit, first);
 }
 
+bool FileChecksumMatches(const KitData& kit) {
+    return kit[ChecksumIndex] == ChecksumFrom(kit, FileChecksumFirst);
+}
+
 bool IsEditable(const KitData& kit) {
     return kit[0] == SysExStart;
 }

@@ -40,6 +40,10 @@ std::uint8_t ChecksumFrom(const KitData& kit, std::size_t first);
 // Stores ChecksumFrom(kit, first) in byte 195.
 void StoreChecksum(KitData& kit, std::size_t first);
 
+// True when byte 195 holds the file checksum (bytes 10..194), as Save
+// stores it.
+bool FileChecksumMatches(const KitData& kit);
+
 // True when byte 0 is the start-of-exclusive byte, which is what makes a kit
 // editable.
 bool IsEditable(const KitData& kit);

@@ -18,11 +18,15 @@
 #include "support/KitReceiver.h"
 #include "support/TestFiles.h"
 #include "ui/FormDriver.h"
+#include "ui/ScriptedLibraryPrompts.h"
+#include "ui/library/BankView.h"
+#include "ui/library/LibraryWindow.h"
 
 #include <QDir>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -124,6 +128,9 @@ struct Scene {
     FakeMidiOut midi;
     std::unique_ptr<ui::Form1> form;
     std::unique_ptr<JackSource> feeder;
+    ScriptedLibraryPrompts libraryPrompts;
+    std::unique_ptr<QSettings> librarySettings;
+    std::unique_ptr<ui::LibraryWindow> library;
 
     // What the user was told, and whether it said the write failed.
     QString told;
@@ -141,6 +148,19 @@ struct Scene {
     void load(const QString& path) {
         prompts.openAnswers.append(path);
         trigger("mnuLoad");
+    }
+    void openLibrary(const QString& bank) {
+        librarySettings =
+            std::make_unique<QSettings>(files.filePath("library.ini"), QSettings::IniFormat);
+        library = std::make_unique<ui::LibraryWindow>(libraryPrompts, *librarySettings, "true");
+        QVERIFY(library->openBank(bank));
+    }
+    // Runs a Library command; told is what the window said, and a failure
+    // is one message with the bank's changes still unsaved.
+    void libraryCommand(const char* action) {
+        library->findChild<QAction*>(QLatin1String(action))->trigger();
+        told = libraryPrompts.allMessages();
+        toldFailure = libraryPrompts.messages.size() == 1;
     }
     void takeMessages() {
         for (const Message& m : prompts.messages) {
@@ -238,6 +258,47 @@ const QList<Writer>& writers() {
                              s.told.contains(QStringLiteral("Nothing was sent."));
              QVERIFY2(s.midi.calls.isEmpty(), qPrintable(s.midi.calls.join(", ")));
              QVERIFY(s.midi.sent.isEmpty());
+         }},
+        {"Library Save",
+         "kit.syx",
+         0,
+         false,
+         false,
+         {},
+         [](Scene& s) {
+             s.openLibrary(s.in("kit.syx"));
+             s.libraryPrompts.nameAnswers << "NEW NAME";
+             s.library->findChild<QAction*>("actionRename")->trigger();
+             QVERIFY(s.library->isWindowModified());
+         },
+         [](Scene& s) {
+             s.libraryCommand("actionSave");
+             QVERIFY(s.library->isWindowModified());
+             s.libraryPrompts.unsavedAnswers << ui::LibraryPrompts::Unsaved::Discard;
+         }},
+        {"Library Save As",
+         "kit.syx",
+         0,
+         false,
+         false,
+         {},
+         [](Scene& s) { s.openLibrary(s.file("bulk.syx")); },
+         [](Scene& s) {
+             s.libraryPrompts.saveAnswers << s.in("kit.syx");
+             s.libraryCommand("actionSaveAs");
+             // The bank still saves to the file it came from.
+             QCOMPARE(s.library->currentView()->document().bank().path, s.file("bulk.syx"));
+         }},
+        {"Library Export All",
+         "",
+         20480,
+         true,
+         false,
+         {"Files Spilt to : "},
+         [](Scene& s) { s.openLibrary(s.file("bulk.syx")); },
+         [](Scene& s) {
+             s.libraryPrompts.folderAnswers << s.dir;
+             s.libraryCommand("actionExportAll");
          }},
         {"tamboril-kit set",
          "kit.syx",

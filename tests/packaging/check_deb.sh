@@ -238,3 +238,17 @@ done
 received || fail "the kit the window sent did not arrive: $(cat "$work/tamboril.log")"
 cmp -s "$work/kit.syx" "$XDG_CACHE_HOME/Tamboril/temp.syx" || fail "temp.syx is not in the cache folder"
 echo "Debian package OK: $deb"
+
+# The Library from the read-only tree: its entry and metainfo validate, and it
+# opens the bulk file offscreen, draws its window and exits cleanly.
+library_id=org.tamboril.TamborilLibrary
+[ -x "$bin/tamboril-library" ] || fail "the package has no /usr/bin/tamboril-library"
+grep -qx "Exec=tamboril-library %F" "$root/usr/share/applications/$library_id.desktop" \
+  || fail "the Library's desktop entry does not run tamboril-library %F"
+desktop-file-validate "$root/usr/share/applications/$library_id.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$library_id.metainfo.xml"
+QT_QPA_PLATFORM=offscreen timeout 30 "$bin/tamboril-library" --screenshot "$work/library.png" \
+  "$work/bulk.syx" >"$work/library.log" 2>&1 \
+  || fail "the installed Library did not open a bulk file: $(cat "$work/library.log")"
+[ -s "$work/library.png" ] || fail "the installed Library drew no window"
+echo "Library in the Debian package OK"

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a throw-away prefix (with a blank in its name, as
 # home folders may have) and checks the layout, the desktop entry and the
-# AppStream metainfo.
+# AppStream metainfo, for the editor and for the Library.
 set -euo pipefail
 build_dir=$1
 prefix_root=$(mktemp -d)
@@ -13,7 +13,7 @@ cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 id=org.tamboril.Tamboril
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for exe in tamboril tamboril-kit; do
+for exe in tamboril tamboril-kit tamboril-library; do
   if [ -e "$build_dir/app/$exe" ] || [ -e "$build_dir/cli/$exe" ]; then
     [ -x "$prefix/lib/tamboril/$exe" ] || fail "$exe is not at the root of lib/tamboril"
   fi
@@ -26,6 +26,21 @@ grep -qx "Icon=$id" "$desktop" || fail "desktop entry has the wrong icon"
 grep -qx "MimeType=application/x-sysex;" "$desktop" || fail "desktop entry does not open .syx files"
 desktop-file-validate "$desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+# The Library has an entry, icon and metainfo of its own; it opens .syx
+# files too, and folders of kit files given to it.
+library="$prefix/share/applications/${id}Library.desktop"
+[ -f "$library" ] || fail "the Library's desktop entry is missing"
+grep -qx "Exec=\"$prefix/lib/tamboril/tamboril-library\" %F" "$library" || fail "the Library's entry runs the wrong program"
+grep -qx "Icon=${id}Library" "$library" || fail "the Library's entry has the wrong icon"
+grep -qx "MimeType=application/x-sysex;" "$library" || fail "the Library is not offered for .syx files"
+[ -f "$prefix/share/icons/hicolor/scalable/apps/${id}Library.svg" ] || fail "the Library's icon is missing"
+desktop-file-validate "$library"
+appstreamcli validate --no-net "$prefix/share/metainfo/${id}Library.metainfo.xml"
+# With both entries in one database and no choice of the user's, the editor
+# comes first for .syx files, so a double click opens the editor.
+update-desktop-database "$prefix/share/applications"
+grep -qx "application/x-sysex=$id.desktop;${id}Library.desktop;" "$prefix/share/applications/mimeinfo.cache" \
+  || fail "the editor is not the first program for .syx files: $(grep x-sysex "$prefix/share/applications/mimeinfo.cache")"
 [ ! -e "$prefix/bin" ] || fail "the Debian package's layout was installed too"
 # The MIME definition is one the desktop's database takes, and maps *.syx.
 update-mime-database "$prefix/share/mime"
@@ -46,5 +61,15 @@ if [ -x "$build_dir/app/tamboril" ]; then
   status=0
   QT_QPA_PLATFORM=offscreen timeout 3 "$prefix/lib/tamboril/tamboril" >/dev/null 2>&1 || status=$?
   [ "$status" -eq 124 ] || fail "installed tamboril did not start (exit $status)"
+fi
+if [ -x "$build_dir/app/tamboril-library" ]; then
+  # It opens a bank and draws its window without a user.
+  work="$prefix_root/library"
+  mkdir -p "$work"
+  head -c 197 /dev/zero >"$work/kit.syx"
+  QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" timeout 30 \
+    "$prefix/lib/tamboril/tamboril-library" --screenshot "$work/shot.png" "$work/kit.syx" >/dev/null 2>&1 \
+    || fail "installed tamboril-library did not open a kit file"
+  [ -s "$work/shot.png" ] || fail "installed tamboril-library drew no window"
 fi
 echo "install layout OK"

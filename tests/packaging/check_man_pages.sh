@@ -16,6 +16,11 @@ render() {
   ! [ -s "$errors" ] || fail "$1(1) renders with warnings: $(cat "$errors")"
 }
 render tamboril | grep -q "^SYNOPSIS" || fail "tamboril(1) has no synopsis"
+library=$(render tamboril-library)
+for section in SYNOPSIS KEYBOARD FILES; do
+  grep -qx "$section" <<<"$library" || fail "tamboril-library(1) has no $section section"
+done
+grep -q -- "--screenshot" <<<"$library" || fail "tamboril-library(1) does not name --screenshot"
 page=$(render tamboril-kit)
 for section in SYNOPSIS COMMANDS "EXIT STATUS" EXAMPLES; do
   grep -qx "$section" <<<"$page" || fail "tamboril-kit(1) has no $section section"

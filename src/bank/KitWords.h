@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "kit/BulkJoin.h"
+#include "kit/KitCompare.h"
+#include "kit/KitImage.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace tamboril {
+
+// The words in which both front ends, tamboril-kit and the Library, describe
+// kits, so that a comparison or a refused name reads the same in both.
+
+// A byte as the SysEx world writes it: "0xF0".
+QString HexByte(std::uint8_t value);
+
+// Text for a terminal or a table cell: control characters (NUL bytes in a
+// kit name, escape sequences) become '.', so a kit name can neither vanish
+// nor drive a terminal. Everything else stays as it is.
+QString Printable(const QString& text);
+
+// A pad's line: the pad name in a column wide enough for "CLOSED HH", then
+// the sound text ("SNARE 2    80 808 S1").
+QString PadLine(int pad, const QString& sound);
+
+// Whether byte 195 holds the file checksum: "yes (0x78)", or "no, it holds
+// 0x12 and the checksum is 0x34".
+QString ChecksumState(const KitData& kit);
+
+// What differs between kits a and b, one line for each part: the kit title
+// (always), byte 0, every pad that differs (with its bytes when both read as
+// the same sound), the checksum state of both and the uninterpreted ranges.
+QStringList DifferenceLines(const KitData& a, const KitData& b, const KitComparison& c);
+
+// Why `name` cannot be a kit name, in a sentence that starts lower case
+// ("the name ... is 12 characters long: ...").
+QString KitNameFaultText(const QString& name, const KitNameFault& fault);
+
+// Why a file's bytes cannot go into a bulk file as a kit, in a sentence that
+// starts lower case ("it is 150 bytes, not 197: the kit is incomplete").
+QString KitFileFaultText(const KitFileFault& fault);
+
+}  // namespace tamboril

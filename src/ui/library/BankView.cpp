@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/library/BankView.h"
+
+#include "bank/KitWords.h"
+#include "ui/library/LibraryTexts.h"
+#include "ui/library/SoundDelegate.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tamboril::ui {
+
+namespace {
+
+void setUpTable(QTableView* table) {
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    // Tab leaves the table for the next control instead of walking its cells.
+    table->setTabKeyNavigation(false);
+    table->setAlternatingRowColors(true);
+}
+
+}  // namespace
+
+BankView::BankView(Bank bank, QWidget* parent)
+    : QSplitter(parent),
+      doc_(new BankDocument(std::move(bank), this)),
+      model_(new BankModel(*doc_, this)),
+      padModel_(new PadModel(this)),
+      kits_(new QTableView(this)),
+      pads_(nullptr),
+      title_(nullptr) {
+    kits_->setObjectName(QStringLiteral("kits"));
+    kits_->setModel(model_);
+    setUpTable(kits_);
+    kits_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    kits_->setDragEnabled(true);
+    kits_->setAcceptDrops(true);
+    kits_->setDropIndicatorShown(true);
+    kits_->setDragDropMode(QAbstractItemView::DragDrop);
+    kits_->setDefaultDropAction(Qt::MoveAction);
+    kits_->setDragDropOverwriteMode(true);
+
+    auto* side = new QWidget(this);
+    auto* layout = new QVBoxLayout(side);
+    layout->setContentsMargins(0, 0, 0, 0);
+    title_ = new QLabel(side);
+    title_->setObjectName(QStringLiteral("kitTitle"));
+    pads_ = new QTableView(side);
+    pads_->setObjectName(QStringLiteral("pads"));
+    pads_->setModel(padModel_);
+    setUpTable(pads_);
+    pads_->setSelectionMode(QAbstractItemView::SingleSelection);
+    pads_->setItemDelegateForColumn(PadModel::Sound, new SoundDelegate(pads_));
+    pads_->setItemDelegateForColumn(PadModel::SoundName, new SoundDelegate(pads_));
+    pads_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed);
+    title_->setBuddy(pads_);
+    layout->addWidget(title_);
+    layout->addWidget(pads_);
+    addWidget(kits_);
+    addWidget(side);
+    setStretchFactor(0, 3);
+    setStretchFactor(1, 2);
+    nameControls();
+
+    connect(kits_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &BankView::showCurrentKit);
+    connect(doc_, &BankDocument::kitsChanged, this, &BankView::showCurrentKit);
+    connect(doc_, &BankDocument::placeChanged, this, &BankView::nameControls);
+    selectRow(0);
+}
+
+void BankView::nameControls() {
+    const QString name = BankName(doc_->bank());
+    setAccessibleName(QStringLiteral("Bank %1").arg(name));
+    kits_->setAccessibleName(QStringLiteral("Kits of %1").arg(name));
+    pads_->setAccessibleName(QStringLiteral("Pads of the selected kit"));
+    title_->setAccessibleName(QStringLiteral("Selected kit"));
+}
+
+void BankView::showCurrentKit() {
+    const int row = currentRow();
+    if (row != padModel_->position()) {
+        padModel_->showKit(doc_, row);
+    }
+    title_->setText(row < 0 ? QString()
+                            : QStringLiteral("&Pads of %1: %2")
+                                  .arg(KitLabel(doc_->bank(), row),
+                                       Printable(KitTitle(doc_->kit(row)))));
+    emit currentKitChanged();
+}
+
+int BankView::currentRow() const {
+    const QModelIndex current = kits_->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+std::vector<int> BankView::selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : kits_->selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty() && currentRow() >= 0) {
+        rows.push_back(currentRow());
+    }
+    return rows;
+}
+
+void BankView::selectRow(int row) {
+    selectRows(row, 1);
+}
+
+void BankView::selectRows(int first, int count) {
+    const int last = std::min(first + count, doc_->kitCount()) - 1;
+    if (first < 0 || last < first) {
+        return;
+    }
+    QItemSelectionModel* selection = kits_->selectionModel();
+    selection->setCurrentIndex(model_->index(first, 0), QItemSelectionModel::NoUpdate);
+    selection->select(QItemSelection(model_->index(first, 0),
+                                     model_->index(last, BankModel::ColumnCount - 1)),
+                      QItemSelectionModel::ClearAndSelect);
+    showCurrentKit();
+}
+
+}  // namespace tamboril::ui

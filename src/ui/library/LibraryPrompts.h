@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tamboril::ui {
+
+// What the Library asks of its user: file and folder dialogs, a kit name,
+// the question about unsaved changes, and messages. The program uses Qt's
+// dialogs; tests answer with prepared values and record every message.
+class LibraryPrompts {
+  public:
+    enum class Unsaved { Save, Discard, Cancel };
+    enum class Severity { Information, Warning, Critical };
+
+    virtual ~LibraryPrompts() = default;
+
+    // Files to open, starting in `folder`; empty when cancelled.
+    virtual QStringList openFiles(const QString& title, const QString& folder) = 0;
+    // An existing folder, or nullopt when cancelled.
+    virtual std::optional<QString> chooseFolder(const QString& title, const QString& folder) = 0;
+    // A file to write, the dialog asking before it replaces one; nullopt when
+    // cancelled.
+    virtual std::optional<QString> saveFile(const QString& title, const QString& folder,
+                                            const QString& name) = 0;
+    // A new kit name, starting from `current`; nullopt when cancelled.
+    virtual std::optional<QString> kitName(const QString& title, const QString& current) = 0;
+    // Save, Discard or Cancel for the bank `name`, which has unsaved changes.
+    virtual Unsaved askUnsaved(const QString& name) = 0;
+    virtual void message(const QString& title, const QString& text, Severity severity) = 0;
+};
+
+}  // namespace tamboril::ui

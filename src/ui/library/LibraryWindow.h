@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "bank/Bank.h"
+#include "bank/BankModel.h"
+#include "ui/library/LibraryPrompts.h"
+
+#include <QMainWindow>
+
+#include <optional>
+
+class QAction;
+class QMenu;
+class QSettings;
+class QTabWidget;
+class QUndoGroup;
+
+namespace tamboril::ui {
+
+class BankView;
+
+// The Library's main window: open banks in tabs, each a table of its kits
+// and the pads of the selected kit. Every command is a menu action with a
+// shortcut; every change goes through the bank's undo stack. It remembers
+// the last folder, the recent files and its geometry in `settings`.
+class LibraryWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // editorProgram is what Open in Editor runs with the kit file.
+    LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QString editorProgram,
+                  QWidget* parent = nullptr);
+
+    // Opens path (a bulk file, a kit file or a folder of split files) in a
+    // tab of its own, or shows its tab when it is open already. False, after
+    // telling the user why, when it cannot be opened.
+    bool openBank(const QString& path);
+
+    BankView* currentView() const;
+    int bankCount() const;
+    BankView* viewAt(int tab) const;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    QAction* addAction(QMenu* menu, const char* name, const QString& text,
+                       const QKeySequence& keys, void (LibraryWindow::*slot)());
+    void createFileMenu();
+    void createEditMenu();
+    void createKitMenu();
+    void updateActions();
+    void updateTitle();
+    void rememberFile(const QString& path);
+    void fillRecentMenu();
+    void rememberFolder(const QString& folder);
+    QString lastFolder() const;
+
+    void openFiles();
+    void openFolder();
+    void save();
+    void saveAs();
+    void exportKit();
+    void exportAll();
+    void closeBank();
+    void closeTab(int tab);
+    void quit();
+    void cut();
+    void copy();
+    void paste();
+    void rename();
+    void moveUp();
+    void moveDown();
+    void replaceFromFile();
+    void compare();
+    void openInEditor();
+
+    bool saveView(BankView& view);
+    bool saveViewAs(BankView& view);
+    // Asks about unsaved changes; true when the bank may close.
+    bool mayClose(BankView& view);
+    void copyKits(bool cut);
+    void moveBy(int step);
+    void push(BankView& view, EditOutcome edit, const QString& name = QString());
+    void tell(const QString& text, LibraryPrompts::Severity severity);
+    std::optional<KitsOnTheMove> clipboardKits() const;
+
+    LibraryPrompts& prompts_;
+    QSettings& settings_;
+    QString editorProgram_;
+    QTabWidget* tabs_;
+    QUndoGroup* undoGroup_;
+    QMenu* recentMenu_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
+    QList<QAction*> bankActions_;  // need an open bank
+};
+
+}  // namespace tamboril::ui

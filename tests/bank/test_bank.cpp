@@ -1,0 +1,252 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The bank below the Library's window: opening the three kinds of bank,
+// edits and arrangements through the undo stack, saving, and the item models
+// under QAbstractItemModelTester while commands change the kits.
+
+#include "bank/Bank.h"
+#include "bank/BankDocument.h"
+#include "bank/BankModel.h"
+#include "edit/PadSounds.h"
+#include "kit/BulkJoin.h"
+#include "kit/BulkSplit.h"
+#include "support/TestFiles.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tamboril;
+using namespace tamboril::test;
+
+namespace {
+
+// 64 kits that join accepts (SysEx data bytes only), each told apart by
+// byte 1, its kit number and its name.
+std::vector<KitData> joinableKits() {
+    std::vector<KitData> kits;
+    for (int k = 0; k < BulkKitCount; ++k) {
+        KitData kit = sampleKit(static_cast<std::uint8_t>(k),
+                                QStringLiteral("KIT %1     ").arg(k, 2, 10, QLatin1Char('0'))
+                                    .toLatin1());
+        kit[1] = static_cast<std::uint8_t>(k);
+        kits.push_back(kit);
+    }
+    return kits;
+}
+
+std::vector<KitData> kitsOf(BankDocument& doc) {
+    return doc.bank().kits;
+}
+
+void push(BankDocument& doc, EditOutcome edit) {
+    QVERIFY(edit.command);
+    doc.undoStack()->push(edit.command.release());
+}
+
+}  // namespace
+
+class TestBank : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void opensEachKindOfBankAndRefusesWhatIsNone() {
+        QTemporaryDir dir;
+        const QByteArray bulk = BulkBytes(joinableKits());
+        writeBytes(dir.filePath("bulk.syx"), bulk);
+        writeBytes(dir.filePath("kit.syx"), toBytes(joinableKits()[5]));
+        writeBytes(dir.filePath("short.syx"), bulk.left(5000));
+        QVERIFY(QDir(dir.path()).mkdir("kits"));
+        QVERIFY(WriteSplitFiles(joinableKits(), dir.filePath("kits")).ok());
+        QVERIFY(QDir(dir.path()).mkdir("broken"));
+        QVERIFY(WriteSplitFiles(joinableKits(), dir.filePath("broken")).ok());
+        QVERIFY(QFile::remove(dir.filePath("broken/Kit - 10.syx")));
+        writeBytes(dir.filePath("broken/Kit - 20.syx"), "not a kit");
+
+        const BankOpenOutcome fromBulk = OpenBank(dir.filePath("bulk.syx"));
+        QVERIFY(fromBulk.bank);
+        QCOMPARE(fromBulk.bank->source, BankSource::BulkFile);
+        QCOMPARE(BulkBytes(fromBulk.bank->kits), bulk);
+
+        const BankOpenOutcome fromFolder = OpenBank(dir.filePath("kits/"));
+        QVERIFY(fromFolder.bank);
+        QCOMPARE(fromFolder.bank->path, dir.filePath("kits"));
+        QCOMPARE(fromFolder.bank->source, BankSource::Folder);
+        QCOMPARE(BulkBytes(fromFolder.bank->kits), bulk);  // Kit - 63.syx is position 0
+
+        const BankOpenOutcome fromKit = OpenBank(dir.filePath("kit.syx"));
+        QVERIFY(fromKit.bank);
+        QCOMPARE(fromKit.bank->kits.size(), std::size_t(1));
+        QCOMPARE(fromKit.bank->kits[0], joinableKits()[5]);
+
+        const BankOpenOutcome shortBulk = OpenBank(dir.filePath("short.syx"));
+        QVERIFY(!shortBulk.bank);
+        QCOMPARE(shortBulk.fault->kind, BankOpenFault::Kind::NotKitOrBulk);
+        QCOMPARE(shortBulk.fault->size, qint64(5000));
+
+        const BankOpenOutcome missing = OpenBank(dir.filePath("none.syx"));
+        QVERIFY(!missing.bank);
+        QCOMPARE(missing.fault->kind, BankOpenFault::Kind::Unreadable);
+        QVERIFY(!missing.fault->reason.isEmpty());
+
+        // Every file at fault is named, as join names them.
+        const BankOpenOutcome broken = OpenBank(dir.filePath("broken"));
+        QVERIFY(!broken.bank);
+        QCOMPARE(broken.fault->kind, BankOpenFault::Kind::FolderKits);
+        QCOMPARE(broken.fault->failures.size(), std::size_t(2));
+        QVERIFY(broken.fault->failures[0].file.endsWith("Kit - 20.syx"));
+        QVERIFY(broken.fault->failures[0].fault);
+        QVERIFY(broken.fault->failures[1].file.endsWith("Kit - 10.syx"));
+        QVERIFY(broken.fault->failures[1].readError);
+    }
+
+    void editsAndArrangementsUndoExactly() {
+        BankDocument doc(Bank{BankSource::BulkFile, "mem", joinableKits()});
+        const std::vector<KitData> original = kitsOf(doc);
+
+        push(doc, SetPadSound(doc, 2, 3, 200));
+        QCOMPARE(PadSound(doc.kit(2), 3), 200);
+        QCOMPARE(StateOfKit(doc.kit(2)), KitState::Right);  // checksum stored as Save does
+        KitData expected = original[2];
+        StorePadSound(expected, 3, 200);
+        StoreChecksum(expected, FileChecksumFirst);
+        QCOMPARE(doc.kit(2), expected);
+
+        push(doc, RenameKit(doc, 2, "JAZZ"));
+        QCOMPARE(KitName(doc.kit(2)), QStringLiteral("JAZZ       "));
+        const EditOutcome tooLong = RenameKit(doc, 2, "TWELVE CHARS");
+        QCOMPARE(tooLong.refusal, EditRefusal::BadName);
+        QCOMPARE(tooLong.nameFault->kind, KitNameFault::Kind::TooLong);
+        QCOMPARE(RenameKit(doc, 2, QStringLiteral("Caf\u00e9")).nameFault->kind,
+                 KitNameFault::Kind::NotPrintable);
+        QCOMPARE(SetPadSound(doc, 2, 3, 200).refusal, EditRefusal::NoChange);
+
+        const KitData edited = doc.kit(2);
+        push(doc, MoveKit(doc, 2, 5));
+        QCOMPARE(doc.kit(5), edited);
+        QCOMPARE(doc.kit(2), original[3]);
+        QCOMPARE(doc.kit(4), original[5]);
+        push(doc, MoveKit(doc, 63, 0));
+        QCOMPARE(doc.kit(0), original[63]);
+        QCOMPARE(doc.kit(1), original[0]);
+        // Kits 10, 12 and 13 moved together to 11: they keep their order and
+        // the rest close up around them.
+        const std::vector<KitData> beforeBlock = kitsOf(doc);
+        push(doc, MoveKits(doc, {13, 10, 12}, 11));
+        QCOMPARE(doc.kit(10), beforeBlock[11]);
+        QCOMPARE(doc.kit(11), beforeBlock[10]);
+        QCOMPARE(doc.kit(12), beforeBlock[12]);
+        QCOMPARE(doc.kit(13), beforeBlock[13]);
+        QCOMPARE(doc.kit(14), beforeBlock[14]);
+        // Already as near the end as they fit: nothing to do.
+        QCOMPARE(MoveKits(doc, {62, 63}, 63).refusal, EditRefusal::NoChange);
+        push(doc, MoveKits(doc, {0, 1}, 62));
+        QCOMPARE(doc.kit(62), beforeBlock[0]);
+        QCOMPARE(doc.kit(63), beforeBlock[1]);
+        QCOMPARE(doc.kit(0), beforeBlock[2]);
+
+        // Pasted kits travel whole: byte 6 and the opaque bytes with them.
+        KitData foreign = original[40];
+        foreign[100] = 0x55;
+        foreign[KitNumberIndex] = 99;
+        push(doc, PlaceKits(doc, 62, {foreign, foreign, foreign}, "Paste"));
+        QCOMPARE(doc.kit(62), foreign);
+        QCOMPARE(doc.kit(63), foreign);  // the third kit falls past the end
+
+        QVERIFY(doc.isModified());
+        while (doc.undoStack()->canUndo()) {
+            doc.undoStack()->undo();
+        }
+        QCOMPARE(kitsOf(doc), original);
+        QVERIFY(!doc.isModified());
+        doc.undoStack()->redo();
+        QCOMPARE(PadSound(doc.kit(2), 3), 200);
+
+        KitData notEditable = original[7];
+        notEditable[0] = 0;
+        push(doc, PlaceKits(doc, 7, {notEditable}, "Paste"));
+        QCOMPARE(SetPadSound(doc, 7, 0, 1).refusal, EditRefusal::NotEditable);
+        QCOMPARE(RenameKit(doc, 7, "X").refusal, EditRefusal::NotEditable);
+        QCOMPARE(StateOfKit(doc.kit(7)), KitState::Damaged);
+        QCOMPARE(StateOfKit(original[8]), KitState::Differs);
+    }
+
+    void savesEachKindThroughTheOneWriter() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("kits"));
+        QVERIFY(WriteSplitFiles(joinableKits(), dir.filePath("kits")).ok());
+        BankOpenOutcome opened = OpenBank(dir.filePath("kits"));
+        BankDocument doc(std::move(*opened.bank));
+        push(doc, MoveKit(doc, 0, 1));
+        push(doc, RenameKit(doc, 0, "FIRST"));
+        QVERIFY(doc.save().ok());
+        QVERIFY(!doc.isModified());
+        // What join makes of the folder is the bank, byte for byte.
+        const JoinOutcome joined = JoinKitFiles(SplitFilePaths(dir.filePath("kits")), false);
+        QVERIFY(joined.ok());
+        QCOMPARE(joined.bulk, BulkBytes(kitsOf(doc)));
+
+        QSignalSpy moved(&doc, &BankDocument::placeChanged);
+        QVERIFY(doc.saveAs(BankSource::BulkFile, dir.filePath("bulk.syx")).ok());
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(readBytes(dir.filePath("bulk.syx")), joined.bulk);
+        QCOMPARE(doc.bank().source, BankSource::BulkFile);
+
+        // A failed save changes nothing and keeps the changes unsaved.
+        push(doc, RenameKit(doc, 3, "THIRD"));
+        const BankSaveOutcome failed = doc.saveAs(BankSource::BulkFile, dir.filePath("kits"));
+        QVERIFY(!failed.ok());
+        QVERIFY(failed.firstFailure);
+        QVERIFY(doc.isModified());
+        QCOMPARE(doc.bank().path, dir.filePath("bulk.syx"));
+
+        BankDocument one(Bank{BankSource::KitFile, dir.filePath("one.syx"), {joinableKits()[9]}});
+        QVERIFY(one.save().ok());
+        QCOMPARE(readBytes(dir.filePath("one.syx")), toBytes(joinableKits()[9]));
+    }
+
+    void modelsFollowEveryCommand() {
+        BankDocument doc(Bank{BankSource::BulkFile, "mem", joinableKits()});
+        BankModel bank(doc);
+        PadModel pads;
+        QAbstractItemModelTester bankTester(&bank, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester padTester(&pads, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(bank.rowCount(), 64);
+        QCOMPARE(bank.index(0, BankModel::SplitFile).data().toString(), "Kit - 63.syx");
+        QCOMPARE(bank.index(5, BankModel::KitNumber).data().toString(), "05");
+        QCOMPARE(bank.index(5, BankModel::Name).data().toString(), "KIT 05     ");
+        QCOMPARE(bank.index(5, BankModel::Checksum).data().toString(), "differs");
+        QCOMPARE(pads.rowCount(), 0);
+
+        pads.showKit(&doc, 5);
+        QCOMPARE(pads.rowCount(), PadCount);
+        QCOMPARE(pads.index(13, PadModel::Pad).data().toString(), "BASS");
+        QSignalSpy rowsChanged(&bank, &QAbstractItemModel::dataChanged);
+        QVERIFY(pads.setData(pads.index(1, PadModel::Sound), 80));
+        QCOMPARE(pads.index(1, PadModel::SoundName).data().toString(), SoundName(80));
+        QCOMPARE(bank.index(5, BankModel::Checksum).data().toString(), "right");
+        QCOMPARE(rowsChanged.count(), 1);
+        QVERIFY(!pads.setData(pads.index(1, PadModel::Sound), "not a number"));
+        doc.undoStack()->undo();
+        QCOMPARE(pads.index(1, PadModel::Sound).data().toInt(), PadSound(joinableKits()[5], 1));
+
+        // Rows dragged within the bank move; dropped on another bank they
+        // replace the kits there.
+        std::unique_ptr<QMimeData> dragged(bank.mimeData({bank.index(5, 0), bank.index(5, 3)}));
+        QVERIFY(bank.dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, bank.index(9, 0)));
+        QCOMPARE(doc.kit(9), joinableKits()[5]);
+        QCOMPARE(doc.kit(5), joinableKits()[6]);
+        BankDocument other(Bank{BankSource::BulkFile, "other", std::vector<KitData>(64)});
+        BankModel otherModel(other);
+        QVERIFY(otherModel.dropMimeData(dragged.get(), Qt::MoveAction, -1, -1,
+                                        otherModel.index(0, 0)));
+        QCOMPARE(other.kit(0), joinableKits()[5]);
+        QCOMPARE(doc.kit(9), joinableKits()[5]);  // the source keeps its kit
+        QCOMPARE(otherModel.index(1, BankModel::Checksum).data().toString(), "damaged");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBank)
+#include "test_bank.moc"

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The Library's prompts answered from prepared lists; every message and
+// every unsaved-changes question is recorded.
+
+#include "ui/library/LibraryPrompts.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace tamboril::test {
+
+class ScriptedLibraryPrompts : public ui::LibraryPrompts {
+  public:
+    struct Shown {
+        QString title;
+        QString text;
+        Severity severity;
+    };
+
+    QList<QStringList> openAnswers;  // each call takes the first; none: cancelled
+    QStringList folderAnswers;
+    QStringList saveAnswers;
+    QStringList nameAnswers;
+    QList<Unsaved> unsavedAnswers;  // none left: Cancel
+    QList<Shown> messages;
+    QStringList askedUnsaved;
+
+    QStringList openFiles(const QString&, const QString&) override {
+        return openAnswers.isEmpty() ? QStringList() : openAnswers.takeFirst();
+    }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override {
+        return take(folderAnswers);
+    }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override {
+        return take(saveAnswers);
+    }
+    std::optional<QString> kitName(const QString&, const QString&) override {
+        return take(nameAnswers);
+    }
+    Unsaved askUnsaved(const QString& name) override {
+        askedUnsaved << name;
+        return unsavedAnswers.isEmpty() ? Unsaved::Cancel : unsavedAnswers.takeFirst();
+    }
+    void message(const QString& title, const QString& text, Severity severity) override {
+        messages.append(Shown{title, text, severity});
+    }
+
+    QString allMessages() const {
+        QString all;
+        for (const Shown& m : messages) {
+            all += m.title + QLatin1Char(':') + m.text + QLatin1Char('\n');
+        }
+        return all;
+    }
+
+  private:
+    static std::optional<QString> take(QStringList& answers) {
+        return answers.isEmpty() ? std::nullopt : std::optional<QString>(answers.takeFirst());
+    }
+};
+
+}  // namespace tamboril::test
