@@ -66,15 +66,15 @@ QString JackMidiInput::open(const QString& clientName, const QString& portName,
             .arg(unsigned(status), 0, 16);
     }
     h->ring = jack_ringbuffer_create(RingBytes);
-    h->port = jack_port_register(h->client, portName.toUtf8().constData(),
-                                 JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    h->port = jack_port_register(h->client, portName.toUtf8().constData(), JACK_DEFAULT_MIDI_TYPE,
+                                 JackPortIsInput, 0);
     if (h->ring == nullptr || h->port == nullptr) {
         return QStringLiteral("the input port cannot be made");
     }
     jack_set_process_callback(h->client, &JackMidiInput::process, this);
     jack_on_info_shutdown(
-        h->client, [](jack_status_t code, const char* why, void* self) { shutdown(code, why, self); },
-        this);
+        h->client,
+        [](jack_status_t code, const char* why, void* self) { shutdown(code, why, self); }, this);
     handles_ = std::move(h);
     sink_ = std::move(sink);
     stop_ = false;
