@@ -30,6 +30,9 @@ int runs() {
 // How one run of receive ended, as a line for the failure message; empty
 // when it ended as `status` with `errPart` in its messages.
 QString unexpectedEnd(QProcess& process, int status, const QString& errPart) {
+    if (process.state() == QProcess::NotRunning && process.error() == QProcess::FailedToStart) {
+        return QStringLiteral("could not be started: ") + process.errorString();
+    }
     if (!process.waitForFinished(30000)) {
         process.kill();
         process.waitForFinished();
