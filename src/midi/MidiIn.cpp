@@ -16,20 +16,7 @@ constexpr std::chrono::milliseconds ConnectWait{2000};
 
 }  // namespace
 
-namespace {
-
-// The options for listing the sources: a client name of its own. JACK (jackd)
-// can refuse a client whose name another client of the same program gave up
-// a moment before, and the input's client comes right after the listing's.
-RtMidiOptions ListingOptions(RtMidiOptions options) {
-    options.clientName += QStringLiteral(" list");
-    return options;
-}
-
-}  // namespace
-
-MidiIn::MidiIn(RtMidiOptions options)
-    : options_(std::move(options)), listing_(ListingOptions(options_)) {}
+MidiIn::MidiIn(RtMidiOptions options) : options_(std::move(options)) {}
 
 MidiIn::~MidiIn() {
     if (jack_ || alsa_) {
@@ -67,11 +54,11 @@ QString MidiIn::errorText(int code) const {
 }
 
 int MidiIn::numDevs() {
-    return ports_.list(listing_);
+    return ports_.list(options_);
 }
 
 int MidiIn::devName(int device, QString& name) {
-    return ports_.name(listing_, device, name);
+    return ports_.name(options_, device, name);
 }
 
 void MidiIn::keep(const char* bytes, qsizetype size) {
@@ -130,7 +117,7 @@ int MidiIn::open(int device, const QString& ownPort) {
     std::unique_ptr<detail::RtMidiConnection> connection;
     QString wanted;
     qsizetype index = -1;
-    if (const int rc = ports_.connectToChosen(listing_, device, connection, wanted, index);
+    if (const int rc = ports_.connectToChosen(options_, device, connection, wanted, index);
         rc != NoError) {
         return rc;
     }

@@ -81,7 +81,6 @@ class MidiIn final : public MidiInput {
     QString baseText(int code) const;
 
     RtMidiOptions options_;
-    RtMidiOptions listing_;
     detail::PortListing ports_{detail::Direction::Input};
 
     // What the input thread has delivered and read has not taken. Declared
