@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "midi/JackMidiInput.h"
 
+#include "midi/JackWatch.h"
+
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
@@ -24,23 +26,6 @@ constexpr long WakeNs = 50'000'000;
 
 bool IsLoneTiming(const jack_midi_event_t& event) {
     return event.size == 1 && (event.buffer[0] == 0xF8 || event.buffer[0] == 0xFE);
-}
-
-// Opens a client, and tries again a few times when the server failed to
-// reach it: jackd now and then cannot connect back to a new client whose
-// name a client that closed a moment before had (status 0x21, about one
-// open in a hundred on a busy machine).
-jack_client_t* openClient(const QString& name, jack_status_t& status) {
-    constexpr int Tries = 3;
-    for (int attempt = 1;; ++attempt) {
-        status = {};
-        jack_client_t* client =
-            jack_client_open(name.toUtf8().constData(), JackNoStartServer, &status);
-        if (client != nullptr || (status & JackServerError) == 0 || attempt == Tries) {
-            return client;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
-    }
 }
 
 }  // namespace
@@ -76,11 +61,10 @@ QString JackMidiInput::open(const QString& clientName, const QString& portName,
     close();
     auto h = std::make_unique<Handles>();
     h->source = source.toUtf8();
-    jack_status_t status{};
-    h->client = openClient(clientName, status);
+    unsigned status = 0;
+    h->client = JackWatch::openClient(clientName, status);
     if (h->client == nullptr) {
-        return QStringLiteral("the JACK server refused a client (status 0x%1)")
-            .arg(unsigned(status), 0, 16);
+        return QStringLiteral("the JACK server refused a client (status 0x%1)").arg(status, 0, 16);
     }
     h->ring = jack_ringbuffer_create(RingBytes);
     h->port = jack_port_register(h->client, portName.toUtf8().constData(), JACK_DEFAULT_MIDI_TYPE,
