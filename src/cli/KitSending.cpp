@@ -16,6 +16,11 @@ QString FailureText(const SendOutcome& outcome, int total) {
                                      : QStringLiteral("kit %1 of %2")
                                            .arg(outcome.failedMessage + 1)
                                            .arg(total);
+    const bool portGone = outcome.code == NoDevice && outcome.failedStep != SendStep::Open;
+    if (portGone) {
+        return QStringLiteral("the port went away before %1 could be sent: %2")
+            .arg(which, outcome.errorText);
+    }
     switch (outcome.failedStep) {
         case SendStep::None:
             return QString();
@@ -78,6 +83,7 @@ SendReport SendMessages(MidiOut& out, int device, const QList<QByteArray>& messa
     report.delivered = outcome.delivered;
     report.sentAgain = outcome.sentAgain;
     report.failure = FailureText(outcome, report.total);
+    report.portGone = outcome.code == NoDevice && outcome.failedStep != SendStep::Open;
     if (outcome.closeCode != NoError && report.ok()) {
         report.closeWarning =
             QStringLiteral("the MIDI output port did not close cleanly: ") + outcome.closeText;

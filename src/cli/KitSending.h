@@ -27,6 +27,8 @@ struct SendReport {
     // Empty when every message went; otherwise which step failed, for which
     // message, and the MIDI system's text.
     QString failure;
+    // The port went away (or was disconnected) after it had been opened.
+    bool portGone = false;
     // A close that reported an error after every message had gone.
     QString closeWarning;
 

@@ -230,17 +230,14 @@ class ReceiveCommand final : public Command {
     // when the kits did not all come: a kit that arrived damaged is told
     // apart from one that never came.
     void warnLeftOut(Console& console, const midi::SysExAssembler& assembler) const {
-        QStringList otherSizes;
-        for (const QByteArray& message : assembler.messages()) {
-            if (message.size() != static_cast<qsizetype>(KitSize)) {
-                otherSizes << QString::number(message.size());
-            }
+        if (const QString sizes = otherSizesText(assembler); !sizes.isEmpty()) {
+            console.warning(sizes);
         }
-        if (!otherSizes.isEmpty()) {
-            console.warning(QStringLiteral("%1 SysEx message(s) that are not kits (%2 bytes, not "
-                                           "197) were left out")
-                                .arg(otherSizes.size())
-                                .arg(otherSizes.join(QStringLiteral(", "))));
+        if (assembler.tooLongCount() > 0) {
+            console.warning(QStringLiteral("%1 SysEx message(s) too long for a kit (over %2 "
+                                           "bytes) were left out")
+                                .arg(assembler.tooLongCount())
+                                .arg(midi::SysExAssembler::MaxMessageSize));
         }
         if (assembler.droppedCount() > 0) {
             console.warning(QStringLiteral("%1 SysEx message(s) arrived incomplete and were left "
@@ -253,6 +250,39 @@ class ReceiveCommand final : public Command {
                                 .arg(assembler.kitCount() - kits_)
                                 .arg(kitsText(kits_)));
         }
+    }
+
+    // The complete messages that are not kits, by their sizes: each size
+    // while there are few of them, a count and the range of sizes when there
+    // are many, so that a flood of tiny messages makes one short line.
+    static QString otherSizesText(const midi::SysExAssembler& assembler) {
+        constexpr qsizetype ListedAtMost = 8;
+        QList<qsizetype> sizes;
+        for (const QByteArray& message : assembler.messages()) {
+            if (message.size() != static_cast<qsizetype>(KitSize)) {
+                sizes << message.size();
+            }
+        }
+        if (sizes.isEmpty()) {
+            return QString();
+        }
+        QString detail;
+        if (sizes.size() <= ListedAtMost) {
+            QStringList listed;
+            for (const qsizetype size : sizes) {
+                listed << QString::number(size);
+            }
+            detail = listed.join(QStringLiteral(", "));
+        } else {
+            const auto [smallest, largest] = std::minmax_element(sizes.begin(), sizes.end());
+            detail = *smallest == *largest
+                         ? QString::number(*smallest)
+                         : QStringLiteral("%1 to %2").arg(*smallest).arg(*largest);
+        }
+        return QStringLiteral("%1 SysEx message(s) that are not kits (%2 bytes, not 197) were "
+                              "left out")
+            .arg(sizes.size())
+            .arg(detail);
     }
 
     std::string file_;

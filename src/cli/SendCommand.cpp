@@ -163,10 +163,12 @@ class SendCommand final : public Command {
                 QStringLiteral("sending %1 to \"%2\" failed: %3").arg(path, port, report.failure);
             if (total > 1) {
                 message += QStringLiteral(
-                               "\n%1 of %2 kits had gone out before it; the rest were "
+                               "\n%1 of %2 kits had gone out before %3; the rest were "
                                "not sent.")
                                .arg(report.delivered)
-                               .arg(total);
+                               .arg(total)
+                               .arg(report.portGone ? QStringLiteral("the port went away")
+                                                    : QStringLiteral("it"));
             }
             console.error(message);
             return ExitFailed;

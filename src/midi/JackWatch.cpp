@@ -33,16 +33,31 @@ QString serverDescription() {
 
 }  // namespace
 
+jack_client_t* JackWatch::openClient(const QString& name, unsigned& status) {
+    routeJackMessages();
+    constexpr int Tries = 3;
+    for (int attempt = 1;; ++attempt) {
+        jack_status_t got{};
+        jack_client_t* client =
+            jack_client_open(name.toUtf8().constData(), JackNoStartServer, &got);
+        status = unsigned(got);
+        if (client != nullptr || (status & JackServerError) == 0 || attempt == Tries) {
+            return client;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
+    }
+}
+
 std::unique_ptr<JackWatch> JackWatch::connect(const QString& clientName, QString& reason) {
     routeJackMessages();
     std::unique_ptr<JackWatch> watch(new JackWatch);
-    jack_status_t status{};
-    watch->client_ = jack_client_open(clientName.toUtf8().constData(), JackNoStartServer, &status);
+    unsigned status = 0;
+    watch->client_ = openClient(clientName, status);
     if (watch->client_ == nullptr) {
         reason = (status & JackServerFailed) != 0
                      ? serverDescription()
                      : QStringLiteral("The JACK server refused a client (status 0x%1)")
-                           .arg(unsigned(status), 0, 16);
+                           .arg(status, 0, 16);
         return nullptr;
     }
     jack_set_process_callback(

@@ -25,6 +25,11 @@ class JackWatch {
     // the default one); never starts a server. On failure returns null and
     // sets `reason`.
     static std::unique_ptr<JackWatch> connect(const QString& clientName, QString& reason);
+    // Opens a client of the running server (never starts one), and tries
+    // again a few times when the server failed to reach it: a busy jackd
+    // now and then cannot connect back to a new client (status 0x21).
+    // `status` gets libjack's jack_status_t bits of the last try.
+    static jack_client_t* openClient(const QString& name, unsigned& status);
     ~JackWatch();
     JackWatch(const JackWatch&) = delete;
     JackWatch& operator=(const JackWatch&) = delete;

@@ -1,16 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "midi/MidiIn.h"
 
+#include "midi/JackMidiInput.h"
+
 #include "midi/MidiLog.h"
 #include "midi/MidiOut.h"
 #include "midi/RtMidiConnection.h"
 
 namespace tamboril::midi {
 
+namespace {
+
+// How long open waits for the source's connection to show.
+constexpr std::chrono::milliseconds ConnectWait{2000};
+
+}  // namespace
+
 MidiIn::MidiIn(RtMidiOptions options) : options_(std::move(options)) {}
 
 MidiIn::~MidiIn() {
-    if (open_ || alsa_) {
+    if (jack_ || alsa_) {
         close();
     }
 }
@@ -60,14 +69,6 @@ void MidiIn::keep(const char* bytes, qsizetype size) {
     arrived_.notify_one();
 }
 
-void MidiIn::onMessage(double, std::vector<unsigned char>* message, void* self) {
-    if (message == nullptr || message->empty()) {
-        return;
-    }
-    static_cast<MidiIn*>(self)->keep(reinterpret_cast<const char*>(message->data()),
-                                     static_cast<qsizetype>(message->size()));
-}
-
 int MidiIn::openAlsa(const QString& wanted, const QString& ownPort) {
     const detail::SeqAddress source = detail::SeqAddressOfPortName(wanted);
     if (!source.valid()) {
@@ -90,9 +91,25 @@ int MidiIn::openAlsa(const QString& wanted, const QString& ownPort) {
     return NoError;
 }
 
+int MidiIn::openJack(const QString& wanted, const QString& ownPort) {
+    auto input = std::make_unique<detail::JackMidiInput>();
+    const QString problem = input->open(options_.clientName, ownPort, wanted, ConnectWait,
+                                        [this](const char* bytes, qsizetype size) {
+                                            keep(bytes, size);
+                                        });
+    if (!problem.isEmpty()) {
+        return ports_.fail(
+            NoDevice,
+            QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, problem));
+    }
+    jack_ = std::move(input);
+    openPortName_ = wanted;
+    return NoError;
+}
+
 int MidiIn::open(int device, const QString& ownPort) {
     ports_.clearResult();
-    if (open_ || alsa_) {
+    if (jack_ || alsa_) {
         return ports_.fail(
             Allocated,
             QStringLiteral("The MIDI input port \"%1\" is still open.").arg(openPortName_));
@@ -104,50 +121,19 @@ int MidiIn::open(int device, const QString& ownPort) {
         rc != NoError) {
         return rc;
     }
-    if (connection->api == MidiSystem::Alsa) {
-        // Only the listing was RtMidi's; its client goes before ours comes.
-        connection.reset();
-        {
-            const std::lock_guard lock(mutex_);
-            pending_.clear();
-        }
-        return openAlsa(wanted, ownPort);
-    }
-    listen(*connection);
-    if (const int rc = ports_.openPort(*connection, index, ownPort, wanted); rc != NoError) {
-        return rc;
-    }
-    // RtMidi's JACK input ignores a failed connection; make sure the source is
-    // connected to the port.
-    if (connection->watch &&
-        !connection->watch->isConnected(wanted, options_.clientName, ownPort)) {
-        connection->call([&] { connection->in().closePort(); });
-        return ports_.fail(NoDevice,
-                           QStringLiteral("The MIDI input port \"%1\" could not be connected; "
-                                          "it may have gone away.")
-                               .arg(wanted));
-    }
-    open_ = std::move(connection);
-    openPortName_ = wanted;
-    return NoError;
-}
-
-void MidiIn::listen(detail::RtMidiConnection& connection) {
+    // Only the listing is RtMidi's; its client goes before ours comes.
+    const MidiSystem system = connection->api;
+    connection.reset();
     {
         const std::lock_guard lock(mutex_);
         pending_.clear();
     }
-    // SysEx is what this input is for; clock and active sensing are not
-    // wanted, and RtMidi drops them where they come as messages of their own.
-    connection.call([&] {
-        connection.in().setCallback(&MidiIn::onMessage, this);
-        connection.in().ignoreTypes(false, true, true);
-    });
+    return system == MidiSystem::Alsa ? openAlsa(wanted, ownPort) : openJack(wanted, ownPort);
 }
 
 QByteArray MidiIn::read(std::chrono::milliseconds wait) {
     std::unique_lock lock(mutex_);
-    if ((open_ || alsa_) && pending_.isEmpty()) {
+    if ((jack_ || alsa_) && pending_.isEmpty()) {
         arrived_.wait_for(lock, wait, [this] { return !pending_.isEmpty(); });
     }
     QByteArray bytes;
@@ -156,8 +142,8 @@ QByteArray MidiIn::read(std::chrono::milliseconds wait) {
 }
 
 QString MidiIn::lostReason() const {
-    if (open_ && open_->watch && open_->watch->serverGone()) {
-        return open_->watch->goneReason();
+    if (jack_) {
+        return jack_->lostReason();
     }
     if (alsa_) {
         return alsa_->lostReason();
@@ -166,32 +152,21 @@ QString MidiIn::lostReason() const {
 }
 
 int MidiIn::overruns() const {
+    if (jack_) {
+        return jack_->overruns();
+    }
     return alsa_ ? alsa_->overruns() : 0;
 }
 
 int MidiIn::close() {
     ports_.clearResult();
-    if (alsa_) {
-        // Stops the input thread: no call of keep comes after this.
-        alsa_.reset();
-        openPortName_.clear();
-        return NoError;
-    }
-    if (!open_) {
+    if (!jack_ && !alsa_) {
         return ports_.fail(InvalidHandle, baseText(InvalidHandle));
     }
-    const bool closed = open_->call([this] { open_->in().closePort(); });
-    const QString reason = detail::ReasonText(open_->errors.text);
-    // Destroying RtMidi's object ends its client; no call of onMessage comes
-    // after this.
-    open_.reset();
-    const QString name = openPortName_;
+    // Stops the input thread: no call of keep comes after this.
+    jack_.reset();
+    alsa_.reset();
     openPortName_.clear();
-    if (!closed) {
-        return ports_.fail(Error,
-                           QStringLiteral("The MIDI input port \"%1\" did not close cleanly: %2.")
-                               .arg(name, reason));
-    }
     return NoError;
 }
 

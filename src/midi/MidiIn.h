@@ -18,10 +18,14 @@
 
 namespace tamboril::midi {
 
+namespace detail {
+class JackMidiInput;
+}
+
 // MIDI input from the ALSA sequencer or JACK, chosen the same way as for
 // RtMidiOutput, for receiving SysEx dumps. Ports are listed through RtMidi;
-// on JACK the input is RtMidi's, on ALSA it is read with libasound directly
-// (AlsaSeqInput), which keeps up with a dump sent at full speed. Result codes
+// input is read with libjack (JackMidiInput) or libasound (AlsaSeqInput)
+// directly, which keep up with a dump sent at full speed and close safely. Result codes
 // are the ResultCode values of MidiOut.h, with texts from errorText.
 //
 // The ports listed are sources a MIDI input can listen to: an instrument's
@@ -53,8 +57,9 @@ class MidiIn final : public MidiInput {
     // Waits at most `wait` for input, then returns every byte received since
     // the previous read, in order; empty when nothing came.
     QByteArray read(std::chrono::milliseconds wait) override;
-    // Why input cannot come any more (the JACK server stopped, the ALSA
-    // source went away); empty while the port is fine or not open.
+    // Why input cannot come any more (the JACK server stopped, the source
+    // went away or was disconnected); empty while the port is fine or not
+    // open.
     QString lostReason() const override;
     // How many times input was lost since open because it came faster than
     // it could be taken in (the ALSA sequencer's pool overflowed). Whatever
@@ -73,28 +78,25 @@ class MidiIn final : public MidiInput {
     int lastResult() const override { return ports_.lastCode(); }
 
   private:
-    static void onMessage(double stamp, std::vector<unsigned char>* message, void* self);
-    // Takes what arrives from now on into pending_.
-    void listen(detail::RtMidiConnection& connection);
     QString baseText(int code) const;
 
     RtMidiOptions options_;
     detail::PortListing ports_{detail::Direction::Input};
 
-    // What the MIDI system's thread has delivered and read has not taken.
-    // Declared before the connection, so they outlive its RtMidi object and
-    // the thread that calls onMessage.
+    // What the input thread has delivered and read has not taken. Declared
+    // before the inputs, so they outlive the thread that calls keep.
     std::mutex mutex_;
     std::condition_variable arrived_;
     QByteArray pending_;
 
-    // The open port: RtMidi's input on JACK, the sequencer input on ALSA.
-    std::unique_ptr<detail::RtMidiConnection> open_;
+    // The open port: on JACK or on the ALSA sequencer.
+    std::unique_ptr<detail::JackMidiInput> jack_;
     std::unique_ptr<detail::AlsaSeqInput> alsa_;
     QString openPortName_;
 
     void keep(const char* bytes, qsizetype size);
     int openAlsa(const QString& wanted, const QString& ownPort);
+    int openJack(const QString& wanted, const QString& ownPort);
 };
 
 }  // namespace tamboril::midi

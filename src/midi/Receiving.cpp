@@ -54,6 +54,17 @@ ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const Recei
             return {ReceiveEnd::TimedOut, QString()};
         }
     }
+    if (outcome.end == ReceiveEnd::Lost) {
+        // What came before the input ended is counted; when that completes
+        // the kits asked for, they all came whole.
+        assembler.feed(in.read(std::chrono::milliseconds(0)));
+        if (assembler.kitCount() != shown && wait.progress) {
+            wait.progress(assembler.kitCount());
+        }
+        if (assembler.kitCount() >= wait.kits) {
+            outcome = {};
+        }
+    }
     return outcome;
 }
 

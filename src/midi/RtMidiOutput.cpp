@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "midi/RtMidiOutput.h"
 
+#include "midi/AlsaSeqProbe.h"
 #include "midi/JackWatch.h"
 #include "midi/MidiLog.h"
 #include "midi/RtMidiConnection.h"
@@ -110,6 +111,11 @@ int RtMidiOutput::open(int device) {
     }
     if (const int rc = settleConnection(*connection, wanted); rc != NoError) {
         return rc;
+    }
+    if (connection->api == MidiSystem::Alsa) {
+        // Without the probe a destination that goes away cannot be seen;
+        // sending still works, as it always did.
+        probe_ = detail::AlsaSeqProbe::open();
     }
     open_ = std::move(connection);
     openPortName_ = wanted;
@@ -237,7 +243,29 @@ int RtMidiOutput::checkReadyToSend() {
                                           "to \"%2\".")
                                .arg(open_->watch->goneReason(), openPortName_));
     }
+    // Checked before every message: a receiver that went away swallows
+    // whatever comes after unseen. One that quits right after taking the
+    // last message (as 'receive' does) has taken it whole, and whether a
+    // message in flight when the destination went reached it cannot be told
+    // from here; so it is the next message that is not sent.
+    if (!destinationConnected()) {
+        return ports_.fail(NoDevice, QStringLiteral("The MIDI output port \"%1\" went away or was "
+                                                    "disconnected; nothing more was sent to it. ")
+                                             .arg(openPortName_) +
+                                         choosePortAgain());
+    }
     return NoError;
+}
+
+bool RtMidiOutput::destinationConnected() const {
+    if (const JackWatch* watch = open_->watch.get()) {
+        return watch->isConnected(openPortName_, options_.clientName, OutPortName);
+    }
+    if (probe_) {
+        return probe_->receivesFrom(detail::SeqAddressOfPortName(openPortName_),
+                                    options_.clientName);
+    }
+    return true;
 }
 
 int RtMidiOutput::handOver(Connection& connection) {
@@ -348,6 +376,7 @@ int RtMidiOutput::close() {
                      .arg(openPortName_, detail::ReasonText(open_->errors.text));
     }
     open_.reset();
+    probe_.reset();
     openPortName_.clear();
     message_.clear();
     prepared_ = false;

@@ -14,6 +14,10 @@
 
 namespace tamboril::midi {
 
+namespace detail {
+class AlsaSeqProbe;
+}
+
 // MidiOut on RtMidi (ALSA sequencer or JACK).
 //
 // Nothing stays connected between commands: numDevs connects to the MIDI
@@ -55,6 +59,9 @@ class RtMidiOutput final : public MidiOut {
     int checkReadyToSend();
     int handOver(Connection& connection);
     int waitUntilDelivered();
+    // True while the open port's destination is there and connected to it.
+    bool destinationConnected() const;
+
     QString baseText(int code) const;
     QString choosePort() const;
     QString choosePortAgain() const;
@@ -67,6 +74,9 @@ class RtMidiOutput final : public MidiOut {
     QString unavailable_;
 
     std::unique_ptr<Connection> open_;
+    // On ALSA: the sequencer seen from a client of its own, to tell whether
+    // the destination is still there.
+    std::unique_ptr<detail::AlsaSeqProbe> probe_;
     QString openPortName_;
     QByteArray message_;
     bool prepared_ = false;

@@ -54,8 +54,11 @@ bool SysExAssembler::feed(QByteArrayView bytes) {
         } else if (inMessage_) {
             sysEx = true;
             if (current_.size() + 1 >= MaxMessageSize) {
-                // Room is kept for the final F7.
-                drop();
+                // Room is kept for the final F7. However it ends, it is no
+                // kit: it is counted as too long, not as cut off.
+                ++tooLong_;
+                current_.clear();
+                inMessage_ = false;
                 skipping_ = true;
             } else {
                 current_.append(c);

@@ -30,8 +30,10 @@ class SysExAssembler {
     const QList<QByteArray>& messages() const { return messages_; }
     // How many of them are kit messages (197 bytes).
     int kitCount() const { return kitCount_; }
-    // Messages started but dropped: cut off by a status byte or too long.
+    // Messages started but cut off by a status byte before their end.
     int droppedCount() const { return dropped_; }
+    // Messages longer than MaxMessageSize, left out whole.
+    int tooLongCount() const { return tooLong_; }
     // True while a message has started and not yet ended.
     bool inMessage() const { return inMessage_; }
 
@@ -44,6 +46,7 @@ class SysExAssembler {
     bool skipping_ = false;  // inside a message that was too long
     int kitCount_ = 0;
     int dropped_ = 0;
+    int tooLong_ = 0;
 };
 
 }  // namespace tamboril::midi

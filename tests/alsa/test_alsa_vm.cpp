@@ -424,6 +424,36 @@ class TestAlsaVm : public QObject {
         QVERIFY(!QFileInfo::exists(out));
     }
 
+    // The program a bulk goes to is killed part way through: the send stops
+    // there, says how many kits went and that the port went away, and fails.
+    void aReceiverKilledMidBulkEndsTheSend() {
+        const QString out = dir_.filePath("killed.syx");
+        Receiver receiver(virmidiAddress(1),
+                          {out, "--port", "VirMIDI 0-1", "--kits", "64", "--timeout", "60"});
+        QString why;
+        QVERIFY2(receiver.waitUntilListening(why), qPrintable(why));
+        QProcess sender;
+        sender.start(kitProgram(), {"send", dir_.filePath("dump.syx"), "--port", "tamboril-kit:in",
+                                    "--delay", "100"});
+        QVERIFY(sender.waitForStarted());
+        // 64 kits 100 ms apart take more than six seconds; the receiver goes
+        // well before the end.
+        QVERIFY(!sender.waitForFinished(2500));
+        receiver.process.kill();
+        QVERIFY(receiver.process.waitForFinished(5000));
+        const Result sent = finish(sender, 30000);
+        QCOMPARE(sent.status, 1);
+        QVERIFY2(sent.out.isEmpty(), qPrintable(sent.out));
+        static const QRegularExpression report(QStringLiteral(
+            "failed: the port went away before kit (\\d+) of 64 could be sent: .*\n(\\d+) of 64 "
+            "kits had gone out before the port went away; the rest were not sent.\n$"));
+        const QRegularExpressionMatch match = report.match(sent.err);
+        QVERIFY2(match.hasMatch(), qPrintable(sent.err));
+        QVERIFY2(match.captured(2).toInt() < 64, qPrintable(sent.err));
+        QCOMPARE(match.captured(1).toInt(), match.captured(2).toInt() + 1);
+        QVERIFY(!QFileInfo::exists(out));
+    }
+
     void sendAndReceiveMeetThroughMidiThrough() {
         const QString out = dir_.filePath("through.syx");
         Receiver receiver(QStringLiteral("14:0"),

@@ -126,7 +126,7 @@ class TestCliMidi : public QObject {
 
   private slots:
     void initTestCase() {
-        QVERIFY2(!qEnvironmentVariable("JACK_DEFAULT_SERVER").isEmpty(),
+        QVERIFY2(tamboril::test::onTestRunServer(),
                  "run through ctest: it starts the JACK server and names it");
     }
 
@@ -163,7 +163,7 @@ class TestCliMidi : public QObject {
 
         // Sent by the number 'ports' gave it.
         const Result sent = runKit({"send", kitPath, "--port", QString::number(number)});
-        QCOMPARE(sent.status, 0);
+        QVERIFY2(sent.status == 0, qPrintable(sent.err));
         QVERIFY2(sent.err.isEmpty(), qPrintable(sent.err));
         QCOMPARE(sent.out, QStringLiteral("Sent \"07 - TECHNO KIT \" from %1 to \"%2\" (JACK).\n")
                                .arg(kitPath, port));
@@ -221,7 +221,7 @@ class TestCliMidi : public QObject {
             if (overloaded(sent)) {
                 continue;
             }
-            QCOMPARE(sent.status, 0);
+            QVERIFY2(sent.status == 0, qPrintable(sent.out.right(600)));
             QVERIFY2(sent.out.contains("\rSent kit 1/64"), qPrintable(sent.out));
             QVERIFY2(sent.out.contains("\rSent kit 64/64"), qPrintable(sent.out));
             QVERIFY2(sent.out.contains(QStringLiteral("Sent 64 kits from %1 to \"%2\" (JACK).")
@@ -347,6 +347,86 @@ class TestCliMidi : public QObject {
         QCOMPARE(readBytes(at("again.syx")), expected);
         QCOMPARE(expected.mid(197, 22 * 197), dump.mid(197, 22 * 197));  // untouched kits
         QCOMPARE(readBytes(at("back.syx")), back);                       // sending only reads
+    }
+
+    // A receiver that quits part way through a bulk: the send stops there,
+    // says how many kits went and that the port went away, and fails.
+    void aReceiverThatLeavesMidBulkEndsTheSend() {
+        QTemporaryDir dir;
+        QByteArray bulk;
+        for (const KitData& kit : distinctKits()) {
+            bulk += toBytes(kit);
+        }
+        const QString bulkPath = dir.filePath("dump.syx");
+        writeBytes(bulkPath, bulk);
+        auto receiver = std::make_unique<JackReceiver>(QStringLiteral("tk-leaving-recv"));
+        const QString port = receiver->portName();
+        QProcess sender;
+        sender.start(Program, {"send", bulkPath, "--port", port, "--delay", "5"});
+        int kits = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while (kits < 24 && timer.elapsed() < 30000 && sender.state() != QProcess::NotRunning) {
+            for (const QByteArray& message : receiver->takeWithin(20, 1)) {
+                kits += message.size() == 197 ? 1 : 0;
+            }
+        }
+        QCOMPARE(kits, 24);
+        receiver.reset();
+
+        const Result sent = finish(sender, 30000);
+        QCOMPARE(sent.status, 1);
+        QVERIFY2(sent.out.isEmpty(), qPrintable(sent.out));
+        static const QRegularExpression report(QStringLiteral(
+            "failed: the port went away before kit (\\d+) of 64 could be sent: .*\n(\\d+) of 64 "
+            "kits had gone out before the port went away; the rest were not sent.\n$"));
+        const QRegularExpressionMatch match = report.match(sent.err);
+        QVERIFY2(match.hasMatch(), qPrintable(sent.err));
+        const int gone = match.captured(2).toInt();
+        QVERIFY2(gone >= 24 && gone < 64, qPrintable(sent.err));
+        QCOMPARE(match.captured(1).toInt(), gone + 1);
+        QVERIFY2(sent.err.contains(port), qPrintable(sent.err));
+    }
+
+    // The instrument's port goes away part way through a dump: receive says
+    // so at once, with how many kits had come, and writes nothing, also
+    // when it was told to wait without a limit.
+    void aSourceThatLeavesMidDumpEndsTheReceive() {
+        QTemporaryDir dir;
+        const QString received = dir.filePath("received.syx");
+        auto feeder = std::make_unique<JackSource>(QStringLiteral("tk-feeder-leaves"));
+        const QString source = feeder->portName();
+        Receiver receiver(Program, {"receive", received, "--port", source, "--kits", "64",
+                                    "--timeout", "0"});
+        QString why;
+        QVERIFY2(!receiver.waitUntilListening(*feeder, why).isEmpty(), qPrintable(why));
+        const QList<KitData> kits = distinctKits();
+        for (int k = 0; k < 10; ++k) {
+            feeder->send(asSent(kits.at(k)));
+            QThread::msleep(5);
+        }
+        feeder->send(asSent(kits.at(10)).left(100));  // the eleventh is cut off
+        // What was sent has left the feeder a few process cycles later.
+        QString reason;
+        const auto watch = midi::JackWatch::connect(QStringLiteral("tk-test cycles"), reason);
+        QVERIFY2(watch, qPrintable(reason));
+        QCOMPARE(watch->waitCycles(watch->cycles(), 8,
+                                   std::chrono::steady_clock::now() + std::chrono::seconds(10)),
+                 midi::JackWatch::WaitEnd::Reached);
+        QElapsedTimer sinceGone;
+        sinceGone.start();
+        feeder.reset();
+        const Result got = finish(receiver.process, 10000);
+        const qint64 noticed = sinceGone.elapsed();
+        QCOMPARE(got.status, 1);
+        QVERIFY2(noticed < 1500, qPrintable(QString::number(noticed)));
+        QVERIFY(got.out.isEmpty());
+        QVERIFY2(got.err.contains(QStringLiteral("the MIDI input from \"%1\" ended: the port went "
+                                                 "away; 10 of 64 kits had arrived. Nothing was "
+                                                 "written to %2.")
+                                      .arg(source, received)),
+                 qPrintable(got.err));
+        QVERIFY(!QFileInfo::exists(received));
     }
 
     void unknownPortsAreNamedWithTheAvailableOnes() {

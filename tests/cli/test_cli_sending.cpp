@@ -192,8 +192,10 @@ class TestCliSending : public QObject {
             out.ports = {"A"};
             out.unprepareResult = NoDevice;
             const SendReport report = SendMessages(out, 0, messagesFor(1), 0ms);
-            QVERIFY2(report.failure.startsWith("the kit may not have been delivered: "),
+            QVERIFY2(report.failure.startsWith("the port went away before the kit could be "
+                                               "sent: "),
                      qPrintable(report.failure));
+            QVERIFY(report.portGone);
             QCOMPARE(out.sent.size(), 1);
         }
         {

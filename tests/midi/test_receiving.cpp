@@ -93,6 +93,14 @@ class TestReceiving : public QObject {
             << 2;
         QTest::newRow("the port goes away")
             << QList<QByteArray>{k} << 64 << 0 << -1 << 3 << -1 << int(ReceiveEnd::Lost) << 1;
+        // What had come before the input ended is still counted, and when it
+        // completes the kits asked for they came whole.
+        QTest::newRow("the port goes away after a kit more came")
+            << QList<QByteArray>{k, {}, k} << 64 << 0 << -1 << 2 << -1
+            << int(ReceiveEnd::Lost) << 2;
+        QTest::newRow("the port goes away after the last kit came")
+            << QList<QByteArray>{k, {}, k} << 2 << 0 << -1 << 2 << -1 << int(ReceiveEnd::Done)
+            << 2;
         // A loss spoils the dump even when the kits asked for have come.
         QTest::newRow("an overrun spoils a complete dump")
             << QList<QByteArray>{k + k} << 2 << 1000 << -1 << -1 << 1

@@ -19,6 +19,13 @@
 
 namespace tamboril::test {
 
+// True when the test runs on a JACK server the test run started: jackd under
+// the name JACK_DEFAULT_SERVER gives, or PipeWire's JACK layer.
+inline bool onTestRunServer() {
+    return !qEnvironmentVariable("JACK_DEFAULT_SERVER").isEmpty() ||
+           qEnvironmentVariable("TAMBORIL_TEST_PIPEWIRE") == QLatin1String("1");
+}
+
 // Sets an environment variable for the lifetime of the object.
 class EnvOverride {
   public:

@@ -10,11 +10,16 @@
 #include "midi/RtMidiOutput.h"
 #include "support/TestFiles.h"
 
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
 #include <QScopeGuard>
 #include <QtTest>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 using namespace tamboril;
 using namespace tamboril::test;
@@ -49,6 +54,56 @@ void sendThroughXruns(FormDriver& d, JackReceiver& receiver, const midi::JackWat
     }
 }
 
+// A JACK MIDI input "<client>:in" that disconnects itself as soon as
+// something connected to it: a receiver that quits while a send to it is
+// under way.
+class Leaver {
+  public:
+    explicit Leaver(const QString& client) : name_(client + QStringLiteral(":in")) {
+        client_ = jack_client_open(client.toUtf8().constData(), JackNoStartServer, nullptr);
+        if (client_ == nullptr) {
+            return;
+        }
+        port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        jack_set_process_callback(client_, &Leaver::process, this);
+        if (port_ == nullptr || jack_activate(client_) != 0) {
+            return;
+        }
+        thread_ = std::thread([this] { leaveOnceConnected(); });
+    }
+    ~Leaver() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        if (client_ != nullptr) {
+            jack_client_close(client_);
+        }
+    }
+    Leaver(const Leaver&) = delete;
+    Leaver& operator=(const Leaver&) = delete;
+
+    bool ok() const { return thread_.joinable(); }
+    QString portName() const { return name_; }
+    bool left() const { return left_; }
+
+  private:
+    static int process(jack_nframes_t, void*) { return 0; }
+    void leaveOnceConnected() {
+        while (!stop_ && jack_port_connected(port_) == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        left_ = !stop_ && jack_port_disconnect(client_, port_) == 0;
+    }
+
+    QString name_;
+    jack_client_t* client_ = nullptr;
+    jack_port_t* port_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> left_{false};
+};
+
 }  // namespace
 
 class TestSendJack : public QObject {
@@ -56,7 +111,7 @@ class TestSendJack : public QObject {
 
   private slots:
     void initTestCase() {
-        QVERIFY2(!qEnvironmentVariable("JACK_DEFAULT_SERVER").isEmpty(),
+        QVERIFY2(tamboril::test::onTestRunServer(),
                  "run through ctest: it starts the JACK server and names it");
         QCOMPARE(qEnvironmentVariable("TAMBORIL_MIDI_API"), QStringLiteral("jack"));
     }
@@ -169,6 +224,37 @@ class TestSendJack : public QObject {
         QCOMPARE(again.size(), 2);
         QCOMPARE(again.at(0), toBytes(third));
         QCOMPARE(again.at(1), QByteArray(58, '\0'));
+    }
+
+    // The receiver quits while the kit is on its way: Send says that the
+    // port went away instead of showing the kit as sent.
+    void aReceiverThatLeavesDuringTheSendIsNotShownAsSent() {
+        Leaver leaver(QStringLiteral("tamboril-e2e-leaver"));
+        QVERIFY(leaver.ok());
+        midi::RtMidiOutput midiOut(windowMidiOptions());
+        FormDriver d(&midiOut);
+        d.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d.form.get()));
+        const QString kitFile = d.file("leaver.syx");
+        writeBytes(kitFile, toBytes(sampleKit(5)));
+        d.load(kitFile);
+        d.action("mnuDeviceChng")->trigger();
+        const int entry = int(d.deviceEntries().indexOf(leaver.portName()));
+        QVERIFY2(entry >= 1, qPrintable(d.deviceEntries().join(QStringLiteral(" | "))));
+        d.chooseDevice(entry);
+        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);  // the start tick
+
+        d.action("mnuSend")->trigger();
+        QVERIFY(leaver.left());
+        QCOMPARE(d.prompts.messages.size(), 1);
+        const QString text = d.prompts.messages[0].text;
+        QVERIFY2(text.contains(QStringLiteral("\"%1\"").arg(leaver.portName())) &&
+                     text.contains(QStringLiteral("away")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Edit, Change Device")), qPrintable(text));
+        QVERIFY(!d.label("bar")->isHidden());
+        QCOMPARE(d.label("bar")->palette().color(QPalette::Window), QColor(0, 0, 255));
+        QVERIFY(!d.timer()->isActive());
     }
 
     void withoutAMidiSystemOnlyDeviceNotEnabledIsListed() {
