@@ -9,6 +9,7 @@
 #include "kit/KitFile.h"
 #include "ui/library/LibraryStartup.h"
 #include "ui/library/LibraryWindow.h"
+#include "QtBenchMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -109,11 +110,5 @@ BENCHMARK(StartLibraryWindow)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tamboril::bench::RunWithWidgets(argc, argv);
 }

@@ -3,6 +3,7 @@
 
 #include "ui/Form1.h"
 #include "ui/UserPrompts.h"
+#include "QtBenchMain.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -36,11 +37,5 @@ BENCHMARK(BuildAndShowForm1)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tamboril::bench::RunWithWidgets(argc, argv);
 }

@@ -81,12 +81,19 @@ int MidiIn::openAlsa(const QString& wanted, const QString& ownPort) {
                                         [this](const char* bytes, qsizetype size) {
                                             keep(bytes, size);
                                         });
+    const int rc = opened(wanted, problem);
+    if (rc == NoError) {
+        alsa_ = std::move(input);
+    }
+    return rc;
+}
+
+int MidiIn::opened(const QString& wanted, const QString& problem) {
     if (!problem.isEmpty()) {
         return ports_.fail(
             NoDevice,
             QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, problem));
     }
-    alsa_ = std::move(input);
     openPortName_ = wanted;
     return NoError;
 }
@@ -97,14 +104,11 @@ int MidiIn::openJack(const QString& wanted, const QString& ownPort) {
                                         [this](const char* bytes, qsizetype size) {
                                             keep(bytes, size);
                                         });
-    if (!problem.isEmpty()) {
-        return ports_.fail(
-            NoDevice,
-            QStringLiteral("The MIDI input port \"%1\" cannot be opened: %2.").arg(wanted, problem));
+    const int rc = opened(wanted, problem);
+    if (rc == NoError) {
+        jack_ = std::move(input);
     }
-    jack_ = std::move(input);
-    openPortName_ = wanted;
-    return NoError;
+    return rc;
 }
 
 int MidiIn::open(int device, const QString& ownPort) {

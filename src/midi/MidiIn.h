@@ -97,6 +97,9 @@ class MidiIn final : public MidiInput {
     void keep(const char* bytes, qsizetype size);
     int openAlsa(const QString& wanted, const QString& ownPort);
     int openJack(const QString& wanted, const QString& ownPort);
+    // The result of opening `wanted`: NoDevice with `problem` when there is
+    // one, otherwise the port is the open one.
+    int opened(const QString& wanted, const QString& problem);
 };
 
 }  // namespace tamboril::midi

@@ -17,7 +17,8 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_for(what, find, seconds=30):
+def poll(find, seconds):
+    """What find() gives within the time, or None."""
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         try:
@@ -27,7 +28,14 @@ def wait_for(what, find, seconds=30):
         if found:
             return found
         time.sleep(0.1)
-    fail("timed out waiting for " + what)
+    return None
+
+
+def wait_for(what, find, seconds=30):
+    found = poll(find, seconds)
+    if not found:
+        fail("timed out waiting for " + what)
+    return found
 
 
 def children(obj):
@@ -171,20 +179,6 @@ def check_device_window(app, frame):
     wait_for("the entry selected", lambda: has(children(ports)[0], pyatspi.STATE_SELECTED))
     press(select)
     wait_for("the device window to go", lambda: not top_level(app, pyatspi.ROLE_DIALOG, DIALOG))
-
-
-def poll(find, seconds):
-    """What find() gives within the time, or None."""
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        try:
-            found = find()
-        except Exception:  # the tree changes while it is read
-            found = None
-        if found:
-            return found
-        time.sleep(0.1)
-    return None
 
 
 def press_send_and_answer(app):
