@@ -12,6 +12,7 @@
 #include "midi/WireFormat.h"
 #include "support/SentKits.h"
 #include "support/TestFiles.h"
+#include "support/SendReports.h"
 #include "ui/FormDriver.h"
 
 #include <QDir>
@@ -444,10 +445,7 @@ class TestAlsaVm : public QObject {
         const Result sent = finish(sender, 30000);
         QCOMPARE(sent.status, 1);
         QVERIFY2(sent.out.isEmpty(), qPrintable(sent.out));
-        static const QRegularExpression report(QStringLiteral(
-            "failed: the port went away before kit (\\d+) of 64 could be sent: .*\n(\\d+) of 64 "
-            "kits had gone out before the port went away; the rest were not sent.\n$"));
-        const QRegularExpressionMatch match = report.match(sent.err);
+        const QRegularExpressionMatch match = PortWentAwayReport(sent.err);
         QVERIFY2(match.hasMatch(), qPrintable(sent.err));
         QVERIFY2(match.captured(2).toInt() < 64, qPrintable(sent.err));
         QCOMPARE(match.captured(1).toInt(), match.captured(2).toInt() + 1);

@@ -11,6 +11,7 @@
 #include "edit/PadSounds.h"
 #include "support/SentKits.h"
 #include "support/TestFiles.h"
+#include "support/SendReports.h"
 #include "midi/WireFormat.h"
 
 
@@ -377,10 +378,7 @@ class TestCliMidi : public QObject {
         const Result sent = finish(sender, 30000);
         QCOMPARE(sent.status, 1);
         QVERIFY2(sent.out.isEmpty(), qPrintable(sent.out));
-        static const QRegularExpression report(QStringLiteral(
-            "failed: the port went away before kit (\\d+) of 64 could be sent: .*\n(\\d+) of 64 "
-            "kits had gone out before the port went away; the rest were not sent.\n$"));
-        const QRegularExpressionMatch match = report.match(sent.err);
+        const QRegularExpressionMatch match = PortWentAwayReport(sent.err);
         QVERIFY2(match.hasMatch(), qPrintable(sent.err));
         const int gone = match.captured(2).toInt();
         QVERIFY2(gone >= 24 && gone < 64, qPrintable(sent.err));
