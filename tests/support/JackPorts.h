@@ -3,9 +3,11 @@
 
 // Ports of the test process itself on the JACK server the test run started
 // (JACK_DEFAULT_SERVER): an input that keeps what is sent to it and an output
-// that sends what a test gives it. Tests that use them link RtMidi.
+// that sends what a test gives it. Tests that use them link libjack and RtMidi.
 
 #include <RtMidi.h>
+#include <jack/jack.h>
+#include <jack/midiport.h>
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -15,6 +17,9 @@
 #include <QThread>
 
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 namespace tamboril::test {
@@ -50,32 +55,41 @@ class EnvOverride {
 };
 
 // A JACK MIDI input port "<client>:in" that keeps SysEx and, unless told to
-// drop them as an instrument's input would, timing and active sensing.
+// drop them as an instrument's input would, timing and active sensing. It
+// reads through libjack itself, not RtMidi: RtMidi's JACK input removes its
+// port while its client is still active, and the server's process thread
+// then now and then reads a port that is going (a crash at the end of a
+// test). This client stops processing before its port goes.
 class JackReceiver {
   public:
     enum class Timing { Keep, Drop };
 
     explicit JackReceiver(const QString& client, Timing timing = Timing::Keep)
-        : client_(client), in_(RtMidi::UNIX_JACK, client.toStdString()) {
-        const bool drop = timing == Timing::Drop;
-        in_.ignoreTypes(false, drop, drop);
-        in_.openVirtualPort("in");
+        : drop_(timing == Timing::Drop) {
+        client_ = jack_client_open(client.toUtf8().constData(), JackNoStartServer, nullptr);
+        if (client_ == nullptr) {
+            return;
+        }
+        name_ = QString::fromUtf8(jack_get_client_name(client_)) + QStringLiteral(":in");
+        port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        jack_set_process_callback(client_, &JackReceiver::process, this);
+        jack_activate(client_);
     }
+    ~JackReceiver() {
+        if (client_ != nullptr) {
+            jack_deactivate(client_);
+            jack_client_close(client_);
+        }
+    }
+    JackReceiver(const JackReceiver&) = delete;
+    JackReceiver& operator=(const JackReceiver&) = delete;
 
-    QString portName() const { return client_ + QStringLiteral(":in"); }
+    QString portName() const { return name_; }
 
     // The messages received so far, without waiting.
     QList<QByteArray> takeNow() {
-        QList<QByteArray> messages;
-        std::vector<unsigned char> message;
-        for (;;) {
-            in_.getMessage(&message);
-            if (message.empty()) {
-                return messages;
-            }
-            messages.append(QByteArray(reinterpret_cast<const char*>(message.data()),
-                                       qsizetype(message.size())));
-        }
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return std::exchange(messages_, {});
     }
 
     // Messages until `bytes` bytes have come in or `ms` have passed.
@@ -95,8 +109,41 @@ class JackReceiver {
     }
 
   private:
-    QString client_;
-    RtMidiIn in_;
+    static bool timing(const jack_midi_event_t& event) {
+        const auto status = event.size > 0 ? event.buffer[0] : 0;
+        return status == 0xF1 || status == 0xF8 || status == 0xFE;
+    }
+
+    // Each event is a message, except that a SysEx message that does not end
+    // in its event goes on in the next ones. A test's server runs without
+    // real-time demands, so the lock here costs nothing that matters.
+    static int process(jack_nframes_t frames, void* self) {
+        auto* receiver = static_cast<JackReceiver*>(self);
+        void* buffer = jack_port_get_buffer(receiver->port_, frames);
+        const std::uint32_t count = jack_midi_get_event_count(buffer);
+        const std::lock_guard<std::mutex> lock(receiver->mutex_);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            jack_midi_event_t event;
+            if (jack_midi_event_get(&event, buffer, i) != 0 || (receiver->drop_ && timing(event))) {
+                continue;
+            }
+            QByteArray& pending = receiver->pending_;
+            pending.append(reinterpret_cast<const char*>(event.buffer), qsizetype(event.size));
+            if (pending.startsWith('\xF0') && !pending.endsWith('\xF7')) {
+                continue;
+            }
+            receiver->messages_.append(std::exchange(pending, {}));
+        }
+        return 0;
+    }
+
+    bool drop_;
+    jack_client_t* client_ = nullptr;
+    jack_port_t* port_ = nullptr;
+    QString name_;
+    std::mutex mutex_;
+    QByteArray pending_;
+    QList<QByteArray> messages_;
 };
 
 // A JACK MIDI output port "<client>:out": a source a MIDI input can listen
