@@ -49,7 +49,12 @@ PY
 # The registry must run before the program starts, or Qt's bridge stays off.
 /usr/bin/python3 -c 'import pyatspi; pyatspi.Registry.getDesktop(0)' 2>"$run/atspi.log" ||
   { echo "FAIL: no AT-SPI registry: $(cat "$run/atspi.log")" >&2; exit 1; }
-"$run/program/tamboril" "$run/kit.syx" >"$run/program.log" 2>&1 &
+# On X, libxkbcommon-x11 copies the keymap's names with strndup() from
+# counted strings that have no NUL after them, which is correct; the sanitizer
+# build's strict string checks read one byte further and stop the program
+# before its window shows. Those checks stay on everywhere else.
+ASAN_OPTIONS=${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0} \
+  "$run/program/tamboril" "$run/kit.syx" >"$run/program.log" 2>&1 &
 pids+=($!)
 if ! /usr/bin/python3 "$here/check_atspi.py"; then
   echo "--- program output:" >&2
