@@ -86,9 +86,18 @@ class Leaver {
     bool ok() const { return thread_.joinable(); }
     QString portName() const { return name_; }
     bool left() const { return left_; }
+    // True once anything arrived at the port: a Send that got its kit
+    // through before the receiver left was rightly shown as sent.
+    bool gotData() const { return gotData_; }
 
   private:
-    static int process(jack_nframes_t, void*) { return 0; }
+    static int process(jack_nframes_t frames, void* self) {
+        auto* leaver = static_cast<Leaver*>(self);
+        if (jack_midi_get_event_count(jack_port_get_buffer(leaver->port_, frames)) > 0) {
+            leaver->gotData_ = true;
+        }
+        return 0;
+    }
     void leaveOnceConnected() {
         while (!stop_ && jack_port_connected(port_) == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -102,6 +111,7 @@ class Leaver {
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> left_{false};
+    std::atomic<bool> gotData_{false};
 };
 
 }  // namespace
@@ -227,10 +237,11 @@ class TestSendJack : public QObject {
     }
 
     // The receiver quits while the kit is on its way: Send says that the
-    // port went away instead of showing the kit as sent.
+    // port went away instead of showing the kit as sent. On a loaded machine
+    // the receiver may leave only after the kit came whole; that Send was
+    // rightly shown as sent, and the receiver is made anew, three times at
+    // most.
     void aReceiverThatLeavesDuringTheSendIsNotShownAsSent() {
-        Leaver leaver(QStringLiteral("tamboril-e2e-leaver"));
-        QVERIFY(leaver.ok());
         midi::RtMidiOutput midiOut(windowMidiOptions());
         FormDriver d(&midiOut);
         d.form->show();
@@ -238,17 +249,29 @@ class TestSendJack : public QObject {
         const QString kitFile = d.file("leaver.syx");
         writeBytes(kitFile, toBytes(sampleKit(5)));
         d.load(kitFile);
-        d.action("mnuDeviceChng")->trigger();
-        const int entry = int(d.deviceEntries().indexOf(leaver.portName()));
-        QVERIFY2(entry >= 1, qPrintable(d.deviceEntries().join(QStringLiteral(" | "))));
-        d.chooseDevice(entry);
-        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 3000);  // the start tick
-
-        d.action("mnuSend")->trigger();
-        QVERIFY(leaver.left());
+        QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 10000);  // the start tick
+        QString port;
+        for (int attempt = 1;; ++attempt) {
+            Leaver leaver(QStringLiteral("tamboril-e2e-leaver"));
+            QVERIFY(leaver.ok());
+            port = leaver.portName();
+            d.action("mnuDeviceChng")->trigger();
+            const int entry = int(d.deviceEntries().indexOf(leaver.portName()));
+            QVERIFY2(entry >= 1, qPrintable(d.deviceEntries().join(QStringLiteral(" | "))));
+            d.chooseDevice(entry);
+            d.prompts.messages.clear();
+            d.action("mnuSend")->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(leaver.left(), 10000);
+            if (!d.prompts.messages.isEmpty() || !leaver.gotData()) {
+                break;
+            }
+            QVERIFY2(attempt < 3, "the receiver left only after the kit had come, three times");
+            QTRY_VERIFY_WITH_TIMEOUT(!d.timer()->isActive(), 10000);  // the red strip's tick
+            d.midDev()->close();  // made anew, it lists the ports of now
+        }
         QCOMPARE(d.prompts.messages.size(), 1);
         const QString text = d.prompts.messages[0].text;
-        QVERIFY2(text.contains(QStringLiteral("\"%1\"").arg(leaver.portName())) &&
+        QVERIFY2(text.contains(QStringLiteral("\"%1\"").arg(port)) &&
                      text.contains(QStringLiteral("away")),
                  qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Edit, Change Device")), qPrintable(text));
