@@ -53,7 +53,8 @@ PY
 # counted strings that have no NUL after them, which is correct; the sanitizer
 # build's strict string checks read one byte further and stop the program
 # before its window shows. Those checks stay on everywhere else.
-ASAN_OPTIONS=${ASAN_OPTIONS//strict_string_checks=1/strict_string_checks=0} \
+asan_options=${ASAN_OPTIONS:-}
+ASAN_OPTIONS=${asan_options//strict_string_checks=1/strict_string_checks=0} \
   "$run/program/tamboril" "$run/kit.syx" >"$run/program.log" 2>&1 &
 pids+=($!)
 if ! /usr/bin/python3 "$here/check_atspi.py"; then
