@@ -16,6 +16,50 @@ void SysExAssembler::drop() {
     inMessage_ = false;
 }
 
+bool SysExAssembler::start(char c) {
+    if (inMessage_) {
+        drop();
+    }
+    skipping_ = false;
+    inMessage_ = true;
+    current_.clear();
+    current_.append(c);
+    return true;
+}
+
+bool SysExAssembler::end(char c) {
+    if (inMessage_) {
+        current_.append(c);
+        messages_.append(current_);
+        if (current_.size() == static_cast<qsizetype>(KitSize)) {
+            ++kitCount_;
+        }
+        current_.clear();
+        inMessage_ = false;
+        return true;
+    }
+    const bool wasSkipping = skipping_;
+    skipping_ = false;
+    return wasSkipping;
+}
+
+bool SysExAssembler::data(char c) {
+    if (!inMessage_) {
+        return skipping_;
+    }
+    if (current_.size() + 1 >= MaxMessageSize) {
+        // Room is kept for the final F7. However it ends, it is no kit: it
+        // is counted as too long, not as cut off.
+        ++tooLong_;
+        current_.clear();
+        inMessage_ = false;
+        skipping_ = true;
+    } else {
+        current_.append(c);
+    }
+    return true;
+}
+
 bool SysExAssembler::feed(QByteArrayView bytes) {
     bool sysEx = false;
     for (const char c : bytes) {
@@ -24,47 +68,17 @@ bool SysExAssembler::feed(QByteArrayView bytes) {
             continue;
         }
         if (byte == SysExStart) {
-            if (inMessage_) {
-                drop();
-            }
-            skipping_ = false;
-            inMessage_ = true;
-            current_.clear();
-            current_.append(c);
-            sysEx = true;
+            sysEx = start(c) || sysEx;
         } else if (byte == SysExEnd) {
-            if (inMessage_) {
-                current_.append(c);
-                messages_.append(current_);
-                if (current_.size() == static_cast<qsizetype>(KitSize)) {
-                    ++kitCount_;
-                }
-                current_.clear();
-                inMessage_ = false;
-                sysEx = true;
-            } else if (skipping_) {
-                skipping_ = false;
-                sysEx = true;
-            }
+            sysEx = end(c) || sysEx;
         } else if (byte >= FirstStatus) {
+            // Any other status byte ends a message unfinished.
             if (inMessage_) {
                 drop();
             }
             skipping_ = false;
-        } else if (inMessage_) {
-            sysEx = true;
-            if (current_.size() + 1 >= MaxMessageSize) {
-                // Room is kept for the final F7. However it ends, it is no
-                // kit: it is counted as too long, not as cut off.
-                ++tooLong_;
-                current_.clear();
-                inMessage_ = false;
-                skipping_ = true;
-            } else {
-                current_.append(c);
-            }
-        } else if (skipping_) {
-            sysEx = true;
+        } else {
+            sysEx = data(c) || sysEx;
         }
     }
     return sysEx;

@@ -39,6 +39,11 @@ class SysExAssembler {
 
   private:
     void drop();
+    // One byte each: a start, an end, a data byte. True when it belonged to
+    // a SysEx message.
+    bool start(char c);
+    bool end(char c);
+    bool data(char c);
 
     QList<QByteArray> messages_;
     QByteArray current_;
