@@ -4,6 +4,7 @@
 #include "midi/MidiLog.h"
 
 #include <jack/jack.h>
+#include <jack/midiport.h>
 
 #include <algorithm>
 #include <cstring>
@@ -29,6 +30,19 @@ QString serverDescription() {
     const QString name = qEnvironmentVariable("JACK_DEFAULT_SERVER");
     return name.isEmpty() ? QStringLiteral("No JACK server is running")
                           : QStringLiteral("No JACK server named \"%1\" is running").arg(name);
+}
+
+// JACK renames a second client of the same name "client-NN".
+bool isClientOrRenamed(const QString& owner, const QString& client) {
+    if (owner == client) {
+        return true;
+    }
+    if (!owner.startsWith(client + QLatin1Char('-'))) {
+        return false;
+    }
+    const QString number = owner.mid(client.size() + 1);
+    return !number.isEmpty() &&
+           std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); });
 }
 
 }  // namespace
@@ -82,9 +96,69 @@ JackWatch::~JackWatch() {
     }
 }
 
-int JackWatch::onProcess(std::uint32_t, void* self) {
-    static_cast<JackWatch*>(self)->cycles_.fetch_add(1);
+int JackWatch::onProcess(std::uint32_t frames, void* self) {
+    auto* watch = static_cast<JackWatch*>(self);
+    watch->cycles_.fetch_add(1);
+    if (jack_port_t* in = watch->sendsIn_.load()) {
+        watch->noteSends(in, frames);
+    }
     return 0;
+}
+
+void JackWatch::noteSends(jack_port_t* in, std::uint32_t frames) {
+    void* buffer = jack_port_get_buffer(in, frames);
+    const std::uint32_t count = jack_midi_get_event_count(buffer);
+    std::uint64_t bytes = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, buffer, i) == 0) {
+            bytes += event.size;
+        }
+    }
+    if (bytes == 0) {
+        return;
+    }
+    // The flag is set before the bytes are counted: whoever sees all bytes
+    // of a message also sees whether some of them went nowhere.
+    if (jack_port_connected_to(source_, destination_) == 0) {
+        sentUnconnected_.store(true);
+    }
+    bytesSent_.fetch_add(bytes);
+}
+
+bool JackWatch::followSends(const QString& source, const QString& destination) {
+    const QByteArray target = destination.toUtf8();
+    if (gone_.load() || sendsIn_.load() != nullptr ||
+        std::size_t(target.size()) >= sizeof destination_) {
+        return false;
+    }
+    const QByteArray sourceName = source.toUtf8();
+    source_ = jack_port_by_name(client_, sourceName.constData());
+    if (source_ == nullptr) {
+        return false;
+    }
+    std::memcpy(destination_, target.constData(), std::size_t(target.size()) + 1);
+    jack_port_t* in =
+        jack_port_register(client_, "sent", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (in == nullptr) {
+        return false;
+    }
+    if (jack_connect(client_, sourceName.constData(), jack_port_name(in)) != 0) {
+        jack_port_unregister(client_, in);
+        return false;
+    }
+    sendsIn_.store(in);
+    return true;
+}
+
+bool JackWatch::followingSends() const {
+    jack_port_t* in = sendsIn_.load();
+    return in != nullptr && !gone_.load() && jack_port_connected(in) > 0;
+}
+
+void JackWatch::expectMessage() {
+    sentUnconnected_.store(false);
+    bytesSent_.store(0);
 }
 
 int JackWatch::onXrun(void* self) {
@@ -130,31 +204,31 @@ JackWatch::WaitEnd JackWatch::waitCycles(std::uint64_t start, std::uint64_t coun
 
 bool JackWatch::isConnected(const QString& other, const QString& client,
                             const QString& port) const {
+    return !connectedPort(other, client, port).isEmpty();
+}
+
+QString JackWatch::connectedPort(const QString& other, const QString& client,
+                                 const QString& port) const {
     if (gone_.load()) {
-        return false;
+        return QString();
     }
     jack_port_t* target = jack_port_by_name(client_, other.toUtf8().constData());
     if (target == nullptr) {
-        return false;
+        return QString();
     }
     const char** sources = jack_port_get_all_connections(client_, target);
     if (sources == nullptr) {
-        return false;
+        return QString();
     }
-    bool found = false;
-    for (const char** source = sources; *source != nullptr && !found; ++source) {
+    QString found;
+    for (const char** source = sources; *source != nullptr && found.isEmpty(); ++source) {
         const QString name = QString::fromUtf8(*source);
         const qsizetype colon = name.indexOf(QLatin1Char(':'));
         if (colon < 0 || name.mid(colon + 1) != port) {
             continue;
         }
-        const QString owner = name.left(colon);
-        if (owner == client) {
-            found = true;
-        } else if (owner.startsWith(client + QLatin1Char('-'))) {
-            const QString number = owner.mid(client.size() + 1);
-            found = !number.isEmpty() &&
-                    std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); });
+        if (isClientOrRenamed(name.left(colon), client)) {
+            found = name;
         }
     }
     jack_free(sources);

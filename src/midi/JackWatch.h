@@ -10,6 +10,7 @@
 #include <memory>
 
 typedef struct _jack_client jack_client_t;
+typedef struct _jack_port jack_port_t;
 
 namespace tamboril::midi {
 
@@ -57,17 +58,45 @@ class JackWatch {
     // name is `other`: an output port to its destination, or an input port
     // to its source.
     bool isConnected(const QString& other, const QString& client, const QString& port) const;
+    // The full name of that port when it is connected to `other`, or an
+    // empty string.
+    QString connectedPort(const QString& other, const QString& client, const QString& port) const;
+
+    // Connects the program's output port `source` to an input port of the
+    // watch, so that the watch sees each message leave, in the very cycle it
+    // leaves, and notes whether `source` was connected to `destination`
+    // (full port names) in that cycle. The watch runs after `source` in the
+    // graph, as the destination does, so both see the same cycle. False when
+    // that port could not be made or connected.
+    bool followSends(const QString& source, const QString& destination);
+    // True once followSends succeeded and its connection shows.
+    bool followingSends() const;
+    // Starts counting the bytes of the next message from zero.
+    void expectMessage();
+    // Bytes seen leaving the source since expectMessage.
+    std::uint64_t bytesSent() const { return bytesSent_.load(); }
+    // True when some of those bytes left in a cycle in which the source was
+    // not connected to the destination: they went nowhere.
+    bool sentUnconnected() const { return sentUnconnected_.load(); }
 
   private:
     JackWatch() = default;
     static int onProcess(std::uint32_t frames, void* self);
     static void onShutdown(int code, const char* reason, void* self);
     static int onXrun(void* self);
+    void noteSends(jack_port_t* in, std::uint32_t frames);
 
     jack_client_t* client_ = nullptr;
     std::atomic<std::uint64_t> cycles_{0};
     std::atomic<std::uint64_t> xruns_{0};
     std::atomic<bool> gone_{false};
+    // Set once by followSends before sendsIn_ is published; read by the
+    // process callback.
+    jack_port_t* source_ = nullptr;
+    char destination_[320] = {};
+    std::atomic<jack_port_t*> sendsIn_{nullptr};
+    std::atomic<std::uint64_t> bytesSent_{0};
+    std::atomic<bool> sentUnconnected_{false};
     // Written once by the shutdown callback before gone_ is set.
     char goneReason_[256] = {};
 };

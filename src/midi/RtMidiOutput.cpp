@@ -154,20 +154,27 @@ int RtMidiOutput::settleConnection(Connection& connection, const QString& wanted
     // program's clients changes its graph, which can make it skip a cycle:
     // wait a few cycles, so that the connection shows and an xrun seen later,
     // while a message is on its way, is one that can really have cost it.
-    const JackWatch* watch = connection.watch.get();
+    JackWatch* watch = connection.watch.get();
     if (watch == nullptr) {
         return NoError;
     }
-    bool connected = false;
+    QString source;
+    bool following = false;
     watch->waitCycles(watch->cycles(), SettleCycles,
                       std::chrono::steady_clock::now() +
                           std::min(options_.deliveryTimeout, std::chrono::milliseconds(500)),
                       [&] {
-                          connected = connected ||
-                                      watch->isConnected(wanted, options_.clientName, OutPortName);
-                          return connected;
+                          if (source.isEmpty()) {
+                              source = watch->connectedPort(wanted, options_.clientName,
+                                                            OutPortName);
+                              following = !source.isEmpty() && watch->followSends(source, wanted);
+                          }
+                          return !source.isEmpty() && (!following || watch->followingSends());
                       });
-    if (connected) {
+    if (!source.isEmpty()) {
+        if (!following) {
+            qCDebug(lcMidi) << "Messages leaving" << source << "cannot be followed";
+        }
         return NoError;
     }
     connection.call([&] { connection.rt->closePort(); });
@@ -210,6 +217,9 @@ int RtMidiOutput::longMsg() {
     Connection& connection = *open_;
     sentAtCycle_ = connection.watch ? connection.watch->cycles() : 0;
     sentAtXruns_ = connection.watch ? connection.watch->xruns() : 0;
+    if (connection.watch) {
+        connection.watch->expectMessage();
+    }
     if (const int rc = handOver(connection); rc != NoError) {
         return rc;
     }
@@ -307,15 +317,16 @@ int RtMidiOutput::waitUntilDelivered() {
         inFlight_ = false;
         return NoError;
     }
-    const auto end = watch->waitCycles(sentAtCycle_, CyclesToDeliver,
-                                       std::chrono::steady_clock::now() + options_.deliveryTimeout);
+    // When the watch follows the port, the message counts as gone once all
+    // its bytes have been seen leaving, and the cycles have run.
+    const bool followed = watch->followingSends();
+    const auto bytes = std::uint64_t(message_.size());
+    const auto end = watch->waitCycles(
+        sentAtCycle_, CyclesToDeliver, std::chrono::steady_clock::now() + options_.deliveryTimeout,
+        followed ? std::function<bool()>([&] { return watch->bytesSent() >= bytes; })
+                 : std::function<bool()>());
     if (end == JackWatch::WaitEnd::TimedOut) {
-        return ports_.fail(
-            StillPlaying,
-            QStringLiteral("The message to \"%1\" has not left the JACK server within "
-                           "%2 ms: the server is not running its process cycles.")
-                .arg(openPortName_)
-                .arg(options_.deliveryTimeout.count()));
+        return ports_.fail(StillPlaying, notLeftText(*watch));
     }
     inFlight_ = false;
     if (end == JackWatch::WaitEnd::ServerGone) {
@@ -324,10 +335,37 @@ int RtMidiOutput::waitUntilDelivered() {
                                           "reached \"%2\".")
                                .arg(watch->goneReason(), openPortName_));
     }
+    return deliveryResult(*watch, followed);
+}
+
+QString RtMidiOutput::notLeftText(const JackWatch& watch) const {
+    if (watch.cycles() >= sentAtCycle_ + CyclesToDeliver) {
+        return QStringLiteral("The message to \"%1\" did not leave the program's MIDI port "
+                              "within %2 ms: it may not have arrived. Send it again.")
+            .arg(openPortName_)
+            .arg(options_.deliveryTimeout.count());
+    }
+    return QStringLiteral("The message to \"%1\" has not left the JACK server within "
+                          "%2 ms: the server is not running its process cycles.")
+        .arg(openPortName_)
+        .arg(options_.deliveryTimeout.count());
+}
+
+int RtMidiOutput::deliveryResult(const JackWatch& watch, bool followed) {
+    // The destination was not connected in a cycle that carried part of the
+    // message: that part went nowhere.
+    if (followed && watch.sentUnconnected()) {
+        return ports_.fail(NoDevice,
+                           QStringLiteral("The MIDI output port \"%1\" went away or was "
+                                          "disconnected while the message was on its way: it "
+                                          "did not arrive whole. ")
+                                   .arg(openPortName_) +
+                               choosePortAgain());
+    }
     // An overloaded server skips cycles (xruns), and MIDI events due in them
     // can be lost without a word. Sending a kit again is harmless; telling
     // the user it arrived when it may not have is not.
-    if (watch->xruns() != sentAtXruns_) {
+    if (watch.xruns() != sentAtXruns_) {
         return ports_.fail(Error, QStringLiteral("The JACK server was overloaded (xrun) while "
                                                  "the message to \"%1\" was on its way: it may "
                                                  "not have arrived. Send it again.")

@@ -18,6 +18,8 @@ namespace detail {
 class AlsaSeqProbe;
 }
 
+class JackWatch;
+
 // MidiOut on RtMidi (ALSA sequencer or JACK).
 //
 // Nothing stays connected between commands: numDevs connects to the MIDI
@@ -59,6 +61,8 @@ class RtMidiOutput final : public MidiOut {
     int checkReadyToSend();
     int handOver(Connection& connection);
     int waitUntilDelivered();
+    QString notLeftText(const JackWatch& watch) const;
+    int deliveryResult(const JackWatch& watch, bool followed);
     // True while the open port's destination is there and connected to it.
     bool destinationConnected() const;
 

@@ -197,6 +197,33 @@ void sendWhole(RtMidiOutput& out, int device, const QByteArray& message,
 std::function<void()> forgetting(JackReceiver& receiver) {
     return [&receiver] { receiver.takeWithin(300, 1 << 20); };
 }
+// Makes the server's cycles as long as the dummy driver allows (8192 frames,
+// about 170 ms) while it lives, so that a test can act between two cycles.
+class LongCycles {
+  public:
+    LongCycles() {
+        client_ = jack_client_open("tamboril-long-cycles", JackNoStartServer, nullptr);
+        if (client_ != nullptr) {
+            before_ = jack_get_buffer_size(client_);
+            ok_ = jack_set_buffer_size(client_, 8192) == 0;
+        }
+    }
+    ~LongCycles() {
+        if (client_ != nullptr) {
+            jack_set_buffer_size(client_, before_);
+            jack_client_close(client_);
+        }
+    }
+    LongCycles(const LongCycles&) = delete;
+    LongCycles& operator=(const LongCycles&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    jack_client_t* client_ = nullptr;
+    jack_nframes_t before_ = 0;
+    bool ok_ = false;
+};
+
 std::function<void()> forgetting(MidiIn& in) {
     return [&in] { readWithin(in, 300, 1 << 20); };
 }
@@ -374,6 +401,38 @@ class TestRtMidiJack : public QObject {
         receiver.takeWithin(100, 1000);
         sendWhole(out, device, sentMessage(), forgetting(receiver));
         QCOMPARE(joined(receiver.takeWithin(2000, 255)), sentMessage());
+    }
+
+    // The receiver leaves after the port was checked and the message handed
+    // over, before the cycle that carries it: the message goes nowhere, and
+    // the send says so. Should a cycle have begun in between after all, the
+    // message came whole and was rightly reported; that is tried anew, three
+    // times at most.
+    void aReceiverThatLeavesBeforeTheMessageLeavesIsReported() {
+        LongCycles longCycles;
+        QVERIFY2(longCycles.ok(), "the server did not take a buffer of 8192 frames");
+        for (int attempt = 1;; ++attempt) {
+            JackReceiver receiver(QStringLiteral("tamboril-recv-leaves"));
+            RtMidiOutput out;
+            const int device = deviceOf(out, receiver.portName());
+            QVERIFY(device >= 0);
+            QCOMPARE(out.open(device), int(NoError));
+            QCOMPARE(out.prepareHeader(sentMessage()), int(NoError));
+            QCOMPARE(out.longMsg(), int(NoError));
+            QVERIFY(receiver.leave());
+            const int rc = out.unprepareHeader();
+            const QString text = out.errorText(rc);
+            out.close();
+            if (receiver.takeWithin(400, 1).isEmpty()) {
+                QCOMPARE(rc, int(NoDevice));
+                QVERIFY2(text.contains(receiver.portName()) &&
+                             text.contains(QStringLiteral("did not arrive")),
+                         qPrintable(text));
+                return;
+            }
+            QCOMPARE(rc, int(NoError));
+            QVERIFY2(attempt < 3, "a cycle began between the hand-over and the leave, three times");
+        }
     }
 
     void withoutAMidiSystemNothingOpens() {

@@ -86,6 +86,10 @@ class JackReceiver {
 
     QString portName() const { return name_; }
 
+    // Disconnects the port from every source, as a receiver that leaves
+    // does; the server shows it from its next cycle on.
+    bool leave() { return jack_port_disconnect(client_, port_) == 0; }
+
     // The messages received so far, without waiting.
     QList<QByteArray> takeNow() {
         const std::lock_guard<std::mutex> lock(mutex_);
