@@ -176,12 +176,15 @@ class SendCommand final : public Command {
         if (!report.closeWarning.isEmpty()) {
             console.warning(report.closeWarning);
         }
-        // Kits whose first delivery was uncertain went again; say how many.
+        // Kits whose first delivery was uncertain went again; say how many,
+        // and that the first copy may have arrived all the same.
         QString again;
         if (report.sentAgain > 0) {
-            again = total == 1
-                        ? QStringLiteral(" It needed a second try.")
-                        : QStringLiteral(" %1 of them needed a second try.").arg(report.sentAgain);
+            again = total == 1 ? QStringLiteral(" It needed a second try; the receiver may "
+                                                "hold it twice.")
+                               : QStringLiteral(" %1 of them needed a second try; the receiver "
+                                                "may hold those twice.")
+                                     .arg(report.sentAgain);
         }
         const QString what = total == 1
                                  ? QStringLiteral("\"%1\"").arg(Printable(KitTitle(kits.front())))
