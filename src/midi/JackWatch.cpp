@@ -118,10 +118,11 @@ void JackWatch::noteSends(jack_port_t* in, std::uint32_t frames) {
     if (bytes == 0) {
         return;
     }
-    // The flag is set before the bytes are counted: whoever sees all bytes
-    // of a message also sees whether some of them went nowhere.
+    // Noted before the bytes are counted: whoever sees all bytes of a
+    // message also sees where they began to go nowhere.
     if (jack_port_connected_to(source_, destination_) == 0) {
-        sentUnconnected_.store(true);
+        std::uint64_t none = NoneUnconnected;
+        bytesBeforeUnconnected_.compare_exchange_strong(none, bytesSent_.load());
     }
     bytesSent_.fetch_add(bytes);
 }
@@ -157,8 +158,12 @@ bool JackWatch::followingSends() const {
 }
 
 void JackWatch::expectMessage() {
-    sentUnconnected_.store(false);
+    bytesBeforeUnconnected_.store(NoneUnconnected);
     bytesSent_.store(0);
+}
+
+std::uint64_t JackWatch::bytesSentWhileConnected() const {
+    return std::min(bytesBeforeUnconnected_.load(), bytesSent_.load());
 }
 
 int JackWatch::onXrun(void* self) {

@@ -75,9 +75,10 @@ class JackWatch {
     void expectMessage();
     // Bytes seen leaving the source since expectMessage.
     std::uint64_t bytesSent() const { return bytesSent_.load(); }
-    // True when some of those bytes left in a cycle in which the source was
-    // not connected to the destination: they went nowhere.
-    bool sentUnconnected() const { return sentUnconnected_.load(); }
+    // How many of those bytes left before the first cycle in which the
+    // source was not connected to the destination: the bytes from there on
+    // went nowhere.
+    std::uint64_t bytesSentWhileConnected() const;
 
   private:
     JackWatch() = default;
@@ -96,7 +97,9 @@ class JackWatch {
     char destination_[320] = {};
     std::atomic<jack_port_t*> sendsIn_{nullptr};
     std::atomic<std::uint64_t> bytesSent_{0};
-    std::atomic<bool> sentUnconnected_{false};
+    // bytesSent_ when the first unconnected cycle began, or NoneUnconnected.
+    static constexpr std::uint64_t NoneUnconnected = ~std::uint64_t(0);
+    std::atomic<std::uint64_t> bytesBeforeUnconnected_{NoneUnconnected};
     // Written once by the shutdown callback before gone_ is set.
     char goneReason_[256] = {};
 };

@@ -5,8 +5,13 @@
 #include "midi/MidiOut.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <sstream>
+#include <thread>
 #include <vector>
 
 namespace tamboril::midi::detail {
@@ -44,10 +49,7 @@ void ErrorSink::callback(RtMidiError::Type type, const std::string& text, void* 
 
 QStringList RtMidiConnection::portNames() {
     QStringList names;
-    unsigned count = 0;
-    if (!call([&] { count = rt->getPortCount(); })) {
-        count = 0;
-    }
+    const unsigned count = portCount();
     for (unsigned i = 0; i < count; ++i) {
         std::string name;
         const bool read = call([&] { name = rt->getPortName(i); });
@@ -57,7 +59,36 @@ QStringList RtMidiConnection::portNames() {
     return names;
 }
 
+unsigned RtMidiConnection::portCount() {
+    // RtMidi opens its JACK client lazily, and again on each call until one
+    // opens. A busy JACK server now and then refuses a new client once (as
+    // JackWatch::openClient knows); without another try that would look like
+    // a system without the port asked for.
+    constexpr int Tries = 3;
+    for (int attempt = 1;; ++attempt) {
+        unsigned count = 0;
+        if (call([&] { count = rt->getPortCount(); })) {
+            return count;
+        }
+        if (api != MidiSystem::Jack || attempt == Tries) {
+            return 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
+    }
+}
+
 void RtMidiConnection::create(RtMidi::Api system, const std::string& clientName) {
+    // RtMidi's constructors print their warnings (a JACK client the server
+    // refused) on std::cerr, as no error callback can be set before them.
+    // They go to the debug log instead; the next call tries again.
+    std::ostringstream said;
+    std::streambuf* const terminal = std::cerr.rdbuf(said.rdbuf());
+    const auto restore = qScopeGuard([&] {
+        std::cerr.rdbuf(terminal);
+        if (!said.str().empty()) {
+            qCDebug(lcMidi) << "RtMidi:" << QString::fromStdString(said.str()).trimmed();
+        }
+    });
     if (direction == Direction::Input) {
         input = std::make_unique<::RtMidiIn>(system, clientName);
         rt = input.get();

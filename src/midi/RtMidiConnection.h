@@ -81,6 +81,9 @@ struct RtMidiConnection {
     // (it went away while listing) gets an empty entry so that the numbers
     // stay RtMidi's.
     QStringList portNames();
+
+  private:
+    unsigned portCount();
 };
 
 struct ConnectResult {

@@ -353,8 +353,11 @@ QString RtMidiOutput::notLeftText(const JackWatch& watch) const {
 
 int RtMidiOutput::deliveryResult(const JackWatch& watch, bool followed) {
     // The destination was not connected in a cycle that carried part of the
-    // message: that part went nowhere.
-    if (followed && watch.sentUnconnected()) {
+    // message up to its end of exclusive: that part went nowhere. Zeros
+    // after it are padding that no receiver reads (the ALSA sequencer is
+    // never given them).
+    const auto needed = std::uint64_t(AlsaBytes(message_).size());
+    if (followed && watch.bytesSentWhileConnected() < needed) {
         return ports_.fail(NoDevice,
                            QStringLiteral("The MIDI output port \"%1\" went away or was "
                                           "disconnected while the message was on its way: it "
