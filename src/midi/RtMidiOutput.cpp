@@ -317,16 +317,25 @@ int RtMidiOutput::waitUntilDelivered() {
         inFlight_ = false;
         return NoError;
     }
-    // When the watch follows the port, the message counts as gone once all
-    // its bytes have been seen leaving, and the cycles have run.
+    // Followed by the watch, the message is waited for until all its bytes
+    // were seen leaving, or until an xrun makes that uncertain anyway; then
+    // the cycles run out.
     const bool followed = watch->followingSends();
     const auto bytes = std::uint64_t(message_.size());
-    const auto end = watch->waitCycles(
-        sentAtCycle_, CyclesToDeliver, std::chrono::steady_clock::now() + options_.deliveryTimeout,
-        followed ? std::function<bool()>([&] { return watch->bytesSent() >= bytes; })
-                 : std::function<bool()>());
-    if (end == JackWatch::WaitEnd::TimedOut) {
-        return ports_.fail(StillPlaying, notLeftText(*watch));
+    std::function<bool()> left;
+    if (followed) {
+        left = [&] { return watch->bytesSent() >= bytes || watch->xruns() != sentAtXruns_; };
+    }
+    const auto end = watch->waitCycles(sentAtCycle_, CyclesToDeliver,
+                                       std::chrono::steady_clock::now() + options_.deliveryTimeout,
+                                       left);
+    if (end == JackWatch::WaitEnd::TimedOut && watch->cycles() < sentAtCycle_ + CyclesToDeliver) {
+        return ports_.fail(
+            StillPlaying,
+            QStringLiteral("The message to \"%1\" has not left the JACK server within "
+                           "%2 ms: the server is not running its process cycles.")
+                .arg(openPortName_)
+                .arg(options_.deliveryTimeout.count()));
     }
     inFlight_ = false;
     if (end == JackWatch::WaitEnd::ServerGone) {
@@ -338,26 +347,14 @@ int RtMidiOutput::waitUntilDelivered() {
     return deliveryResult(*watch, followed);
 }
 
-QString RtMidiOutput::notLeftText(const JackWatch& watch) const {
-    if (watch.cycles() >= sentAtCycle_ + CyclesToDeliver) {
-        return QStringLiteral("The message to \"%1\" did not leave the program's MIDI port "
-                              "within %2 ms: it may not have arrived. Send it again.")
-            .arg(openPortName_)
-            .arg(options_.deliveryTimeout.count());
-    }
-    return QStringLiteral("The message to \"%1\" has not left the JACK server within "
-                          "%2 ms: the server is not running its process cycles.")
-        .arg(openPortName_)
-        .arg(options_.deliveryTimeout.count());
-}
-
 int RtMidiOutput::deliveryResult(const JackWatch& watch, bool followed) {
     // The destination was not connected in a cycle that carried part of the
     // message up to its end of exclusive: that part went nowhere. Zeros
     // after it are padding that no receiver reads (the ALSA sequencer is
     // never given them).
     const auto needed = std::uint64_t(AlsaBytes(message_).size());
-    if (followed && watch.bytesSentWhileConnected() < needed) {
+    const std::uint64_t whileConnected = watch.bytesSentWhileConnected();
+    if (followed && whileConnected < needed && whileConnected < watch.bytesSent()) {
         return ports_.fail(NoDevice,
                            QStringLiteral("The MIDI output port \"%1\" went away or was "
                                           "disconnected while the message was on its way: it "
@@ -373,6 +370,13 @@ int RtMidiOutput::deliveryResult(const JackWatch& watch, bool followed) {
                                                  "the message to \"%1\" was on its way: it may "
                                                  "not have arrived. Send it again.")
                                       .arg(openPortName_));
+    }
+    if (followed && watch.bytesSent() < std::uint64_t(message_.size())) {
+        return ports_.fail(Error, QStringLiteral("The message to \"%1\" was not seen leaving "
+                                                 "the program's MIDI port within %2 ms: it may "
+                                                 "not have arrived. Send it again.")
+                                      .arg(openPortName_)
+                                      .arg(options_.deliveryTimeout.count()));
     }
     return NoError;
 }

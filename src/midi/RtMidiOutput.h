@@ -61,7 +61,6 @@ class RtMidiOutput final : public MidiOut {
     int checkReadyToSend();
     int handOver(Connection& connection);
     int waitUntilDelivered();
-    QString notLeftText(const JackWatch& watch) const;
     int deliveryResult(const JackWatch& watch, bool followed);
     // True while the open port's destination is there and connected to it.
     bool destinationConnected() const;
