@@ -178,7 +178,7 @@ focus() {  # gives the window the keyboard focus and waits until it has it
   done
   return 1
 }
-main=$(window Tamboril) || fail "tamboril did not show its window"
+main=$(window Tamboril) || fail "tamboril did not show its window: $(cat "$work/tamboril.log")"
 
 # Edit, Spilt File; the open dialog takes the bulk file's name. A dialog that
 # replaced its window while the name was typed still shows; the name is then
