@@ -200,13 +200,15 @@ class TestLibraryJack : public QObject {
         const bool again = l.status().contains("second try");
         QCOMPARE(KitsArrived(instrumentIn.takeWithin(5000, 64 * 255), again), dump);
 
-        // One click of Save asks for the file (the backup's name offered)
+        // One click on Save asks for the file (the backup's name offered)
         // and writes the bulk file.
+        QVERIFY(l.find<QPushButton>("saveReceived")->isEnabled());
         l.prompts.saveAnswers << l.dir.filePath("backup.syx");
-        l.find<QAction>("actionSave")->trigger();
+        l.press("saveReceived");
         QVERIFY2(l.prompts.messages.isEmpty(), qPrintable(l.prompts.allMessages()));
         QCOMPARE(readBytes(l.dir.filePath("backup.syx")), dump);
         QVERIFY(!l.window->isWindowModified());
+        QVERIFY(!l.find<QPushButton>("saveReceived")->isEnabled());
     }
 
     // Cancel, a dump that stops and a source that goes away end the receive

@@ -72,7 +72,8 @@ InstrumentPanel::InstrumentPanel(LibraryMidi& midi, QSettings& settings, QWidget
       sendBank_(Button("sendBank", QStringLiteral("Send bank"), this)),
       status_(new QLabel(this)),
       progress_(new QProgressBar(this)),
-      cancel_(Button("cancelTransfer", QStringLiteral("Cancel"), this)) {
+      cancel_(Button("cancelTransfer", QStringLiteral("Cancel"), this)),
+      save_(Button("saveReceived", QStringLiteral("Save received kits..."), this)) {
     setObjectName(QStringLiteral("instrumentPanel"));
     setAccessibleName(QStringLiteral("Instrument"));
     input_->setObjectName(QStringLiteral("inputPort"));
@@ -87,6 +88,7 @@ InstrumentPanel::InstrumentPanel(LibraryMidi& midi, QSettings& settings, QWidget
     progress_->setAccessibleName(QStringLiteral("Transfer progress"));
     progress_->setVisible(false);
     cancel_->setEnabled(false);
+    save_->setEnabled(false);
     buildLayout();
     connect(input_, &QComboBox::activated, this, [this] { remember(input_, InputKey); });
     connect(output_, &QComboBox::activated, this, [this] { remember(output_, OutputKey); });
@@ -100,6 +102,7 @@ InstrumentPanel::InstrumentPanel(LibraryMidi& midi, QSettings& settings, QWidget
     connect(sendSelected_, &QPushButton::clicked, this, &InstrumentPanel::sendSelectedRequested);
     connect(sendBank_, &QPushButton::clicked, this, &InstrumentPanel::sendBankRequested);
     connect(cancel_, &QPushButton::clicked, this, &InstrumentPanel::cancelRequested);
+    connect(save_, &QPushButton::clicked, this, &InstrumentPanel::saveRequested);
 }
 
 void InstrumentPanel::buildLayout() {
@@ -122,6 +125,7 @@ void InstrumentPanel::buildLayout() {
     column->addWidget(status_);
     column->addWidget(progress_);
     column->addWidget(cancel_);
+    column->addWidget(save_);
     column->addStretch();
 }
 
@@ -218,6 +222,10 @@ void InstrumentPanel::showStarted(int total, const QString& instructions) {
 
 void InstrumentPanel::showProgress(int count) {
     progress_->setValue(std::min(count, progress_->maximum()));
+}
+
+void InstrumentPanel::offerSave(bool offered) {
+    save_->setEnabled(offered);
 }
 
 void InstrumentPanel::showEnded(const QString& result) {

@@ -50,12 +50,15 @@ class InstrumentPanel : public QWidget {
     void showProgress(int count);
     // The transfer has ended; `result` says how.
     void showEnded(const QString& result);
+    // Offers Save for the bank shown when it has no file yet (kits received).
+    void offerSave(bool offered);
 
   signals:
     void receiveRequested(int kits);
     void sendSelectedRequested();
     void sendBankRequested();
     void cancelRequested();
+    void saveRequested();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -82,6 +85,7 @@ class InstrumentPanel : public QWidget {
     QLabel* status_;
     QProgressBar* progress_;
     QPushButton* cancel_;
+    QPushButton* save_;
 };
 
 }  // namespace tamboril::ui

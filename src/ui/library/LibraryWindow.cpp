@@ -89,6 +89,7 @@ void LibraryWindow::createInstrumentPanel() {
             &LibraryWindow::sendSelected);
     connect(instrument_, &InstrumentPanel::sendBankRequested, this, &LibraryWindow::sendBank);
     connect(instrument_, &InstrumentPanel::cancelRequested, this, &LibraryWindow::cancelTransfer);
+    connect(instrument_, &InstrumentPanel::saveRequested, this, &LibraryWindow::save);
     connect(job_, &TransferJob::progress, instrument_, &InstrumentPanel::showProgress);
     connect(job_, &TransferJob::finished, this, &LibraryWindow::transferFinished);
 }
@@ -198,6 +199,9 @@ void LibraryWindow::updateActions() {
 
 void LibraryWindow::updateTitle() {
     BankView* view = currentView();
+    if (instrument_ != nullptr) {
+        instrument_->offerSave(view && !view->document().hasFile());
+    }
     for (int tab = 0; tab < tabs_->count(); ++tab) {
         BankDocument& doc = viewAt(tab)->document();
         tabs_->setTabText(tab, BankName(doc.bank()) + (doc.isModified() ? "*" : ""));
