@@ -214,6 +214,19 @@ class TestLibraryJack : public QObject {
         QCOMPARE(readBytes(l.dir.filePath("backup.syx")), dump);
         QVERIFY(!l.window->isWindowModified());
         QVERIFY(!l.find<QPushButton>("saveReceived")->isEnabled());
+
+        // One kit: a bank of one kit, saved as a kit file.
+        l.press("receiveOne");
+        QVERIFY2(l.status().contains("Now send one kit"), qPrintable(l.status()));
+        QVERIFY(l.listening(instrument));
+        Play(instrument, kits, 7, 8);
+        QVERIFY(l.ended(10000));
+        QVERIFY2(l.prompts.messages.isEmpty(), qPrintable(l.prompts.allMessages()));
+        QCOMPARE(l.progress(), QStringLiteral("1 of 1 kit"));
+        QCOMPARE(l.window->bankCount(), 2);
+        l.prompts.saveAnswers << l.dir.filePath("one.syx");
+        l.press("saveReceived");
+        QCOMPARE(readBytes(l.dir.filePath("one.syx")), asSent(kits.at(7)));
     }
 
     // Cancel, a dump that stops and a source that goes away end the receive
@@ -294,6 +307,23 @@ class TestLibraryJack : public QObject {
         QCOMPARE(KitsArrived(instrumentIn.takeWithin(3000, qsizetype(sent) * 255), again),
                  Dump(kits, sent));
         QVERIFY(instrumentIn.takeWithin(500, 1).isEmpty());
+
+        // A window closed while it waits for kits stops waiting and lets its
+        // port go.
+        // A port that came after the listing is there once Rescan lists
+        // the ports again.
+        JackSource another(QStringLiteral("tl-another"));
+        QVERIFY(!l.choose("inputPort", another.portName()));
+        l.press("rescanPorts");
+        QCOMPARE(l.find<QComboBox>("inputPort")->currentText(), source + " (missing)");
+        QVERIFY(l.choose("inputPort", another.portName()));
+        l.press("receiveAll");
+        QVERIFY(l.listening(another));
+        l.window.reset();
+        const auto ours = [&another] {
+            return another.destinations().filter(QStringLiteral("tamboril-library"));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ours().isEmpty(), 5000);
     }
 };
 
