@@ -189,7 +189,10 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
                            .arg(transfer::KitsText(report.total), Printable(port),
                                 PositionsText(went));
         if (report.sentAgain > 0) {
-            text += QStringLiteral(" %1 of them needed a second try.").arg(report.sentAgain);
+            // The first copy may have arrived all the same.
+            text += QStringLiteral(" %1 of them needed a second try; the instrument may have "
+                                   "taken those twice, which does no harm.")
+                        .arg(report.sentAgain);
         }
         if (!report.closeWarning.isEmpty()) {
             text += QLatin1Char('\n') + Capitalised(report.closeWarning) + QLatin1Char('.');
