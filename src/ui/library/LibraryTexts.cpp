@@ -184,16 +184,17 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
                        const QString& port) {
     const auto went = std::vector<int>(positions.begin(), positions.begin() + report.delivered);
     const auto left = std::vector<int>(positions.begin() + report.delivered, positions.end());
+    // The first copy of a kit sent again may have arrived all the same.
+    const QString again = report.sentAgain == 0
+                              ? QString()
+                              : QStringLiteral(" %1 of them needed a second try; the instrument "
+                                               "may have taken those twice, which does no harm.")
+                                    .arg(report.sentAgain);
     if (report.ok()) {
         QString text = QStringLiteral("Sent %1 to \"%2\": %3.")
                            .arg(transfer::KitsText(report.total), Printable(port),
-                                PositionsText(went));
-        if (report.sentAgain > 0) {
-            // The first copy may have arrived all the same.
-            text += QStringLiteral(" %1 of them needed a second try; the instrument may have "
-                                   "taken those twice, which does no harm.")
-                        .arg(report.sentAgain);
-        }
+                                PositionsText(went)) +
+                       again;
         if (!report.closeWarning.isEmpty()) {
             text += QLatin1Char('\n') + Capitalised(report.closeWarning) + QLatin1Char('.');
         }
@@ -205,7 +206,7 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
                                       .arg(report.total)
                                       .arg(Printable(port), PositionsText(went));
     if (!went.empty()) {
-        text += QStringLiteral(" Not sent: %1.").arg(PositionsText(left));
+        text += again + QStringLiteral(" Not sent: %1.").arg(PositionsText(left));
     }
     return text + QLatin1Char('\n') + Capitalised(report.failure) + QLatin1Char('.');
 }
