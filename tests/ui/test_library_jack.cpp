@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using namespace tamboril;
@@ -76,6 +77,30 @@ struct Library {
         ports->setCurrentIndex(entry);
         emit ports->activated(entry);
         return true;
+    }
+    // Presses Send bank, and `whileSending` while the send runs, until the
+    // send ends without a message box. A send given up as overloaded is run
+    // again, three times at most, when the test's own watch saw an xrun too;
+    // what arrived of it is dropped.
+    void sendBankThroughXruns(JackReceiver& receiver,
+                              const std::function<void()>& whileSending = {}) {
+        for (int attempt = 1;; ++attempt) {
+            const std::uint64_t xruns = watch->xruns();
+            press("sendBank");
+            if (whileSending) {
+                whileSending();
+            }
+            QVERIFY(ended(60000));
+            if (prompts.messages.isEmpty()) {
+                return;
+            }
+            const QString text = prompts.messages[0].text;
+            const bool sawXrun = QTest::qWaitFor([&] { return watch->xruns() != xruns; }, 2000);
+            QVERIFY2(attempt < Rounds && sawXrun && text.contains(QStringLiteral("overloaded")),
+                     qPrintable(text));
+            prompts.messages.clear();
+            receiver.takeWithin(500, 1 << 20);
+        }
     }
     bool ended(int ms) const {
         return QTest::qWaitFor([this] { return !window->transferRunning(); }, ms);
@@ -202,9 +227,10 @@ class TestLibraryJack : public QObject {
         l.prompts.messages.clear();
         QVERIFY(l.choose("outputPort", instrumentIn.portName()));
         QCOMPARE(l.settings->value("instrument/outputPort").toString(), instrumentIn.portName());
-        l.press("sendBank");
-        QVERIFY(l.ended(60000));
-        QVERIFY2(l.prompts.messages.isEmpty(), qPrintable(l.prompts.allMessages()));
+        l.sendBankThroughXruns(instrumentIn);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
         QVERIFY2(l.status().startsWith(QStringLiteral("Sent 64 kits to \"%1\": positions 0 to 63.")
                                            .arg(instrumentIn.portName())),
                  qPrintable(l.status()));
@@ -295,11 +321,20 @@ class TestLibraryJack : public QObject {
         // named, and they are the ones that arrived.
         l.window->openReceived(std::vector<KitData>(kits.begin(), kits.end()), "Sent slowly");
         l.find<QSpinBox>("sendPause")->setValue(100);
-        l.press("sendBank");
-        QTRY_VERIFY_WITH_TIMEOUT(l.find<QProgressBar>("transferProgress")->value() >= 3, 10000);
-        l.press("cancelTransfer");
-        QVERIFY(l.ended(5000));
-        QVERIFY(l.prompts.messages.isEmpty());
+        l.sendBankThroughXruns(instrumentIn, [&l] {
+            // Cancelled once a few kits have gone, or once the send ended
+            // early.
+            QVERIFY(QTest::qWaitFor(
+                [&l] {
+                    return !l.window->transferRunning() ||
+                           l.find<QProgressBar>("transferProgress")->value() >= 3;
+                },
+                10000));
+            l.press("cancelTransfer");
+        });
+        if (QTest::currentTestFailed()) {
+            return;
+        }
         static const QRegularExpression went(
             QStringLiteral("^Sent (\\d+) of 64 kits to \"%1\": positions 0 to (\\d+)\\.[^\n]* "
                            "Not sent: positions (\\d+) to 63\\.\nThe send was cancelled before "

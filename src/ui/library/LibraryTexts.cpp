@@ -208,7 +208,10 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
     if (!went.empty()) {
         text += again + QStringLiteral(" Not sent: %1.").arg(PositionsText(left));
     }
-    return text + QLatin1Char('\n') + Capitalised(report.failure) + QLatin1Char('.');
+    // The failure may end in the MIDI system's own sentence.
+    const QString failure = Capitalised(report.failure);
+    return text + QLatin1Char('\n') + failure +
+           (failure.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral("."));
 }
 
 QString UnsendableText(const QStringList& faults) {
