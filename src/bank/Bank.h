@@ -24,8 +24,9 @@ enum class BankSource {
 // whole 197-byte images: every byte, interpreted or not, is kept.
 struct Bank {
     BankSource source = BankSource::BulkFile;
-    QString path;  // the file, or the folder of split files
+    QString path;  // the file, or the folder of split files; empty until first saved
     std::vector<KitData> kits;
+    QString name = {};  // what a bank without a file yet (kits received) is called
 };
 
 // Why a path could not be opened as a bank.

@@ -29,7 +29,10 @@ class BankDocument : public QObject {
     int kitCount() const { return static_cast<int>(bank_.kits.size()); }
     const KitData& kit(int position) const;
     QUndoStack* undoStack() { return &undo_; }
-    bool isModified() const { return !undo_.isClean(); }
+    // A bank that has no file yet (kits just received) counts as modified
+    // until it is saved.
+    bool isModified() const { return bank_.path.isEmpty() || !undo_.isClean(); }
+    bool hasFile() const { return !bank_.path.isEmpty(); }
 
     // Writes the bank back where it came from, or to `path` as `source` says
     // (Save As), through the one writer. On success the bank takes the new

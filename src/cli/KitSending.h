@@ -1,50 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "kit/KitImage.h"
-#include "midi/MidiOut.h"
-#include "midi/Sending.h"
-
-#include <QByteArray>
-#include <QList>
-#include <QString>
-
-#include <chrono>
-#include <functional>
+// send's steps are the transfer layer's; the command uses them by these
+// names.
+#include "transfer/KitSending.h"
 
 namespace tamboril::cli {
 
-// Why `kit` cannot go out as a SysEx message, or empty when it can: byte 0
-// must start the message (0xF0), byte 196 end it (0xF7), and every byte in
-// between, the transmission checksum included, must be a data byte (below
-// 0x80), or the instrument takes the message for cut off.
-QString KitSendProblem(const KitData& kit);
-
-struct SendReport {
-    int total = 0;
-    int delivered = 0;  // messages handed over and gone from the program
-    int sentAgain = 0;  // of those, the ones whose first try was uncertain
-    // Empty when every message went; otherwise which step failed, for which
-    // message, and the MIDI system's text.
-    QString failure;
-    // The port went away (or was disconnected) after it had been opened.
-    bool portGone = false;
-    // A close that reported an error after every message had gone.
-    QString closeWarning;
-
-    bool ok() const { return failure.isEmpty(); }
-};
-
-// A message whose delivery is uncertain is sent at most this often.
-inline constexpr int MaxTries = 3;
-
-// Sends `messages` to output `device` through the one send sequence
-// (midi::SendMessages), with `pause` between two messages and up to MaxTries
-// tries for a message whose delivery is uncertain, and puts what happened
-// into the command's words. `delivered` is called after each message has
-// gone, with the number gone so far.
-SendReport SendMessages(midi::MidiOut& out, int device, const QList<QByteArray>& messages,
-                        std::chrono::milliseconds pause,
-                        const std::function<void(int)>& delivered = {});
+using transfer::KitSendProblem;
+using transfer::MaxTries;
+using transfer::SendMessages;
+using transfer::SendReport;
 
 }  // namespace tamboril::cli

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "midi/MidiSystem.h"
+#include "transfer/PortNames.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,23 +15,8 @@ namespace tamboril::cli {
 // with error texts that point at 'tamboril-kit ports'.
 midi::RtMidiOptions MidiOptions();
 
-// The names of the ports `ports` (a midi::RtMidiOutput or midi::MidiIn) lists
-// at this moment, by their numbers; nullopt when it reaches no MIDI system
-// (its errorText(lastResult()) says why).
-template <typename Ports>
-std::optional<QStringList> ListPorts(Ports& ports) {
-    const int count = ports.numDevs();
-    if (ports.systemName().isEmpty()) {
-        return std::nullopt;
-    }
-    QStringList names;
-    for (int device = 0; device < count; ++device) {
-        QString name;
-        ports.devName(device, name);
-        names << name;
-    }
-    return names;
-}
+// The names of the ports at this moment, as the transfer layer lists them.
+using transfer::ListPorts;
 
 struct PortChoice {
     int index = -1;   // the port's number in the list, or -1

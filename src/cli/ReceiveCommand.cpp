@@ -7,7 +7,7 @@
 #include "midi/MidiOut.h"
 #include "cli/PortChoice.h"
 #include "midi/Receiving.h"
-#include "midi/SysExAssembler.h"
+#include "transfer/KitReceiving.h"
 
 #include <QFileInfo>
 
@@ -101,32 +101,30 @@ class ReceiveCommand final : public Command {
             return ExitFailed;
         }
         const StopSignals stop;
-        midi::SysExAssembler assembler;
-        const midi::ReceiveOutcome outcome = midi::WaitForKits(in, assembler, waitFor(console, stop));
+        const transfer::ReceivedKits received =
+            transfer::ReceiveKits(in, waitFor(console, stop));
         in.close();
-        if (outcome.end != midi::ReceiveEnd::Done) {
-            reportUnfinished(console, outcome, port, path, assembler.kitCount());
-            warnLeftOut(console, assembler);
+        if (!received.ok()) {
+            console.error(transfer::UnfinishedText(
+                received, port, timeoutSeconds_,
+                QStringLiteral("Nothing was written to %1").arg(path)));
+            warnLeftOut(console, received);
             return ExitFailed;
         }
-        const QByteArray bytes = kitBytes(assembler);
-        warnLeftOut(console, assembler);
+        const QByteArray bytes = received.bytes();
+        warnLeftOut(console, received);
         if (const auto failure = ReplaceFile(path, bytes)) {
             console.error(QStringLiteral("cannot write %1: %2. The %3 received were not saved.")
-                              .arg(failure->file, failure->reason, kitsText(kits_)));
+                              .arg(failure->file, failure->reason, transfer::KitsText(kits_)));
             return ExitFailed;
         }
         console.print(QStringLiteral("Received %1 from \"%2\"; wrote %3 (%4 bytes).")
-                          .arg(kitsText(kits_), port, path)
+                          .arg(transfer::KitsText(kits_), port, path)
                           .arg(bytes.size()));
         return ExitOk;
     }
 
   private:
-    static QString kitsText(int count) {
-        return count == 1 ? QStringLiteral("1 kit") : QStringLiteral("%1 kits").arg(count);
-    }
-
     // Why the file cannot be written at all, found before anything is asked
     // of the instrument; empty when it may be.
     static QString outputProblem(const QString& path) {
@@ -164,7 +162,7 @@ class ReceiveCommand final : public Command {
         }
         console.note(QStringLiteral("Listening on \"%1\" (%2) for %3; Ctrl+C stops without "
                                     "writing anything.")
-                         .arg(port, in.systemName(), kitsText(kits_)));
+                         .arg(port, in.systemName(), transfer::KitsText(kits_)));
         return true;
     }
 
@@ -183,106 +181,10 @@ class ReceiveCommand final : public Command {
         return wait;
     }
 
-    void reportUnfinished(Console& console, const midi::ReceiveOutcome& outcome,
-                          const QString& port, const QString& path, int kitCount) const {
-        const QString arrived =
-            QStringLiteral("%1 of %2 had arrived").arg(kitCount).arg(kitsText(kits_));
-        switch (outcome.end) {
-            case midi::ReceiveEnd::Done:
-                break;
-            case midi::ReceiveEnd::TimedOut:
-                console.error(QStringLiteral("timed out: no SysEx data came from \"%1\" for %2 s; "
-                                             "%3. Nothing was written to %4.")
-                                  .arg(port, QString::number(timeoutSeconds_), arrived, path));
-                break;
-            case midi::ReceiveEnd::Stopped:
-                console.error(
-                    QStringLiteral("stopped: %1. Nothing was written to %2.").arg(arrived, path));
-                break;
-            case midi::ReceiveEnd::Overrun:
-                console.error(QStringLiteral("data from \"%1\" was lost: it came faster than it "
-                                             "could be taken in; %2. Nothing was written to %3. "
-                                             "Send the dump again.")
-                                  .arg(port, arrived, path));
-                break;
-            case midi::ReceiveEnd::Lost:
-                console.error(QStringLiteral("the MIDI input from \"%1\" ended: %2; %3. Nothing "
-                                             "was written to %4.")
-                                  .arg(port, outcome.lostReason, arrived, path));
-                break;
+    static void warnLeftOut(Console& console, const transfer::ReceivedKits& received) {
+        for (const QString& warning : transfer::LeftOutWarnings(received)) {
+            console.warning(warning);
         }
-    }
-
-    // The kits asked for, back to back.
-    QByteArray kitBytes(const midi::SysExAssembler& assembler) const {
-        QByteArray bytes;
-        int received = 0;
-        for (const QByteArray& message : assembler.messages()) {
-            if (message.size() == static_cast<qsizetype>(KitSize) && received < kits_) {
-                bytes += message;
-                ++received;
-            }
-        }
-        return bytes;
-    }
-
-    // A warning for each kind of message that is not among the kits, also
-    // when the kits did not all come: a kit that arrived damaged is told
-    // apart from one that never came.
-    void warnLeftOut(Console& console, const midi::SysExAssembler& assembler) const {
-        if (const QString sizes = otherSizesText(assembler); !sizes.isEmpty()) {
-            console.warning(sizes);
-        }
-        if (assembler.tooLongCount() > 0) {
-            console.warning(QStringLiteral("%1 SysEx message(s) too long for a kit (over %2 "
-                                           "bytes) were left out")
-                                .arg(assembler.tooLongCount())
-                                .arg(midi::SysExAssembler::MaxMessageSize));
-        }
-        if (assembler.droppedCount() > 0) {
-            console.warning(QStringLiteral("%1 SysEx message(s) arrived incomplete and were left "
-                                           "out")
-                                .arg(assembler.droppedCount()));
-        }
-        if (assembler.kitCount() > kits_) {
-            console.warning(QStringLiteral("%1 more kit(s) arrived after the %2 asked for and "
-                                           "were left out")
-                                .arg(assembler.kitCount() - kits_)
-                                .arg(kitsText(kits_)));
-        }
-    }
-
-    // The complete messages that are not kits, by their sizes: each size
-    // while there are few of them, a count and the range of sizes when there
-    // are many, so that a flood of tiny messages makes one short line.
-    static QString otherSizesText(const midi::SysExAssembler& assembler) {
-        constexpr qsizetype ListedAtMost = 8;
-        QList<qsizetype> sizes;
-        for (const QByteArray& message : assembler.messages()) {
-            if (message.size() != static_cast<qsizetype>(KitSize)) {
-                sizes << message.size();
-            }
-        }
-        if (sizes.isEmpty()) {
-            return QString();
-        }
-        QString detail;
-        if (sizes.size() <= ListedAtMost) {
-            QStringList listed;
-            for (const qsizetype size : sizes) {
-                listed << QString::number(size);
-            }
-            detail = listed.join(QStringLiteral(", "));
-        } else {
-            const auto [smallest, largest] = std::minmax_element(sizes.begin(), sizes.end());
-            detail = *smallest == *largest
-                         ? QString::number(*smallest)
-                         : QStringLiteral("%1 to %2").arg(*smallest).arg(*largest);
-        }
-        return QStringLiteral("%1 SysEx message(s) that are not kits (%2 bytes, not 197) were "
-                              "left out")
-            .arg(sizes.size())
-            .arg(detail);
     }
 
     std::string file_;

@@ -7,7 +7,6 @@
 #include "cli/KitSending.h"
 #include "cli/PortChoice.h"
 #include "midi/RtMidiOutput.h"
-#include "midi/WireFormat.h"
 
 #include <QFileInfo>
 
@@ -56,10 +55,8 @@ class SendCommand final : public Command {
         if (!device) {
             return ExitFailed;
         }
-        QList<QByteArray> messages;
-        for (const KitData& kit : *kits) {
-            messages << midi::KitTransmission(kit);
-        }
+        const QList<QByteArray> messages =
+            transfer::KitMessages(std::vector<KitData>(kits->begin(), kits->end()));
         const int total = int(messages.size());
         const SendReport report = SendMessages(
             out, *device, messages, std::chrono::milliseconds(delayMs_),

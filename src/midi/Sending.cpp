@@ -49,6 +49,10 @@ void Pause(const SendPlan& plan) {
     }
 }
 
+bool Cancelled(const SendPlan& plan) {
+    return plan.cancelled && plan.cancelled();
+}
+
 // Sends message `index` with its retries; true when it went.
 bool SendWithRetries(MidiOut& out, const QByteArray& message, int index, const SendPlan& plan,
                      SendOutcome& outcome) {
@@ -88,7 +92,11 @@ SendOutcome SendMessages(MidiOut& out, int device, const QList<QByteArray>& mess
     }
     for (qsizetype i = 0; i < messages.size(); ++i) {
         if (i > 0) {
-            Pause(plan);
+            // A cancel during the pause is honoured before the next message.
+            if (Cancelled(plan) || (Pause(plan), Cancelled(plan))) {
+                outcome.cancelled = true;
+                break;
+            }
         }
         if (!SendWithRetries(out, messages.at(i), int(i), plan, outcome)) {
             break;

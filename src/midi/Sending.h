@@ -27,8 +27,11 @@ struct SendOutcome {
     int sentAgain = 0;      // of those, the ones whose first try was uncertain
     int closeCode = NoError;
     QString closeText;      // the close's text when closeCode is not 0
+    // The plan's cancel came before message `delivered` went; the rest were
+    // not sent. No step failed.
+    bool cancelled = false;
 
-    bool ok() const { return failedStep == SendStep::None; }
+    bool ok() const { return failedStep == SendStep::None && !cancelled; }
 };
 
 struct SendPlan {
@@ -40,11 +43,15 @@ struct SendPlan {
     int maxTries = 1;
     // Called after each message has gone, with the number gone so far.
     std::function<void(int)> delivered;
+    // Asked before each message but the first; true leaves the rest unsent.
+    // A message on its way is never cut off.
+    std::function<bool()> cancelled;
 };
 
 // The one send sequence: opens output `device`; for each message prepares
 // it, hands it over and unprepares it (which waits until it has left), with
-// the plan's pause between two messages; stops at the first failure; and
+// the plan's pause between two messages; stops at the first failure or when
+// the plan's cancel asks it to between two messages; and
 // closes the port when it was opened. After a failed hand-over it goes
 // straight to close, which releases the message.
 SendOutcome SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tamboril-kit and the window's Send on a real ALSA sequencer. Runs inside the
+// tamboril-kit, the window's Send and the Library's transfers on a real ALSA
+// sequencer. Runs inside the
 // virtual machine that alsa_vm.sh boots (the kernel's virtual raw MIDI card
 // and "Midi Through"); ctest reports each function's result from its log.
 //
@@ -14,11 +15,16 @@
 #include "support/TestFiles.h"
 #include "support/SendReports.h"
 #include "ui/FormDriver.h"
+#include "ui/ScriptedLibraryPrompts.h"
+#include "ui/library/BankView.h"
+#include "ui/library/LibraryWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
+#include <QSettings>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -464,6 +470,49 @@ class TestAlsaVm : public QObject {
         const Result got = receiver.result();
         QVERIFY2(got.status == 0, qPrintable(got.err));
         QCOMPARE(readBytes(out), bulkKits().sent);
+    }
+
+    // The Library backs up a dump that comes at full speed and sends the bank
+    // back to another port, every byte compared at the raw MIDI sides.
+    void libraryReceivesAFullSpeedDumpAndSendsABank() {
+        QSettings settings(dir_.filePath("library.ini"), QSettings::IniFormat);
+        settings.setValue("instrument/inputPort", sequencerName(2));
+        settings.setValue("instrument/outputPort", sequencerName(0));
+        settings.setValue("instrument/receiveTimeout", 20);
+        settings.setValue("instrument/sendPause", 20);
+        ScriptedLibraryPrompts prompts;
+        ui::LibraryWindow window(prompts, settings, "true");
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto press = [&window](const char* name) {
+            window.findChild<QPushButton*>(QLatin1String(name))->click();
+        };
+        const auto ended = [&window](int ms) {
+            return QTest::qWaitFor([&window] { return !window.transferRunning(); }, ms);
+        };
+
+        press("receiveAll");
+        QVERIFY(window.transferRunning());
+        QVERIFY(QTest::qWaitFor(
+            [] { return connectedFrom(QStringLiteral("tamboril-library"), virmidiAddress(2)); },
+            20000));
+        const Result played = rawSend(2, dir_.filePath("dump-sent.syx"));
+        QVERIFY2(played.status == 0, qPrintable(played.err));
+        QVERIFY(ended(30000));
+        QVERIFY2(prompts.messages.isEmpty(), qPrintable(prompts.allMessages()));
+        QCOMPARE(window.bankCount(), 1);
+        QCOMPARE(BulkBytes(window.currentView()->document().bank().kits), bulkKits().sent);
+
+        RawReader reader(0, 3);
+        QVERIFY2(reader.reading(), qPrintable(reader.problem()));
+        press("sendBank");
+        QVERIFY(ended(60000));
+        QVERIFY2(prompts.messages.isEmpty(), qPrintable(prompts.allMessages()));
+        QString why;
+        const QByteArray got = reader.bytes(why);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QCOMPARE(got.size(), bulkKits().sent.size());
+        QCOMPARE(got, bulkKits().sent);
     }
 
     // Last: it unloads the virtual raw MIDI card (and loads it again).

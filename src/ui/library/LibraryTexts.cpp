@@ -3,6 +3,8 @@
 
 #include "bank/KitWords.h"
 #include "kit/KitFile.h"
+#include "transfer/KitReceiving.h"
+#include "transfer/KitSending.h"
 
 #include <QFileInfo>
 
@@ -76,7 +78,146 @@ QString KitLabel(const Bank& bank, int position) {
 }
 
 QString BankName(const Bank& bank) {
+    if (bank.path.isEmpty()) {
+        return bank.name;
+    }
     return QFileInfo(bank.path).fileName();
+}
+
+}  // namespace tamboril::ui
+
+namespace tamboril::ui {
+
+namespace {
+
+QString Capitalised(QString text) {
+    if (!text.isEmpty()) {
+        text[0] = text[0].toUpper();
+    }
+    return text;
+}
+
+// "0 to 40", "3, 5, 7 to 9": positions in runs.
+QString PositionsText(const std::vector<int>& positions) {
+    QStringList runs;
+    for (std::size_t i = 0; i < positions.size();) {
+        std::size_t j = i;
+        while (j + 1 < positions.size() && positions[j + 1] == positions[j] + 1) {
+            ++j;
+        }
+        runs << (j == i ? QString::number(positions[i])
+                        : QStringLiteral("%1 to %2").arg(positions[i]).arg(positions[j]));
+        i = j + 1;
+    }
+    return (positions.size() == 1 ? QStringLiteral("position ") : QStringLiteral("positions ")) +
+           runs.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+QString PortsListedText(const QString& system, int inputs, int outputs) {
+    return QStringLiteral("MIDI system: %1; %2 input port(s), %3 output port(s).")
+        .arg(system)
+        .arg(inputs)
+        .arg(outputs);
+}
+
+QString NoMidiSystemText(const QString& reason) {
+    return QStringLiteral("No MIDI system: %1").arg(reason);
+}
+
+QString MissingPortText(const QString& port) {
+    return QStringLiteral("%1 (missing)").arg(Printable(port));
+}
+
+QString NoPortChosenText(const QString& which) {
+    return QStringLiteral("No %1 port is chosen: choose the port the instrument is connected to "
+                          "in the Instrument panel.")
+        .arg(which);
+}
+
+QString PortMissingText(const QString& which, const QString& port) {
+    return QStringLiteral("The %1 port \"%2\" is not there: connect the instrument's interface "
+                          "and press Rescan, or choose another port.")
+        .arg(which, Printable(port));
+}
+
+QString ReceiveInstructions(int kits, const QString& port, int timeoutSeconds) {
+    const QString what = kits == 1 ? QStringLiteral("Now send one kit from the instrument")
+                                   : QStringLiteral("Now start the bulk dump of all 64 kits on "
+                                                    "the instrument");
+    return QStringLiteral("Listening on \"%1\" for %2. %3. The window waits as long as data "
+                          "keeps coming, and gives up after %4 s without any.")
+        .arg(Printable(port), transfer::KitsText(kits), what)
+        .arg(timeoutSeconds);
+}
+
+QString ReceiveResultText(const transfer::ReceivedKits& received, const QString& port,
+                          int timeoutSeconds) {
+    QStringList lines;
+    if (!received.openFailure.isEmpty()) {
+        lines << QStringLiteral("Could not listen on \"%1\": %2")
+                     .arg(Printable(port), received.openFailure);
+    } else if (received.ok()) {
+        lines << QStringLiteral("Received %1 from \"%2\".")
+                     .arg(transfer::KitsText(received.asked), Printable(port));
+    } else {
+        lines << Capitalised(transfer::UnfinishedText(received, Printable(port), timeoutSeconds,
+                                                      QStringLiteral("Nothing was kept")));
+    }
+    for (const QString& warning : transfer::LeftOutWarnings(received)) {
+        lines << Capitalised(warning) + QLatin1Char('.');
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString BackupName(const QDateTime& when) {
+    return QStringLiteral("Backup ") + when.toString(QStringLiteral("yyyy-MM-dd HH-mm"));
+}
+
+QString SendInstructions(int kits, const QString& port) {
+    return QStringLiteral("Sending %1 to \"%2\"; Cancel stops before the next kit.")
+        .arg(transfer::KitsText(kits), Printable(port));
+}
+
+QString SendResultText(const transfer::SendReport& report, const std::vector<int>& positions,
+                       const QString& port) {
+    const auto went = std::vector<int>(positions.begin(), positions.begin() + report.delivered);
+    const auto left = std::vector<int>(positions.begin() + report.delivered, positions.end());
+    // The first copy of a kit sent again may have arrived all the same.
+    const QString again = report.sentAgain == 0
+                              ? QString()
+                              : QStringLiteral(" %1 of them needed a second try; the instrument "
+                                               "may have taken those twice, which does no harm.")
+                                    .arg(report.sentAgain);
+    if (report.ok()) {
+        QString text = QStringLiteral("Sent %1 to \"%2\": %3.")
+                           .arg(transfer::KitsText(report.total), Printable(port),
+                                PositionsText(went)) +
+                       again;
+        if (!report.closeWarning.isEmpty()) {
+            text += QLatin1Char('\n') + Capitalised(report.closeWarning) + QLatin1Char('.');
+        }
+        return text;
+    }
+    QString text = went.empty() ? QStringLiteral("No kit was sent to \"%1\".").arg(Printable(port))
+                                : QStringLiteral("Sent %1 of %2 kits to \"%3\": %4.")
+                                      .arg(report.delivered)
+                                      .arg(report.total)
+                                      .arg(Printable(port), PositionsText(went));
+    if (!went.empty()) {
+        text += again + QStringLiteral(" Not sent: %1.").arg(PositionsText(left));
+    }
+    // The failure may end in the MIDI system's own sentence.
+    const QString failure = Capitalised(report.failure);
+    return text + QLatin1Char('\n') + failure +
+           (failure.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral("."));
+}
+
+QString UnsendableText(const QStringList& faults) {
+    return QStringLiteral("Nothing was sent: %1 of the kits cannot go out as SysEx messages.\n")
+               .arg(faults.size()) +
+           faults.join(QLatin1Char('\n'));
 }
 
 }  // namespace tamboril::ui

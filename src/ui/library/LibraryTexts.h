@@ -4,7 +4,11 @@
 #include "bank/Bank.h"
 #include "bank/BankDocument.h"
 
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 namespace tamboril::ui {
 
@@ -27,5 +31,43 @@ QString KitLabel(const Bank& bank, int position);
 
 // What a tab and the title bar call a bank: its file or folder name.
 QString BankName(const Bank& bank);
+
+}  // namespace tamboril::ui
+
+namespace tamboril::transfer {
+struct ReceivedKits;
+struct SendReport;
+}  // namespace tamboril::transfer
+
+namespace tamboril::ui {
+
+// The texts of the Instrument panel and its transfers.
+
+// "MIDI system: JACK; 2 input ports, 3 output ports."
+QString PortsListedText(const QString& system, int inputs, int outputs);
+QString NoMidiSystemText(const QString& reason);
+// A remembered port that is not there, as its entry shows it.
+QString MissingPortText(const QString& port);
+// Why a transfer cannot start: no `which` ("input", "output") port chosen,
+// or the chosen one missing.
+QString NoPortChosenText(const QString& which);
+QString PortMissingText(const QString& which, const QString& port);
+
+// What to do on the instrument while the window waits for `kits` kits.
+QString ReceiveInstructions(int kits, const QString& port, int timeoutSeconds);
+// How a receive ended: the kits that came, or why none are kept, with every
+// message that was left out on lines of their own.
+QString ReceiveResultText(const transfer::ReceivedKits& received, const QString& port,
+                          int timeoutSeconds);
+// The name of a bank received at `when`: "Backup 2026-12-07 14-30".
+QString BackupName(const QDateTime& when);
+
+QString SendInstructions(int kits, const QString& port);
+// Which of the kits at `positions` went to `port` and which did not, and
+// why.
+QString SendResultText(const transfer::SendReport& report, const std::vector<int>& positions,
+                       const QString& port);
+// Why kits cannot be sent, one line for each kit at fault.
+QString UnsendableText(const QStringList& faults);
 
 }  // namespace tamboril::ui

@@ -2,11 +2,14 @@
 #include "ui/library/LibraryWindow.h"
 
 #include "ui/library/BankView.h"
+#include "ui/library/InstrumentPanel.h"
+#include "ui/library/TransferJob.h"
 #include "ui/library/LibraryTexts.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
@@ -30,13 +33,15 @@ const QString GeometryKey = QStringLiteral("geometry");
 }  // namespace
 
 LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QString editorProgram,
-                             QWidget* parent)
+                             LibraryMidi midi, QWidget* parent)
     : QMainWindow(parent),
       prompts_(prompts),
       settings_(settings),
       editorProgram_(std::move(editorProgram)),
       tabs_(new QTabWidget(this)),
-      undoGroup_(new QUndoGroup(this)) {
+      undoGroup_(new QUndoGroup(this)),
+      midi_(std::move(midi)),
+      job_(new TransferJob(this)) {
     setObjectName(QStringLiteral("LibraryWindow"));
     setAccessibleName(LibraryTitle);
     tabs_->setObjectName(QStringLiteral("banks"));
@@ -53,6 +58,7 @@ LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QStri
     createFileMenu();
     createEditMenu();
     createKitMenu();
+    createInstrumentPanel();
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
         BankView* view = currentView();
         undoGroup_->setActiveStack(view ? view->document().undoStack() : nullptr);
@@ -63,6 +69,29 @@ LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QStri
     restoreGeometry(settings_.value(GeometryKey).toByteArray());
     updateActions();
     updateTitle();
+}
+
+LibraryWindow::~LibraryWindow() {
+    // The transfer's thread ends before anything it reports to goes.
+    delete job_;
+}
+
+void LibraryWindow::createInstrumentPanel() {
+    instrument_ = new InstrumentPanel(midi_, settings_, this);
+    auto* dock = new QDockWidget(QStringLiteral("Instrument"), this);
+    dock->setObjectName(QStringLiteral("instrumentDock"));
+    dock->setAccessibleName(QStringLiteral("Instrument"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    dock->setWidget(instrument_);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    connect(instrument_, &InstrumentPanel::receiveRequested, this, &LibraryWindow::receiveKits);
+    connect(instrument_, &InstrumentPanel::sendSelectedRequested, this,
+            &LibraryWindow::sendSelected);
+    connect(instrument_, &InstrumentPanel::sendBankRequested, this, &LibraryWindow::sendBank);
+    connect(instrument_, &InstrumentPanel::cancelRequested, this, &LibraryWindow::cancelTransfer);
+    connect(instrument_, &InstrumentPanel::saveRequested, this, &LibraryWindow::save);
+    connect(job_, &TransferJob::progress, instrument_, &InstrumentPanel::showProgress);
+    connect(job_, &TransferJob::finished, this, &LibraryWindow::transferFinished);
 }
 
 QAction* LibraryWindow::addAction(QMenu* menu, const char* name, const QString& text,
@@ -170,6 +199,9 @@ void LibraryWindow::updateActions() {
 
 void LibraryWindow::updateTitle() {
     BankView* view = currentView();
+    if (instrument_ != nullptr) {
+        instrument_->offerSave(view && !view->document().hasFile());
+    }
     for (int tab = 0; tab < tabs_->count(); ++tab) {
         BankDocument& doc = viewAt(tab)->document();
         tabs_->setTabText(tab, BankName(doc.bank()) + (doc.isModified() ? "*" : ""));
@@ -198,7 +230,17 @@ bool LibraryWindow::openBank(const QString& path) {
         tell(OpenFaultText(*opened.fault), LibraryPrompts::Severity::Critical);
         return false;
     }
-    auto* view = new BankView(std::move(*opened.bank), tabs_);
+    BankDocument& doc = addBankTab(std::move(*opened.bank));
+    rememberFile(doc.bank().path);
+    rememberFolder(QFileInfo(absolute).absolutePath());
+    statusBar()->showMessage(QStringLiteral("Opened %1 (%2 kits).")
+                                 .arg(doc.bank().path)
+                                 .arg(doc.kitCount()));
+    return true;
+}
+
+BankDocument& LibraryWindow::addBankTab(Bank bank) {
+    auto* view = new BankView(std::move(bank), tabs_);
     BankDocument& doc = view->document();
     undoGroup_->addStack(doc.undoStack());
     connect(doc.undoStack(), &QUndoStack::cleanChanged, this, &LibraryWindow::updateTitle);
@@ -206,12 +248,15 @@ bool LibraryWindow::openBank(const QString& path) {
     connect(view, &BankView::currentKitChanged, this, &LibraryWindow::updateActions);
     tabs_->setCurrentIndex(tabs_->addTab(view, BankName(doc.bank())));
     view->kitTable()->setFocus();
-    rememberFile(doc.bank().path);
-    rememberFolder(QFileInfo(absolute).absolutePath());
-    statusBar()->showMessage(QStringLiteral("Opened %1 (%2 kits).")
-                                 .arg(doc.bank().path)
-                                 .arg(doc.kitCount()));
-    return true;
+    return doc;
+}
+
+void LibraryWindow::openReceived(std::vector<KitData> kits, const QString& name) {
+    Bank bank;
+    bank.source = kits.size() == 1 ? BankSource::KitFile : BankSource::BulkFile;
+    bank.kits = std::move(kits);
+    bank.name = name;
+    addBankTab(std::move(bank));
 }
 
 void LibraryWindow::rememberFile(const QString& path) {
@@ -270,6 +315,9 @@ void LibraryWindow::saveAs() {
 
 bool LibraryWindow::saveView(BankView& view) {
     BankDocument& doc = view.document();
+    if (!doc.hasFile()) {
+        return saveViewAs(view);
+    }
     const BankSaveOutcome saved = doc.save();
     if (!saved.ok()) {
         tell(SaveFaultText(saved, doc.bank().source), LibraryPrompts::Severity::Critical);
@@ -281,8 +329,8 @@ bool LibraryWindow::saveView(BankView& view) {
 
 bool LibraryWindow::saveViewAs(BankView& view) {
     BankDocument& doc = view.document();
-    const QString name = doc.bank().source == BankSource::Folder
-                             ? QFileInfo(doc.bank().path).fileName() + QStringLiteral(".syx")
+    const QString name = !doc.hasFile() || doc.bank().source == BankSource::Folder
+                             ? BankName(doc.bank()) + QStringLiteral(".syx")
                              : QFileInfo(doc.bank().path).fileName();
     const auto path = prompts_.saveFile(QStringLiteral("Save Bank As"), lastFolder(), name);
     if (!path) {

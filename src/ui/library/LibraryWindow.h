@@ -3,11 +3,14 @@
 
 #include "bank/Bank.h"
 #include "bank/BankModel.h"
+#include "ui/library/LibraryMidi.h"
 #include "ui/library/LibraryPrompts.h"
 
 #include <QMainWindow>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -15,9 +18,15 @@ class QSettings;
 class QTabWidget;
 class QUndoGroup;
 
+namespace tamboril::transfer {
+struct ReceivedKits;
+}
+
 namespace tamboril::ui {
 
 class BankView;
+class InstrumentPanel;
+class TransferJob;
 
 // The Library's main window: open banks in tabs, each a table of its kits
 // and the pads of the selected kit. Every command is a menu action with a
@@ -27,14 +36,23 @@ class LibraryWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    // editorProgram is what Open in Editor runs with the kit file.
+    // editorProgram is what Open in Editor runs with the kit file; midi is
+    // how the Instrument panel reaches the instrument.
     LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QString editorProgram,
-                  QWidget* parent = nullptr);
+                  LibraryMidi midi = SystemMidi(), QWidget* parent = nullptr);
+    // A transfer still running is cancelled and waited for.
+    ~LibraryWindow() override;
 
     // Opens path (a bulk file, a kit file or a folder of split files) in a
     // tab of its own, or shows its tab when it is open already. False, after
     // telling the user why, when it cannot be opened.
     bool openBank(const QString& path);
+
+    // Opens `kits` as a new bank without a file, called `name`; it counts as
+    // unsaved until saved.
+    void openReceived(std::vector<KitData> kits, const QString& name);
+    // Whether a transfer with the instrument is under way.
+    bool transferRunning() const;
 
     BankView* currentView() const;
     int bankCount() const;
@@ -77,6 +95,19 @@ class LibraryWindow : public QMainWindow {
     void compare();
     void openInEditor();
 
+    void receiveKits(int kits);
+    void receiveEnded(transfer::ReceivedKits& received, const QString& port, int timeout);
+    void sendSelected();
+    void sendBank();
+    void sendKits(const std::vector<int>& positions);
+    void cancelTransfer();
+    // Runs work off this thread; `ended` runs here once it has returned.
+    // False while another transfer runs.
+    bool startTransfer(std::function<void(TransferJob&)> work, std::function<void()> ended);
+    void transferFinished();
+    void createInstrumentPanel();
+    BankDocument& addBankTab(Bank bank);
+
     bool saveView(BankView& view);
     bool saveViewAs(BankView& view);
     // Asks about unsaved changes; true when the bank may close.
@@ -96,6 +127,10 @@ class LibraryWindow : public QMainWindow {
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
     QList<QAction*> bankActions_;  // need an open bank
+    LibraryMidi midi_;
+    InstrumentPanel* instrument_ = nullptr;
+    TransferJob* job_ = nullptr;
+    std::function<void()> transferEnded_;
 };
 
 }  // namespace tamboril::ui

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/KitSending.h"
+#include "transfer/KitSending.h"
 
-#include "cli/KitArgs.h"
+#include "bank/KitWords.h"
+#include "midi/WireFormat.h"
+#include "transfer/PortNames.h"
 
 
-namespace tamboril::cli {
+namespace tamboril::transfer {
 
 using namespace tamboril::midi;
 
@@ -12,10 +14,10 @@ namespace {
 
 // Which step failed for which kit, in the command's words; empty when none.
 QString FailureText(const SendOutcome& outcome, int total) {
+    // A cancel comes before the first message that did not go.
+    const int failed = outcome.cancelled ? outcome.delivered : outcome.failedMessage;
     const QString which = total == 1 ? QStringLiteral("the kit")
-                                     : QStringLiteral("kit %1 of %2")
-                                           .arg(outcome.failedMessage + 1)
-                                           .arg(total);
+                                     : QStringLiteral("kit %1 of %2").arg(failed + 1).arg(total);
     const bool portGone = outcome.code == NoDevice && outcome.failedStep != SendStep::Open;
     if (portGone) {
         return QStringLiteral("the port went away before %1 could be sent: %2")
@@ -23,7 +25,8 @@ QString FailureText(const SendOutcome& outcome, int total) {
     }
     switch (outcome.failedStep) {
         case SendStep::None:
-            return QString();
+            return outcome.cancelled ? QStringLiteral("the send was cancelled before %1").arg(which)
+                                     : QString();
         case SendStep::Open:
             return QStringLiteral("the MIDI output port could not be opened: ") +
                    outcome.errorText;
@@ -74,16 +77,17 @@ QString KitSendProblem(const KitData& kit) {
 }
 
 SendReport SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,
-                        std::chrono::milliseconds pause,
-                        const std::function<void(int)>& delivered) {
-    const SendOutcome outcome =
-        midi::SendMessages(out, device, messages, SendPlan{pause, MaxTries, delivered});
+                        const SendControl& control) {
+    const SendOutcome outcome = midi::SendMessages(
+        out, device, messages,
+        SendPlan{control.pause, MaxTries, control.delivered, control.cancelled});
     SendReport report;
     report.total = int(messages.size());
     report.delivered = outcome.delivered;
     report.sentAgain = outcome.sentAgain;
     report.failure = FailureText(outcome, report.total);
     report.portGone = outcome.code == NoDevice && outcome.failedStep != SendStep::Open;
+    report.cancelled = outcome.cancelled;
     if (outcome.closeCode != NoError && report.ok()) {
         report.closeWarning =
             QStringLiteral("the MIDI output port did not close cleanly: ") + outcome.closeText;
@@ -91,4 +95,30 @@ SendReport SendMessages(MidiOut& out, int device, const QList<QByteArray>& messa
     return report;
 }
 
-}  // namespace tamboril::cli
+SendReport SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,
+                        std::chrono::milliseconds pause,
+                        const std::function<void(int)>& delivered) {
+    return SendMessages(out, device, messages, SendControl{pause, delivered, {}});
+}
+
+QList<QByteArray> KitMessages(const std::vector<KitData>& kits) {
+    QList<QByteArray> messages;
+    for (const KitData& kit : kits) {
+        messages << KitTransmission(kit);
+    }
+    return messages;
+}
+
+SendReport SendKitsToPort(MidiOut& out, const QString& port, const std::vector<KitData>& kits,
+                          const SendControl& control) {
+    const PortLookup found = FindListedPort(out, port);
+    if (found.index < 0) {
+        SendReport report;
+        report.total = int(kits.size());
+        report.failure = found.problem;
+        return report;
+    }
+    return SendMessages(out, found.index, KitMessages(kits), control);
+}
+
+}  // namespace tamboril::transfer
