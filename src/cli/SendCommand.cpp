@@ -167,28 +167,35 @@ class SendCommand final : public Command {
                                .arg(report.portGone ? QStringLiteral("the port went away")
                                                     : QStringLiteral("it"));
             }
-            console.error(message);
+            // A receiver that counts kits and got one twice ends early, and
+            // the port then goes away before the last kit.
+            console.error(message + againText(report, QStringLiteral("of the kits that went")));
             return ExitFailed;
         }
         if (!report.closeWarning.isEmpty()) {
             console.warning(report.closeWarning);
         }
-        // Kits whose first delivery was uncertain went again; say how many,
-        // and that the first copy may have arrived all the same.
-        QString again;
-        if (report.sentAgain > 0) {
-            again = total == 1 ? QStringLiteral(" It needed a second try; the receiver may "
-                                                "hold it twice.")
-                               : QStringLiteral(" %1 of them needed a second try; the receiver "
-                                                "may hold those twice.")
-                                     .arg(report.sentAgain);
-        }
+        const QString again = againText(report, QStringLiteral("of them"));
         const QString what = total == 1
                                  ? QStringLiteral("\"%1\"").arg(Printable(KitTitle(kits.front())))
                                  : QStringLiteral("%1 kits").arg(total);
         console.print(QStringLiteral("Sent %1 from %2 to \"%3\" (%4).%5")
                           .arg(what, path, port, out.systemName(), again));
         return ExitOk;
+    }
+
+    // Kits whose first delivery was uncertain went again; says how many, and
+    // that the first copy may have arrived all the same.
+    static QString againText(const SendReport& report, const QString& ofWhich) {
+        if (report.sentAgain == 0) {
+            return QString();
+        }
+        return report.total == 1
+                   ? QStringLiteral(" It needed a second try; the receiver may hold it twice.")
+                   : QStringLiteral(" %1 %2 needed a second try; the receiver may hold "
+                                    "those twice.")
+                         .arg(report.sentAgain)
+                         .arg(ofWhich);
     }
 
     std::string file_;

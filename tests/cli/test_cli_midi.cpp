@@ -104,13 +104,16 @@ QString shellQuoted(const QString& text) {
 
 // True when 'send' found the JACK server overloaded (an xrun) while a kit was
 // on its way: either it sent the kit again, and the first copy has usually
-// arrived all the same, so that the receiver holds that kit twice; or every
-// try of a kit was overloaded and send gave up. Such a round shows nothing
-// about the bytes and is run again.
+// arrived all the same, so that the receiver holds that kit twice (and, told
+// to wait for 64 kits, ends before the last one, which then finds the port
+// gone); or every try of a kit was overloaded and send gave up. Such a round
+// shows nothing about the bytes and is run again.
+// Run on a terminal, send's standard error comes with its output.
 bool overloaded(const Result& sent) {
+    const QString said = sent.out + sent.err;
     const bool again =
-        (sent.status == 0 && sent.out.contains(QStringLiteral("needed a second try"))) ||
-        (sent.status == 1 && sent.err.contains(QStringLiteral("overloaded (xrun)")));
+        said.contains(QStringLiteral("needed a second try")) ||
+        (sent.status == 1 && said.contains(QStringLiteral("overloaded (xrun)")));
     if (again) {
         qInfo("send met an xrun; the round trip is run again");
     }
