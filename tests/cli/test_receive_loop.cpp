@@ -106,6 +106,7 @@ class TestReceiveLoop : public QObject {
                 if (!uncertain || attempt == MaxAttempts) {
                     break;
                 }
+                qInfo("run %d again: %s", run + 1, qPrintable(problem));
                 ++again;
             }
             if (!problem.isEmpty()) {
