@@ -12,15 +12,15 @@
 //   only then, and reports progress that only grows up to the final count.
 //
 // Input: the first byte picks how many kits to wait for (bits 0 and 1: 1, 2,
-// 3 or 64; the wait is the same for any number, and a few kits keep every
-// input quick). Then a sequence of
-// steps, each starting with a byte h:
+// 3 or 64). The wait is the same for any number and a few kits keep every
+// input quick; 64 never come within MaxDelivered, and stand for the dumps
+// that end otherwise. Then a sequence of steps, each starting with a byte h:
 //   0xFF  the input reports an overrun from now on;
 //   0xFE  the user asks to stop;
 //   0xFD  the port is lost: one more read returns all the rest;
 //   0x80..0xFC  a read of the (next byte) bytes that follow, handed out
-//         h - 0x7F times over in that one read, so that a dump or an
-//         overlong message comes from a short input;
+//         h - 0x7F times over in that one read, so that several kits or an
+//         overlong message come from a short input;
 //   0x00..0x7F  a read of the h bytes that follow (0: a read that timed out).
 // When the steps run out, or more than MaxDelivered bytes have come, the
 // input is lost, so every wait ends, and soon.
