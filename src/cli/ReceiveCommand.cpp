@@ -237,7 +237,7 @@ class ReceiveCommand final : public Command {
             console.warning(QStringLiteral("%1 SysEx message(s) too long for a kit (over %2 "
                                            "bytes) were left out")
                                 .arg(assembler.tooLongCount())
-                                .arg(assembler.maxMessageSize()));
+                                .arg(midi::SysExAssembler::MaxMessageSize));
         }
         if (assembler.droppedCount() > 0) {
             console.warning(QStringLiteral("%1 SysEx message(s) arrived incomplete and were left "
