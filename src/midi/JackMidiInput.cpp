@@ -9,6 +9,7 @@
 #include <semaphore.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -37,6 +38,10 @@ struct JackMidiInput::Handles {
     QByteArray source;
     sem_t arrived{};
     bool active = false;
+    std::atomic<int> overruns{0};
+    std::atomic<bool> gone{false};
+    // Written once by the shutdown callback before gone is set.
+    char goneReason[256] = {};
 
     Handles() { sem_init(&arrived, 0, 0); }
     ~Handles() {
@@ -72,15 +77,14 @@ QString JackMidiInput::open(const QString& clientName, const QString& portName,
     if (h->ring == nullptr || h->port == nullptr) {
         return QStringLiteral("the input port cannot be made");
     }
-    jack_set_process_callback(h->client, &JackMidiInput::process, this);
+    jack_set_process_callback(h->client, &JackMidiInput::process, h.get());
     jack_on_info_shutdown(
         h->client,
-        [](jack_status_t code, const char* why, void* self) { shutdown(code, why, self); }, this);
+        [](jack_status_t code, const char* why, void* handles) { shutdown(code, why, handles); },
+        h.get());
     handles_ = std::move(h);
     sink_ = std::move(sink);
     stop_ = false;
-    overruns_ = 0;
-    gone_ = false;
     if (jack_activate(handles_->client) != 0) {
         handles_.reset();
         return QStringLiteral("the JACK server did not run the program's client");
@@ -104,7 +108,7 @@ QString JackMidiInput::connectSource(std::chrono::milliseconds wait) {
     // PipeWire's JACK layer some milliseconds after jack_connect returned.
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (jack_port_connected_to(handles_->port, source) == 0) {
-        if (gone_ || std::chrono::steady_clock::now() >= deadline) {
+        if (handles_->gone || std::chrono::steady_clock::now() >= deadline) {
             return QStringLiteral("it could not be connected; it may have gone away");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -117,7 +121,7 @@ void JackMidiInput::close() {
         return;
     }
     // The process thread stops before the port and the ring buffer go.
-    if (handles_->active && !gone_) {
+    if (handles_->active && !handles_->gone) {
         jack_deactivate(handles_->client);
     }
     if (thread_.joinable()) {
@@ -129,9 +133,8 @@ void JackMidiInput::close() {
     sink_ = nullptr;
 }
 
-int JackMidiInput::process(std::uint32_t frames, void* self) {
-    auto* input = static_cast<JackMidiInput*>(self);
-    Handles& h = *input->handles_;
+int JackMidiInput::process(std::uint32_t frames, void* handles) {
+    Handles& h = *static_cast<Handles*>(handles);
     void* buffer = jack_port_get_buffer(h.port, frames);
     const std::uint32_t count = jack_midi_get_event_count(buffer);
     bool wrote = false;
@@ -142,7 +145,7 @@ int JackMidiInput::process(std::uint32_t frames, void* self) {
         }
         const auto size = static_cast<std::uint32_t>(event.size);
         if (jack_ringbuffer_write_space(h.ring) < sizeof size + size) {
-            input->overruns_.fetch_add(1);
+            h.overruns.fetch_add(1);
             continue;
         }
         jack_ringbuffer_write(h.ring, reinterpret_cast<const char*>(&size), sizeof size);
@@ -155,13 +158,13 @@ int JackMidiInput::process(std::uint32_t frames, void* self) {
     return 0;
 }
 
-void JackMidiInput::shutdown(int, const char* reason, void* self) {
-    auto* input = static_cast<JackMidiInput*>(self);
+void JackMidiInput::shutdown(int, const char* reason, void* handles) {
+    Handles& h = *static_cast<Handles*>(handles);
     if (reason != nullptr) {
-        std::strncpy(input->goneReason_, reason, sizeof input->goneReason_ - 1);
+        std::strncpy(h.goneReason, reason, sizeof h.goneReason - 1);
     }
-    input->gone_.store(true);
-    sem_post(&input->handles_->arrived);
+    h.gone.store(true);
+    sem_post(&h.arrived);
 }
 
 void JackMidiInput::run() {
@@ -193,12 +196,16 @@ void JackMidiInput::drain() {
     }
 }
 
+int JackMidiInput::overruns() const {
+    return handles_ ? handles_->overruns.load() : 0;
+}
+
 QString JackMidiInput::lostReason() const {
     if (!handles_) {
         return QString();
     }
-    if (gone_) {
-        const QString why = QString::fromUtf8(goneReason_);
+    if (handles_->gone) {
+        const QString why = QString::fromUtf8(handles_->goneReason);
         return why.isEmpty() ? QStringLiteral("the JACK server has stopped") : why;
     }
     const char* source = handles_->source.constData();

@@ -50,15 +50,18 @@ class JackMidiInput {
 
     // How many events did not fit into the buffer between the process
     // thread and the input thread since open.
-    int overruns() const { return overruns_.load(); }
+    int overruns() const;
     // Why input from the source cannot come any more (the server stopped,
     // the source went away or was disconnected); empty while it can.
     QString lostReason() const;
 
   private:
+    // Everything the JACK callbacks touch: they are given this, not the
+    // input, and it lives until the client is closed, so a callback that
+    // comes while close runs finds it whole.
     struct Handles;
-    static int process(std::uint32_t frames, void* self);
-    static void shutdown(int code, const char* reason, void* self);
+    static int process(std::uint32_t frames, void* handles);
+    static void shutdown(int code, const char* reason, void* handles);
     QString connectSource(std::chrono::milliseconds wait);
     // The input thread: hands what the process thread put into the ring
     // buffer to the sink until stopped.
@@ -69,10 +72,6 @@ class JackMidiInput {
     Sink sink_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
-    std::atomic<int> overruns_{0};
-    std::atomic<bool> gone_{false};
-    // Written once by the shutdown callback before gone_ is set.
-    char goneReason_[256] = {};
 };
 
 }  // namespace tamboril::midi::detail

@@ -56,12 +56,15 @@ ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const Recei
     }
     if (outcome.end == ReceiveEnd::Lost) {
         // What came before the input ended is counted; when that completes
-        // the kits asked for, they all came whole.
+        // the kits asked for, they all came whole, unless input was lost on
+        // the way meanwhile.
         assembler.feed(in.read(std::chrono::milliseconds(0)));
         if (assembler.kitCount() != shown && wait.progress) {
             wait.progress(assembler.kitCount());
         }
-        if (assembler.kitCount() >= wait.kits) {
+        if (in.overruns() > 0) {
+            outcome = {ReceiveEnd::Overrun, QString()};
+        } else if (assembler.kitCount() >= wait.kits) {
             outcome = {};
         }
     }

@@ -23,6 +23,8 @@ bool SysExAssembler::start(char c) {
     skipping_ = false;
     inMessage_ = true;
     current_.clear();
+    // Most messages that come are kits: one allocation each.
+    current_.reserve(qsizetype(KitSize));
     current_.append(c);
     return true;
 }
@@ -47,7 +49,7 @@ bool SysExAssembler::data(char c) {
     if (!inMessage_) {
         return skipping_;
     }
-    if (current_.size() + 1 >= MaxMessageSize) {
+    if (current_.size() + 1 >= maxMessageSize_) {
         // Room is kept for the final F7. However it ends, it is no kit: it
         // is counted as too long, not as cut off.
         ++tooLong_;

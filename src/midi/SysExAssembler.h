@@ -22,6 +22,11 @@ class SysExAssembler {
     // bytes up to the next status byte are ignored.
     static constexpr qsizetype MaxMessageSize = 64 * 1024;
 
+    SysExAssembler() = default;
+    // Keeps messages of at most `maxMessageSize` bytes instead.
+    explicit SysExAssembler(qsizetype maxMessageSize) : maxMessageSize_(maxMessageSize) {}
+    qsizetype maxMessageSize() const { return maxMessageSize_; }
+
     // Takes the next bytes. True when any of them belonged to a SysEx
     // message (its start, its data or its end): the sender is still busy.
     bool feed(QByteArrayView bytes);
@@ -32,7 +37,7 @@ class SysExAssembler {
     int kitCount() const { return kitCount_; }
     // Messages started but cut off by a status byte before their end.
     int droppedCount() const { return dropped_; }
-    // Messages longer than MaxMessageSize, left out whole.
+    // Messages longer than maxMessageSize(), left out whole.
     int tooLongCount() const { return tooLong_; }
     // True while a message has started and not yet ended.
     bool inMessage() const { return inMessage_; }
@@ -45,6 +50,7 @@ class SysExAssembler {
     bool end(char c);
     bool data(char c);
 
+    qsizetype maxMessageSize_ = MaxMessageSize;
     QList<QByteArray> messages_;
     QByteArray current_;
     bool inMessage_ = false;

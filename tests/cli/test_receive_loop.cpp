@@ -6,6 +6,7 @@
 // TAMBORIL_RECEIVE_RUNS sets how many runs of each (default 3); the long
 // loop is scripts/receive-loop.
 
+#include "midi/JackWatch.h"
 #include "support/KitReceiver.h"
 #include "support/SentKits.h"
 #include "support/TestFiles.h"
@@ -14,12 +15,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+
 using namespace tamboril;
 using namespace tamboril::test;
 
 namespace {
 
 const QString Program = QStringLiteral(TAMBORIL_KIT_PROGRAM);
+const QString TimedOut = QStringLiteral("timed out: no SysEx data came");
 
 int runs() {
     bool ok = false;
@@ -48,6 +54,24 @@ QString unexpectedEnd(QProcess& process, int status, const QString& errPart) {
     return QString();
 }
 
+// Shows a failed run in full as it happens (a long loop's verdict would
+// cut the list short) and keeps its first line for the verdict.
+void noteFailure(QStringList& failures, int run, const QString& problem) {
+    if (problem.isEmpty()) {
+        return;
+    }
+    const QString line = QStringLiteral("run %1 %2").arg(run + 1).arg(problem);
+    qWarning("%s", qPrintable(line));
+    failures << line.section(QLatin1Char('\n'), 0, 0);
+}
+
+QString summary(const QStringList& failures) {
+    return QStringLiteral("%1 of %2 runs failed:\n%3")
+        .arg(failures.size())
+        .arg(runs())
+        .arg(failures.mid(0, 10).join(QLatin1Char('\n')));
+}
+
 }  // namespace
 
 class TestReceiveLoop : public QObject {
@@ -67,50 +91,90 @@ class TestReceiveLoop : public QObject {
         for (int run = 0; run < runs(); ++run) {
             QProcess receive;
             receive.start(Program, {"receive", out, "--port", silent.portName(), "--timeout", "1"});
-            const QString problem =
-                unexpectedEnd(receive, 1, QStringLiteral("timed out: no SysEx data came"));
-            if (!problem.isEmpty()) {
-                failures << QStringLiteral("run %1 %2").arg(run + 1).arg(problem);
-            }
+            const QString problem = unexpectedEnd(receive, 1, TimedOut);
+            noteFailure(failures, run, problem);
         }
-        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+        QVERIFY2(failures.isEmpty(), qPrintable(summary(failures)));
         QVERIFY(!QFileInfo::exists(out));
     }
 
     void aDumpArrivesEveryTime() {
         QTemporaryDir dir;
         JackSource instrument(QStringLiteral("tk-dumping"));
+        QString reason;
+        const auto watch = midi::JackWatch::connect(QStringLiteral("tk-loop cycles"), reason);
+        QVERIFY2(watch, qPrintable(reason));
         QByteArray dump;
         for (const KitData& kit : distinctKits()) {
             dump += asSent(kit);
         }
         const QString out = dir.filePath("dump.syx");
         QStringList failures;
+        int again = 0;
         for (int run = 0; run < runs(); ++run) {
-            QFile::remove(out);
-            Receiver receiver(Program, {"receive", out, "--port", instrument.portName(), "--kits",
-                                        "64", "--timeout", "1"});
-            QString why;
-            if (receiver.waitUntilListening(instrument, why).isEmpty()) {
-                failures << QStringLiteral("run %1: %2").arg(run + 1).arg(why);
-                continue;
+            // A run whose feed lost kits in a cycle the server could not
+            // finish in time (an xrun) proves nothing either way: it is run
+            // again, a few times at most.
+            QString problem;
+            for (int attempt = 1; attempt <= MaxAttempts; ++attempt) {
+                bool uncertain = false;
+                problem = dumpOnce(instrument, *watch, dump, out, uncertain);
+                if (!uncertain || attempt == MaxAttempts) {
+                    break;
+                }
+                qInfo("run %d again: %s", run + 1, qPrintable(problem));
+                ++again;
             }
-            // A few kits per process cycle, as the instrument sends them:
-            // more than a JACK MIDI buffer holds in one cycle would be lost
-            // on the way.
-            for (qsizetype at = 0; at < dump.size(); at += 197) {
-                instrument.send(dump.mid(at, 197));
-                QThread::msleep(5);
+            noteFailure(failures, run, problem);
+        }
+        qInfo("%d of %d dumps run again after an xrun", again, runs());
+        QVERIFY2(failures.isEmpty(), qPrintable(summary(failures)));
+    }
+
+  private:
+    static constexpr int MaxAttempts = 3;
+
+    // One receive of `dump` from `instrument` into `out`; empty when it was
+    // written whole. `uncertain` when receive timed out as it should with
+    // kits missing and nothing written, and the server skipped a cycle (an
+    // xrun) while the kits were on their way: they may never have reached
+    // it.
+    static QString dumpOnce(JackSource& instrument, const midi::JackWatch& watch,
+                            const QByteArray& dump, const QString& out, bool& uncertain) {
+        QFile::remove(out);
+        Receiver receiver(Program, {"receive", out, "--port", instrument.portName(), "--kits", "64",
+                                    "--timeout", "1"});
+        QString why;
+        if (receiver.waitUntilListening(instrument, why).isEmpty()) {
+            return QStringLiteral("did not listen: ") + why;
+        }
+        const std::uint64_t xruns = watch.xruns();
+        // A few kits per process cycle, as the instrument sends them: what
+        // is handed over between two cycles leaves in one, and more than a
+        // JACK MIDI buffer holds would be lost on the way.
+        constexpr qsizetype PerCycle = 4 * 197;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        for (qsizetype at = 0; at < dump.size(); at += PerCycle) {
+            for (qsizetype kit = at; kit < std::min(at + PerCycle, dump.size()); kit += 197) {
+                instrument.send(dump.mid(kit, 197));
             }
-            QString problem = unexpectedEnd(receiver.process, 0, QString());
-            if (problem.isEmpty() && readBytes(out) != dump) {
-                problem = QStringLiteral("wrote other bytes than were sent");
-            }
-            if (!problem.isEmpty()) {
-                failures << QStringLiteral("run %1 %2").arg(run + 1).arg(problem);
+            if (watch.waitCycles(watch.cycles(), 1, deadline) !=
+                midi::JackWatch::WaitEnd::Reached) {
+                return QStringLiteral("the server stopped running cycles");
             }
         }
-        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+        QString problem = unexpectedEnd(receiver.process, 0, QString());
+        if (problem.isEmpty() && readBytes(out) != dump) {
+            problem = QStringLiteral("wrote other bytes than were sent");
+        }
+        uncertain = watch.xruns() != xruns &&
+                    receiver.process.exitStatus() == QProcess::NormalExit &&
+                    receiver.process.exitCode() == 1 && problem.contains(TimedOut) &&
+                    !QFileInfo::exists(out);
+        if (watch.xruns() != xruns && !problem.isEmpty()) {
+            problem += QStringLiteral(" (after an xrun)");
+        }
+        return problem;
     }
 };
 

@@ -105,6 +105,9 @@ class TestReceiving : public QObject {
         QTest::newRow("an overrun spoils a complete dump")
             << QList<QByteArray>{k + k} << 2 << 1000 << -1 << -1 << 1
             << int(ReceiveEnd::Overrun) << 2;
+        QTest::newRow("an overrun as the port goes spoils the last kits")
+            << QList<QByteArray>{k, {}, k} << 2 << 0 << -1 << 2 << 3
+            << int(ReceiveEnd::Overrun) << 2;
     }
 
     void theWaitEndsForTheRightReason() {
