@@ -123,7 +123,9 @@ QString PortsListedText(const QString& system, int inputs, int outputs) {
 }
 
 QString NoMidiSystemText(const QString& reason) {
-    return QStringLiteral("No MIDI system: %1").arg(reason);
+    // The MIDI layer's reason mostly says so itself.
+    const QString prefix = QStringLiteral("No MIDI system");
+    return reason.startsWith(prefix) ? reason : prefix + QStringLiteral(": ") + reason;
 }
 
 QString MissingPortText(const QString& port) {

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
@@ -66,7 +67,10 @@ LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QStri
         updateTitle();
     });
     connect(tabs_, &QTabWidget::tabCloseRequested, this, &LibraryWindow::closeTab);
-    restoreGeometry(settings_.value(GeometryKey).toByteArray());
+    if (!restoreGeometry(settings_.value(GeometryKey).toByteArray())) {
+        // A first start: room for the bank, its pads and the instrument panel.
+        resize(QSize(1100, 680).boundedTo(screen()->availableSize() * 0.9));
+    }
     updateActions();
     updateTitle();
 }
