@@ -86,6 +86,20 @@ class JackReceiver {
 
     QString portName() const { return name_; }
 
+    // Connects `source` (a full port name) to this port and waits, two
+    // seconds at most, until this client sees the connection.
+    bool listenTo(const QString& source) {
+        if (jack_connect(client_, source.toUtf8().constData(), name_.toUtf8().constData()) != 0) {
+            return false;
+        }
+        QElapsedTimer timer;
+        timer.start();
+        while (jack_port_connected(port_) == 0 && timer.elapsed() < 2000) {
+            QThread::msleep(1);
+        }
+        return jack_port_connected(port_) > 0;
+    }
+
     // Disconnects the port from every source, as a receiver that leaves
     // does; the server shows it from its next cycle on.
     bool leave() { return jack_port_disconnect(client_, port_) == 0; }
