@@ -179,8 +179,14 @@ class TestLibraryJack : public QObject {
 
         const QList<KitData> kits = distinctKits();
         const QByteArray dump = Dump(kits);
+        // A second receiver of the test's own on the instrument's port tells
+        // kits lost on the way (PipeWire loses a cycle's MIDI now and then
+        // without reporting an xrun) from kits the window lost.
+        JackReceiver witness(QStringLiteral("tl-witness"));
+        QVERIFY(witness.listenTo(instrument.portName()));
         for (int round = 1;; ++round) {
             const std::uint64_t xruns = l.watch->xruns();
+            witness.takeNow();
             l.press("receiveAll");
             QVERIFY(l.window->transferRunning());
             QVERIFY2(l.status().contains("Now start the bulk dump"), qPrintable(l.status()));
@@ -200,11 +206,13 @@ class TestLibraryJack : public QObject {
             Play(instrument, kits, 32, 64);
             QVERIFY(l.ended(10000));
             QVERIFY(l.released(instrument));
-            if (l.window->bankCount() == 1 || round == Rounds || l.watch->xruns() == xruns) {
+            const bool feedLost = KitsArrived(witness.takeNow(), false).size() < dump.size();
+            if (l.window->bankCount() == 1 || round == Rounds ||
+                (l.watch->xruns() == xruns && !feedLost)) {
                 break;
             }
             l.prompts.messages.clear();
-            qInfo("the dump met an xrun on its way; it is sent again");
+            qInfo("the dump met an xrun or lost kits on its way; it is sent again");
         }
         QVERIFY2(l.prompts.messages.isEmpty(), qPrintable(l.prompts.allMessages()));
         QCOMPARE(l.window->bankCount(), 1);
