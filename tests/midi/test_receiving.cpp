@@ -4,6 +4,7 @@
 
 #include "midi/MidiOut.h"
 #include "midi/Receiving.h"
+#include "support/ScriptedMidiInput.h"
 #include "support/TestFiles.h"
 
 #include <QElapsedTimer>
@@ -17,40 +18,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A MIDI input that hands out one prepared chunk per read (an empty chunk is
-// a read on which nothing came: it waits as a real input would), then
-// nothing. The input is lost, or overruns, from a given read on.
-class ScriptedInput final : public MidiInput {
-  public:
-    QList<QByteArray> chunks;
-    int lostFromRead = -1;
-    int overrunFromRead = -1;
-    int reads = 0;
-
-    int numDevs() override { return 1; }
-    int devName(int, QString& name) override {
-        name = QStringLiteral("scripted");
-        return NoError;
-    }
-    int open(int) override { return NoError; }
-    QByteArray read(std::chrono::milliseconds wait) override {
-        const int index = reads++;
-        if (index < chunks.size() && !chunks.at(index).isEmpty()) {
-            return chunks.at(index);
-        }
-        std::this_thread::sleep_for(wait);
-        return {};
-    }
-    QString lostReason() const override {
-        return lostFromRead >= 0 && reads >= lostFromRead ? QStringLiteral("the port went away")
-                                                          : QString();
-    }
-    int overruns() const override { return overrunFromRead >= 0 && reads >= overrunFromRead; }
-    int close() override { return NoError; }
-    QString errorText(int) const override { return {}; }
-    QString systemName() const override { return QStringLiteral("test"); }
-    int lastResult() const override { return NoError; }
-};
+using ScriptedInput = test::ScriptedMidiInput;
 
 QByteArray kit(int number) {
     return test::toBytes(test::sampleKit(static_cast<std::uint8_t>(number)));

@@ -5,6 +5,7 @@
 // a receive ends.
 
 #include "support/FakeMidiOut.h"
+#include "support/ScriptedMidiInput.h"
 #include "support/TestFiles.h"
 #include "transfer/KitReceiving.h"
 #include "transfer/KitSending.h"
@@ -19,44 +20,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Gives its chunks one read at a time, then nothing; input ends or overruns
-// from the read given.
-class ScriptedInput final : public midi::MidiInput {
-  public:
-    QStringList ports{QStringLiteral("synth:out")};
-    QList<QByteArray> chunks;
-    int lostFromRead = -1;
-    int overrunFromRead = -1;
-    int reads = 0;
-    int opened = -1;
-
-    int numDevs() override { return int(ports.size()); }
-    int devName(int device, QString& name) override {
-        name = ports.value(device);
-        return midi::NoError;
-    }
-    int open(int device) override {
-        opened = device;
-        return midi::NoError;
-    }
-    QByteArray read(std::chrono::milliseconds wait) override {
-        const int index = reads++;
-        if (index < chunks.size()) {
-            return chunks.at(index);
-        }
-        std::this_thread::sleep_for(wait);
-        return {};
-    }
-    QString lostReason() const override {
-        return lostFromRead >= 0 && reads >= lostFromRead ? QStringLiteral("the port went away")
-                                                          : QString();
-    }
-    int overruns() const override { return overrunFromRead >= 0 && reads >= overrunFromRead; }
-    int close() override { return midi::NoError; }
-    QString errorText(int) const override { return {}; }
-    QString systemName() const override { return QStringLiteral("test"); }
-    int lastResult() const override { return midi::NoError; }
-};
+using ScriptedInput = test::ScriptedMidiInput;
 
 std::vector<KitData> Kits(int count) {
     std::vector<KitData> kits;

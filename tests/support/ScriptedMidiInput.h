@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "midi/MidiInput.h"
+#include "midi/MidiOut.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <thread>
+
+namespace tamboril::test {
+
+// A MIDI input that hands out one prepared chunk per read (an empty chunk is
+// a read on which nothing came: it waits as a real input would), then
+// nothing. The input is lost, or overruns, from a given read on.
+class ScriptedMidiInput final : public midi::MidiInput {
+  public:
+    QStringList ports{QStringLiteral("synth:out")};
+    QList<QByteArray> chunks;
+    int lostFromRead = -1;
+    int overrunFromRead = -1;
+    int reads = 0;
+    int opened = -1;  // the device last opened
+
+    int numDevs() override { return int(ports.size()); }
+    int devName(int device, QString& name) override {
+        name = ports.value(device);
+        return midi::NoError;
+    }
+    int open(int device) override {
+        opened = device;
+        return midi::NoError;
+    }
+    QByteArray read(std::chrono::milliseconds wait) override {
+        const int index = reads++;
+        if (index < chunks.size() && !chunks.at(index).isEmpty()) {
+            return chunks.at(index);
+        }
+        std::this_thread::sleep_for(wait);
+        return {};
+    }
+    QString lostReason() const override {
+        return lostFromRead >= 0 && reads >= lostFromRead ? QStringLiteral("the port went away")
+                                                          : QString();
+    }
+    int overruns() const override { return overrunFromRead >= 0 && reads >= overrunFromRead; }
+    int close() override { return midi::NoError; }
+    QString errorText(int) const override { return {}; }
+    QString systemName() const override { return QStringLiteral("test"); }
+    int lastResult() const override { return midi::NoError; }
+};
+
+}  // namespace tamboril::test
