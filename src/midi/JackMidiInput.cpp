@@ -39,6 +39,12 @@ struct JackMidiInput::Handles {
     sem_t arrived{};
     bool active = false;
     std::atomic<int> overruns{0};
+    std::atomic<int> skipped{0};
+    // The process thread's own: where its last cycle started and how long
+    // it was, to tell cycles the server did not run this client in.
+    bool ranBefore = false;
+    std::uint32_t lastStart = 0;
+    std::uint32_t lastFrames = 0;
     std::atomic<bool> gone{false};
     // Written once by the shutdown callback before gone is set.
     char goneReason[256] = {};
@@ -135,6 +141,7 @@ void JackMidiInput::close() {
 
 int JackMidiInput::process(std::uint32_t frames, void* handles) {
     Handles& h = *static_cast<Handles*>(handles);
+    noteSkippedCycles(h, jack_last_frame_time(h.client), frames);
     void* buffer = jack_port_get_buffer(h.port, frames);
     const std::uint32_t count = jack_midi_get_event_count(buffer);
     bool wrote = false;
@@ -156,6 +163,21 @@ int JackMidiInput::process(std::uint32_t frames, void* handles) {
         sem_post(&h.arrived);
     }
     return 0;
+}
+
+void JackMidiInput::noteSkippedCycles(Handles& h, std::uint32_t start, std::uint32_t frames) {
+    // A cycle starts where the one before it ended, unless the server left
+    // this client out of cycles between them (it was late, the computer too
+    // busy); what the source sent in those cycles never reached the port.
+    if (h.ranBefore && h.lastFrames > 0) {
+        const std::uint32_t gap = start - h.lastStart;  // wraps as frame times do
+        if (gap > h.lastFrames) {
+            h.skipped.fetch_add(int((gap - 1) / h.lastFrames));
+        }
+    }
+    h.ranBefore = true;
+    h.lastStart = start;
+    h.lastFrames = frames;
 }
 
 void JackMidiInput::shutdown(int, const char* reason, void* handles) {
@@ -198,6 +220,10 @@ void JackMidiInput::drain() {
 
 int JackMidiInput::overruns() const {
     return handles_ ? handles_->overruns.load() : 0;
+}
+
+int JackMidiInput::skippedCycles() const {
+    return handles_ ? handles_->skipped.load() : 0;
 }
 
 QString JackMidiInput::lostReason() const {

@@ -51,6 +51,9 @@ class JackMidiInput {
     // How many events did not fit into the buffer between the process
     // thread and the input thread since open.
     int overruns() const;
+    // How many of the server's cycles ran without this client since open:
+    // whatever the source sent in them did not arrive.
+    int skippedCycles() const;
     // Why input from the source cannot come any more (the server stopped,
     // the source went away or was disconnected); empty while it can.
     QString lostReason() const;
@@ -61,6 +64,7 @@ class JackMidiInput {
     // comes while close runs finds it whole.
     struct Handles;
     static int process(std::uint32_t frames, void* handles);
+    static void noteSkippedCycles(Handles& h, std::uint32_t start, std::uint32_t frames);
     static void shutdown(int code, const char* reason, void* handles);
     QString connectSource(std::chrono::milliseconds wait);
     // The input thread: hands what the process thread put into the ring

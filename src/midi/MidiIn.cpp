@@ -162,6 +162,10 @@ int MidiIn::overruns() const {
     return alsa_ ? alsa_->overruns() : 0;
 }
 
+int MidiIn::skippedCycles() const {
+    return jack_ ? jack_->skippedCycles() : 0;
+}
+
 int MidiIn::close() {
     ports_.clearResult();
     if (!jack_ && !alsa_) {

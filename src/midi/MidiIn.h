@@ -65,6 +65,9 @@ class MidiIn final : public MidiInput {
     // it could be taken in (the ALSA sequencer's pool overflowed). Whatever
     // read returns after that has gaps.
     int overruns() const override;
+    // How many of the JACK server's cycles ran without the program's input
+    // since open; 0 on ALSA.
+    int skippedCycles() const override;
     // Releases the port. After close, open may be called again.
     int close() override;
 

@@ -31,6 +31,11 @@ class MidiInput {
     // How many times input was lost since open because it came faster than
     // it could be taken in. Whatever read returns after that has gaps.
     virtual int overruns() const = 0;
+    // How many times since open the MIDI system ran without giving the
+    // program its turn (it was late: the computer was too busy); whatever
+    // arrived at that moment was lost. Only a system that works in cycles
+    // (JACK) can tell.
+    virtual int skippedCycles() const { return 0; }
     // Releases the port. After close, open may be called again.
     virtual int close() = 0;
 

@@ -51,7 +51,7 @@ ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const Recei
             wait.progress(shown);
         }
         if (limited && assembler.kitCount() < wait.kits && Clock::now() >= deadline) {
-            return {ReceiveEnd::TimedOut, QString()};
+            return {ReceiveEnd::TimedOut, QString(), in.skippedCycles()};
         }
     }
     if (outcome.end == ReceiveEnd::Lost) {
@@ -68,6 +68,7 @@ ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const Recei
             outcome = {};
         }
     }
+    outcome.skippedCycles = in.skippedCycles();
     return outcome;
 }
 

@@ -23,6 +23,9 @@ enum class ReceiveEnd {
 struct ReceiveOutcome {
     ReceiveEnd end = ReceiveEnd::Done;
     QString lostReason;  // why the input ended, for Lost
+    // Turns the MIDI system skipped the program in while it waited: kits
+    // that are missing may have come in them.
+    int skippedCycles = 0;
 };
 
 struct ReceiveWait {

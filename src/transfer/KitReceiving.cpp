@@ -89,6 +89,20 @@ QString KitsText(int count) {
     return count == 1 ? QStringLiteral("1 kit") : QStringLiteral("%1 kits").arg(count);
 }
 
+namespace {
+
+// What the MIDI system's skipped turns cost, after how many kits arrived.
+QString SkippedText(int skipped) {
+    if (skipped <= 0) {
+        return QString();
+    }
+    return QStringLiteral("; the JACK server left this program out of %1 (the computer was too "
+                          "busy), and whatever came then was lost")
+        .arg(skipped == 1 ? QStringLiteral("1 cycle") : QStringLiteral("%1 cycles").arg(skipped));
+}
+
+}  // namespace
+
 QString UnfinishedText(const ReceivedKits& received, const QString& port, double timeoutSeconds,
                        const QString& nothingKept) {
     const QString arrived = QStringLiteral("%1 of %2 had arrived")
@@ -98,8 +112,11 @@ QString UnfinishedText(const ReceivedKits& received, const QString& port, double
         case midi::ReceiveEnd::Done:
             break;
         case midi::ReceiveEnd::TimedOut:
-            return QStringLiteral("timed out: no SysEx data came from \"%1\" for %2 s; %3. %4.")
-                .arg(port, QString::number(timeoutSeconds), arrived, nothingKept);
+            // Kits that stopped coming may have come in cycles the program
+            // was left out of; the other ends have a reason of their own.
+            return QStringLiteral("timed out: no SysEx data came from \"%1\" for %2 s; %3%4. %5.")
+                .arg(port, QString::number(timeoutSeconds), arrived,
+                     SkippedText(received.outcome.skippedCycles), nothingKept);
         case midi::ReceiveEnd::Stopped:
             return QStringLiteral("stopped: %1. %2.").arg(arrived, nothingKept);
         case midi::ReceiveEnd::Overrun:

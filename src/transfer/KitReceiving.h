@@ -52,7 +52,8 @@ QString KitsText(int count);
 // Why a receive from `port` ended without its kits, in a sentence that starts
 // lower case and ends with `nothingKept` ("Nothing was written to dump.syx"):
 // timed out after `timeoutSeconds`, stopped, input lost or ended, and how
-// many kits had arrived.
+// many kits had arrived; a timeout also tells the cycles the MIDI system
+// left the program out of, in which missing kits may have come.
 QString UnfinishedText(const ReceivedKits& received, const QString& port,
                        double timeoutSeconds, const QString& nothingKept);
 

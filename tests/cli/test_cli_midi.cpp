@@ -551,11 +551,14 @@ class TestCliMidi : public QObject {
         QCOMPARE(got.status, 1);
         QVERIFY2(waited >= 1400 && waited < 10000, qPrintable(QString::number(waited)));
         QVERIFY(got.out.isEmpty());
-        QVERIFY2(got.err.contains(QStringLiteral("timed out: no SysEx data came from \"%1\" for "
-                                                 "1.5 s; 1 of 64 kits had arrived. Nothing was "
-                                                 "written to %2.")
-                                      .arg(feeder.portName(), received)),
-                 qPrintable(got.err));
+        // A busy server may have left receive out of a cycle; it then says so.
+        const QRegularExpression timedOut(
+            QStringLiteral("timed out: no SysEx data came from \"%1\" for 1\\.5 s; 1 of 64 kits "
+                           "had arrived(; the JACK server left this program out of [^.]*)?\\. "
+                           "Nothing was written to %2\\.")
+                .arg(QRegularExpression::escape(feeder.portName()),
+                     QRegularExpression::escape(received)));
+        QVERIFY2(timedOut.match(got.err).hasMatch(), qPrintable(got.err));
         // The damaged kit is told apart from the 63 that never came.
         QVERIFY2(got.err.contains("warning: 1 SysEx message(s) that are not kits (41 bytes, not "
                                   "197) were left out"),

@@ -23,6 +23,7 @@ class ScriptedMidiInput final : public midi::MidiInput {
     QList<QByteArray> chunks;
     int lostFromRead = -1;
     int overrunFromRead = -1;
+    int skipped = 0;  // cycles the MIDI system ran without the program
     int reads = 0;
     int opened = -1;  // the device last opened
 
@@ -48,6 +49,7 @@ class ScriptedMidiInput final : public midi::MidiInput {
                                                           : QString();
     }
     int overruns() const override { return overrunFromRead >= 0 && reads >= overrunFromRead; }
+    int skippedCycles() const override { return skipped; }
     int close() override { return midi::NoError; }
     QString errorText(int) const override { return {}; }
     QString systemName() const override { return QStringLiteral("test"); }

@@ -101,16 +101,24 @@ class TestTransfer : public QObject {
         QTest::addColumn<int>("lostFrom");
         QTest::addColumn<int>("overrunFrom");
         QTest::addColumn<bool>("stop");
+        QTest::addColumn<int>("skipped");
         QTest::addColumn<QString>("text");
         const QString kept = QStringLiteral("1 of 64 kits had arrived. Nothing was kept");
-        QTest::newRow("timed out") << -1 << -1 << false
+        QTest::newRow("timed out") << -1 << -1 << false << 0
                                    << "timed out: no SysEx data came from \"P\" for 0.2 s; " +
                                           kept + ".";
-        QTest::newRow("stopped") << -1 << -1 << true << "stopped: " + kept + ".";
-        QTest::newRow("lost") << 2 << -1 << false
+        QTest::newRow("timed out, left out of cycles")
+            << -1 << -1 << false << 3
+            << "timed out: no SysEx data came from \"P\" for 0.2 s; 1 of 64 kits had arrived; the "
+               "JACK server left this program out of 3 cycles (the computer was too busy), and "
+               "whatever came then was lost. Nothing was kept.";
+        QTest::newRow("stopped") << -1 << -1 << true << 0 << "stopped: " + kept + ".";
+        QTest::newRow("stopped, left out of a cycle") << -1 << -1 << true << 1
+                                                      << "stopped: " + kept + ".";
+        QTest::newRow("lost") << 2 << -1 << false << 0
                               << "the MIDI input from \"P\" ended: the port went away; " + kept +
                                      ".";
-        QTest::newRow("overrun") << -1 << 2 << false
+        QTest::newRow("overrun") << -1 << 2 << false << 0
                                  << "data from \"P\" was lost: it came faster than it could be "
                                     "taken in; " +
                                         kept + ". Send the dump again.";
@@ -119,11 +127,13 @@ class TestTransfer : public QObject {
         QFETCH(int, lostFrom);
         QFETCH(int, overrunFrom);
         QFETCH(bool, stop);
+        QFETCH(int, skipped);
         QFETCH(QString, text);
         ScriptedInput in;
         in.chunks = {toBytes(sampleKit(1)), toBytes(sampleKit(2)).left(100)};
         in.lostFromRead = lostFrom;
         in.overrunFromRead = overrunFrom;
+        in.skipped = skipped;
         midi::ReceiveWait wait;
         wait.kits = 64;
         wait.timeout = 200ms;

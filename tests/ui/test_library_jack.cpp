@@ -207,8 +207,11 @@ class TestLibraryJack : public QObject {
             QVERIFY(l.ended(10000));
             QVERIFY(l.released(instrument));
             const bool feedLost = KitsArrived(witness.takeNow(), false).size() < dump.size();
+            // The window's input may be left out of a cycle with no xrun seen
+            // elsewhere; it then says so.
+            const bool leftOut = l.prompts.allMessages().contains("left this program out of");
             if (l.window->bankCount() == 1 || round == Rounds ||
-                (l.watch->xruns() == xruns && !feedLost)) {
+                (l.watch->xruns() == xruns && !feedLost && !leftOut)) {
                 break;
             }
             l.prompts.messages.clear();
@@ -301,10 +304,14 @@ class TestLibraryJack : public QObject {
         QVERIFY(l.ended(15000));
         QVERIFY(l.released(*instrument));
         QCOMPARE(l.prompts.messages.size(), 1);
-        QCOMPARE(l.prompts.messages[0].text,
-                 QStringLiteral("Timed out: no SysEx data came from \"%1\" for 6 s; 12 of 64 "
-                                "kits had arrived. Nothing was kept.")
-                     .arg(source));
+        // A busy server may have left the window out of a cycle; it then says so.
+        const QRegularExpression timedOut(
+            QStringLiteral("^Timed out: no SysEx data came from \"%1\" for 6 s; 12 of 64 kits "
+                           "had arrived(; the JACK server left this program out of [^.]*)?\\. "
+                           "Nothing was kept\\.$")
+                .arg(QRegularExpression::escape(source)));
+        QVERIFY2(timedOut.match(l.prompts.messages[0].text).hasMatch(),
+                 qPrintable(l.prompts.messages[0].text));
         QCOMPARE(l.window->bankCount(), 0);
         l.prompts.messages.clear();
 
