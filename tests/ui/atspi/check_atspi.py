@@ -6,7 +6,13 @@ import sys
 import time
 
 import pyatspi
-from gi.repository import GLib
+from gi.repository import Atspi, GLib
+
+# libatspi gives up on a call after 800 ms once an application has run for
+# 15 s. Beside a parallel build the program can take longer to answer; the
+# checks are about what it offers, not how fast, so calls wait 30 s.
+CALL_TIMEOUT_MS = 30000
+Atspi.set_timeout(CALL_TIMEOUT_MS, -1)
 
 KIT_TITLE = "07 - TECHNO KIT "
 DIALOG = "Select MIDI Output Device"
@@ -213,6 +219,8 @@ def check_send_result(app, frame, client):
 
 SEND_PRESS = """
 import pyatspi
+from gi.repository import Atspi
+Atspi.set_timeout(%d, -1)
 app = next(a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Tamboril")
 def walk(o):
     yield o
@@ -225,7 +233,7 @@ send = next(o for o in walk(frame) if o.getRole() == pyatspi.ROLE_MENU_ITEM and 
 action = send.queryAction()
 names = [action.getName(i) for i in range(action.nActions)]
 action.doAction(names.index("Press") if "Press" in names else 0)
-"""
+""" % CALL_TIMEOUT_MS
 
 
 def main():
