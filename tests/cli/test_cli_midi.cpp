@@ -120,7 +120,16 @@ bool overloaded(const Result& sent) {
     return again;
 }
 
-// How often a round trip is tried when every try had a kit sent again.
+// True when 'receive' timed out with kits missing because the JACK server
+// left it out of cycles: PipeWire does so to a client that is late, with no
+// xrun the sender sees, and the kits of those cycles never reach it. Such a
+// round shows nothing about the bytes either and is run again.
+bool leftOut(const Result& got) {
+    return got.status == 1 && got.err.contains(QStringLiteral("left this program out of"));
+}
+
+// How often a round trip is tried when every try had a kit sent again or
+// went past the receiver.
 constexpr int RoundTrips = 3;
 
 }  // namespace
@@ -206,7 +215,9 @@ class TestCliMidi : public QObject {
         JackSource feeder(QStringLiteral("tk-feeder-bulk"));
         Result sent;
         Result got;
-        for (int round = 0; round < RoundTrips && (round == 0 || overloaded(sent)); ++round) {
+        for (int round = 0; round < RoundTrips && (round == 0 || overloaded(sent) || leftOut(got));
+             ++round) {
+            got = Result{};
             Receiver receiver(Program, {"receive", received, "--port", "tk-feeder-bulk", "--kits",
                                         "64", "--timeout", "30"});
             QString why;
@@ -232,10 +243,13 @@ class TestCliMidi : public QObject {
                                            .arg(bulkPath, port)),
                      qPrintable(sent.out));
             got = finish(receiver.process, 30000);
+            if (leftOut(got)) {
+                qInfo("receive was left out of cycles; the round trip is run again");
+            }
         }
         QVERIFY2(!overloaded(sent), "every round trip met an xrun");
 
-        QCOMPARE(got.status, 0);
+        QVERIFY2(got.status == 0, qPrintable(got.err));
         QVERIFY2(got.err.isEmpty(), qPrintable(got.err));  // no progress off a terminal
         QVERIFY(got.out.contains("Received 64 kits"));
         QCOMPARE(readBytes(received), expected);
@@ -327,7 +341,10 @@ class TestCliMidi : public QObject {
 
         // send: back to the instrument, each kit with its transmission checksum.
         Result sent;
-        for (int round = 0; round < RoundTrips && (round == 0 || overloaded(sent)); ++round) {
+        Result again;
+        for (int round = 0;
+             round < RoundTrips && (round == 0 || overloaded(sent) || leftOut(again)); ++round) {
+            again = Result{};
             Receiver receiver(Program, {"receive", at("again.syx"), "--port",
                                         instrument.portName(), "--kits", "64", "--timeout", "30"});
             QString why;
@@ -338,9 +355,14 @@ class TestCliMidi : public QObject {
                 continue;
             }
             QVERIFY2(sent.status == 0, qPrintable(sent.err));
-            const Result again = finish(receiver.process, 30000);
+            again = finish(receiver.process, 30000);
+            if (leftOut(again)) {
+                qInfo("receive was left out of cycles; the round trip is run again");
+                continue;
+            }
             QVERIFY2(again.status == 0, qPrintable(again.err));
         }
+        QVERIFY2(again.status == 0, qPrintable(again.err));
         QVERIFY2(!overloaded(sent), "every round trip met an xrun");
         QByteArray expected;
         for (int k = 0; k < 64; ++k) {
