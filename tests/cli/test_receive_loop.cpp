@@ -9,6 +9,7 @@
 
 #include "midi/JackWatch.h"
 #include "support/KitReceiver.h"
+#include "support/ReceiveReports.h"
 #include "support/SentKits.h"
 #include "support/TestFiles.h"
 
@@ -232,7 +233,7 @@ class TestReceiveLoop : public QObject {
         fedWhole = !feedLost;
         // Under PipeWire a receiver the server leaves out of a cycle loses
         // that cycle's kits without an xrun anyone else sees; receive says so.
-        const bool leftOut = problem.contains(QStringLiteral("left this program out of"));
+        const bool leftOut = SaysLeftOutOfCycles(problem);
         uncertain = (watch.xruns() != xruns || feedLost || leftOut) &&
                     receiver.process.exitStatus() == QProcess::NormalExit &&
                     receiver.process.exitCode() == 1 && problem.contains(TimedOut) &&
