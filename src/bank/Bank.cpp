@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/Bank.h"
 
+#include "bank/KitNumbers.h"
 #include "kit/KitFile.h"
 
 #include <QDir>
@@ -48,11 +49,13 @@ BankOpenOutcome openFile(const QString& path) {
 
 BankOpenOutcome OpenBank(const QString& path) {
     const QFileInfo info(path);
-    if (info.isDir()) {
-        // Without a trailing separator, so the folder has a name to show.
-        return openFolder(QDir::cleanPath(info.absoluteFilePath()));
+    // Without a trailing separator, so the folder has a name to show.
+    BankOpenOutcome outcome =
+        info.isDir() ? openFolder(QDir::cleanPath(info.absoluteFilePath())) : openFile(path);
+    if (outcome.bank) {
+        outcome.bank->positionSlots = SlotsAsOpened(outcome.bank->kits);
     }
-    return openFile(path);
+    return outcome;
 }
 
 QByteArray BulkBytes(const std::vector<KitData>& kits) {

@@ -27,6 +27,9 @@ struct Bank {
     QString path;  // the file, or the folder of split files; empty until first saved
     std::vector<KitData> kits;
     QString name = {};  // what a bank without a file yet (kits received) is called
+    // The slot of each position, as the kits were when opened or received
+    // (SlotsAsOpened); empty for a bank of one kit.
+    std::vector<int> positionSlots = {};
 };
 
 // Why a path could not be opened as a bank.

@@ -6,6 +6,7 @@
 #include <QUndoCommand>
 
 #include <algorithm>
+#include <atomic>
 
 namespace tamboril {
 
@@ -54,7 +55,12 @@ EditOutcome changeKit(BankDocument& doc, int position, KitData after, const QStr
 
 }  // namespace
 
-BankDocument::BankDocument(Bank bank, QObject* parent) : QObject(parent), bank_(std::move(bank)) {}
+namespace {
+std::atomic<quint64> lastDocumentId{0};
+}  // namespace
+
+BankDocument::BankDocument(Bank bank, QObject* parent)
+    : QObject(parent), bank_(std::move(bank)), id_(++lastDocumentId) {}
 
 BankDocument::~BankDocument() {
     undo_.blockSignals(true);

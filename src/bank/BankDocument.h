@@ -25,6 +25,9 @@ class BankDocument : public QObject {
     // would otherwise tell windows that are being destroyed themselves.
     ~BankDocument() override;
 
+    // A number no other document of this program has had or will have:
+    // kits on the clipboard name the document they came from by it.
+    quint64 id() const { return id_; }
     const Bank& bank() const { return bank_; }
     int kitCount() const { return static_cast<int>(bank_.kits.size()); }
     const KitData& kit(int position) const;
@@ -53,6 +56,7 @@ class BankDocument : public QObject {
 
   private:
     Bank bank_;
+    quint64 id_;
     QUndoStack undo_;
 };
 

@@ -27,6 +27,8 @@ class ScriptedLibraryPrompts : public ui::LibraryPrompts {
     QList<Unsaved> unsavedAnswers;  // none left: Cancel
     QList<Shown> messages;
     QStringList askedUnsaved;
+    QList<int> choiceAnswers;  // each question takes the first; none left: closed (-1)
+    QList<Shown> questions;    // every question asked, with its text
 
     QStringList openFiles(const QString&, const QString&) override {
         return openAnswers.isEmpty() ? QStringList() : openAnswers.takeFirst();
@@ -46,6 +48,11 @@ class ScriptedLibraryPrompts : public ui::LibraryPrompts {
     }
     void message(const QString& title, const QString& text, Severity severity) override {
         messages.append(Shown{title, text, severity});
+    }
+
+    int choose(const QString& title, const QString& text, const QStringList&) override {
+        questions.append(Shown{title, text, Severity::Information});
+        return choiceAnswers.isEmpty() ? -1 : choiceAnswers.takeFirst();
     }
 
     QString allMessages() const {

@@ -31,6 +31,10 @@ class LibraryPrompts {
     // Save, Discard or Cancel for the bank `name`, which has unsaved changes.
     virtual Unsaved askUnsaved(const QString& name) = 0;
     virtual void message(const QString& title, const QString& text, Severity severity) = 0;
+    // Asks `text` with one button for each of `choices` (words with an
+    // accelerator, "&Overwrite"), the first the default; returns the index
+    // of the one chosen, or -1 when the question was closed (Escape).
+    virtual int choose(const QString& title, const QString& text, const QStringList& choices) = 0;
 };
 
 }  // namespace tamboril::ui

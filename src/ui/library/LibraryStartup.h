@@ -41,6 +41,7 @@ class ConsolePrompts : public LibraryPrompts {
     std::optional<QString> kitName(const QString&, const QString&) override { return {}; }
     Unsaved askUnsaved(const QString&) override { return Unsaved::Cancel; }
     void message(const QString& title, const QString& text, Severity severity) override;
+    int choose(const QString&, const QString&, const QStringList&) override { return -1; }
 
     int messageCount() const { return count_; }
 

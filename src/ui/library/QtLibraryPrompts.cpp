@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tamboril::ui {
 
@@ -70,6 +71,22 @@ void QtLibraryPrompts::message(const QString& title, const QString& text, Severi
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent_);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+int QtLibraryPrompts::choose(const QString& title, const QString& text,
+                             const QStringList& choices) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent_);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices) {
+        buttons << box.addButton(choice, buttons.isEmpty() ? QMessageBox::AcceptRole
+                                                           : QMessageBox::ActionRole);
+    }
+    if (!buttons.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    }
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
 }
 
 }  // namespace tamboril::ui

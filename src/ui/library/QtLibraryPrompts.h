@@ -19,6 +19,7 @@ class QtLibraryPrompts : public LibraryPrompts {
     std::optional<QString> kitName(const QString& title, const QString& current) override;
     Unsaved askUnsaved(const QString& name) override;
     void message(const QString& title, const QString& text, Severity severity) override;
+    int choose(const QString& title, const QString& text, const QStringList& choices) override;
 
   private:
     QWidget* parent_ = nullptr;
