@@ -33,10 +33,15 @@ BankOpenOutcome openFile(const QString& path) {
         return outcome;
     }
     const qint64 size = read.bytes.size();
-    if (size <= MaxKitFileSize) {
+    if (size == 0) {
+        outcome.fault = BankOpenFault{BankOpenFault::Kind::Empty, path, QString(), 0, {}};
+    } else if (size <= MaxKitFileSize) {
         KitData kit{};
         KitFromFileBytes(read.bytes, kit);
         outcome.bank = Bank{BankSource::KitFile, path, {kit}};
+        if (size < qint64(KitSize)) {
+            outcome.shortKitFileSize = size;
+        }
     } else if (size == BulkSize) {
         outcome.bank = Bank{BankSource::BulkFile, path, CutBulk(read.bytes)};
     } else {
@@ -54,6 +59,8 @@ BankOpenOutcome OpenBank(const QString& path) {
         info.isDir() ? openFolder(QDir::cleanPath(info.absoluteFilePath())) : openFile(path);
     if (outcome.bank) {
         outcome.bank->positionSlots = SlotsAsOpened(outcome.bank->kits);
+        // Right after reading: a change from here on is another program's.
+        outcome.bank->filesAsRead = StampBankFiles(outcome.bank->source, outcome.bank->path);
     }
     return outcome;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/BankFiles.h"
 #include "kit/BulkJoin.h"
 #include "kit/BulkSplit.h"
 #include "kit/FileIO.h"
@@ -30,12 +31,16 @@ struct Bank {
     // The slot of each position, as the kits were when opened or received
     // (SlotsAsOpened); empty for a bank of one kit.
     std::vector<int> positionSlots = {};
+    // Its files as they were read, to tell another program's change from
+    // what this bank last read or wrote.
+    std::vector<FileStamp> filesAsRead = {};
 };
 
 // Why a path could not be opened as a bank.
 struct BankOpenFault {
     enum class Kind {
         Unreadable,    // the file or folder could not be read: `reason`
+        Empty,         // the file holds no byte at all
         NotKitOrBulk,  // over 200 bytes but not a whole bulk file: `size`
         FolderKits,    // a split file is missing or not a kit: `failures`
     };
@@ -49,13 +54,18 @@ struct BankOpenFault {
 struct BankOpenOutcome {
     std::optional<Bank> bank;
     std::optional<BankOpenFault> fault;
+    // A kit file shorter than a kit opens all the same, zeros after its end,
+    // its kit damaged: its size, so that the user is told.
+    std::optional<qint64> shortKitFileSize;
 };
 
 // Opens path as a bank: a folder is read as `join --from` reads it (all 64
 // split files must be kit files, else every fault is listed); a file of at
 // most 200 bytes is one kit, read as Load reads it; a file of exactly 12608
-// bytes is a bulk file cut as split cuts it. Other sizes are refused, since
-// saving them back as 64 kits would change what the file holds. Only reads.
+// bytes is a bulk file cut as split cuts it. Other sizes, and an empty file,
+// are refused, since saving them back as 64 kits (or a kit of zeros) would
+// change what the file holds. The bank's slots and file stamps are taken as
+// read. Only reads.
 BankOpenOutcome OpenBank(const QString& path);
 
 // The bytes of a bulk file holding kits back to back.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/BankDocument.h"
 
+#include "bank/KitNumbers.h"
+#include "bank/KitWords.h"
 #include "edit/PadSounds.h"
 
 #include <QUndoCommand>
@@ -60,7 +62,32 @@ std::atomic<quint64> lastDocumentId{0};
 }  // namespace
 
 BankDocument::BankDocument(Bank bank, QObject* parent)
-    : QObject(parent), bank_(std::move(bank)), id_(++lastDocumentId) {}
+    : QObject(parent), bank_(std::move(bank)), id_(++lastDocumentId) {
+    rememberNumbers();
+}
+
+void BankDocument::rememberNumbers() {
+    numbersAsRead_.clear();
+    for (const KitData& kit : bank_.kits) {
+        numbersAsRead_.push_back(KitNumber(kit));
+    }
+}
+
+void BankDocument::takeAsRead() {
+    bank_.positionSlots = SlotsAsOpened(bank_.kits);
+    bank_.filesAsRead = StampBankFiles(bank_.source, bank_.path);
+    rememberNumbers();
+}
+
+std::vector<int> BankDocument::movedOffSlot() const {
+    std::vector<int> moved;
+    for (const int p : OffSlotPositions(bank_.kits, bank_.positionSlots, AllPositions(kitCount()))) {
+        if (KitNumber(kit(p)) != numbersAsRead_.at(std::size_t(p))) {
+            moved.push_back(p);
+        }
+    }
+    return moved;
+}
 
 BankDocument::~BankDocument() {
     undo_.blockSignals(true);
@@ -90,12 +117,28 @@ BankSaveOutcome BankDocument::saveAs(BankSource source, const QString& path) {
         const bool moved = source != bank_.source || path != bank_.path;
         bank_.source = source;
         bank_.path = path;
+        takeAsRead();
         undo_.setClean();
         if (moved) {
             emit placeChanged();
         }
     }
     return outcome;
+}
+
+BankOpenOutcome BankDocument::reload() {
+    BankOpenOutcome opened = OpenBank(bank_.path);
+    if (!opened.bank) {
+        return opened;
+    }
+    emit aboutToReload();
+    const QString name = bank_.name;
+    bank_ = *opened.bank;
+    bank_.name = name;
+    rememberNumbers();
+    undo_.clear();
+    emit reloaded();
+    return opened;
 }
 
 EditOutcome SetPadSound(BankDocument& doc, int position, int pad, int sound) {
@@ -160,7 +203,36 @@ EditOutcome MoveKits(BankDocument& doc, std::vector<int> rows, int to) {
     outcome.command = std::make_unique<KitsCommand>(
         doc, std::move(after),
         rows.size() == 1 ? QStringLiteral("Move kit %1 to %2").arg(rows.front()).arg(to)
-                         : QStringLiteral("Move %1 kits to %2").arg(rows.size()).arg(to));
+                         : QStringLiteral("Move %1 to %2").arg(KitsText(qsizetype(rows.size()))).arg(to));
+    return outcome;
+}
+
+EditOutcome SetKitNumber(BankDocument& doc, int position, int number) {
+    if (!inBank(doc, position)) {
+        return refused(EditRefusal::NoChange);
+    }
+    if (number < 0 || number > MaxKitNumber) {
+        return refused(EditRefusal::BadNumber);
+    }
+    if (!IsEditable(doc.kit(position))) {
+        return refused(EditRefusal::NotEditable);
+    }
+    KitData after = doc.kit(position);
+    StoreKitNumber(after, number);
+    return changeKit(doc, position, after,
+                     QStringLiteral("Number kit %1 as %2").arg(position).arg(TwoDigitText(number)));
+}
+
+EditOutcome NumberKitsBySlots(BankDocument& doc, const std::vector<int>& positions) {
+    std::map<int, KitData> after =
+        NumberedBySlots(doc.bank().kits, doc.bank().positionSlots, positions);
+    if (after.empty()) {
+        return refused(EditRefusal::NoChange);
+    }
+    const QString text =
+        QStringLiteral("Number %1 by position").arg(KitsText(qsizetype(after.size())));
+    EditOutcome outcome;
+    outcome.command = std::make_unique<KitsCommand>(doc, std::move(after), text);
     return outcome;
 }
 

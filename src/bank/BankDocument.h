@@ -44,6 +44,18 @@ class BankDocument : public QObject {
     BankSaveOutcome save();
     BankSaveOutcome saveAs(BankSource source, const QString& path);
 
+    // Positions whose kit carries another number than when the bank was
+    // read or last saved, and not its position's slot: kits moved, pasted or
+    // renumbered that would land elsewhere than their position says.
+    std::vector<int> movedOffSlot() const;
+
+    // How the bank's files differ now from what it last read or wrote. Its
+    // own saves are no change.
+    DiskChange changeOnDisk() const { return ChangeSince(bank_.filesAsRead); }
+    // Reads the bank again from where it came from, in place of its kits and
+    // history; on failure nothing changes and the outcome says why.
+    BankOpenOutcome reload();
+
     // Puts kits in place of the kits at their positions, without history.
     // Only the commands call this.
     void replaceKits(const std::map<int, KitData>& kits);
@@ -51,12 +63,21 @@ class BankDocument : public QObject {
   signals:
     // Kits first..last were replaced.
     void kitsChanged(int first, int last);
+    // Every kit is about to be replaced, their count too (a reload), and has
+    // been.
+    void aboutToReload();
+    void reloaded();
     // The bank now saves to another place.
     void placeChanged();
 
   private:
+    // After a save the bank is what opening the saved files would give.
+    void takeAsRead();
+    void rememberNumbers();
+
     Bank bank_;
     quint64 id_;
+    std::vector<int> numbersAsRead_;
     QUndoStack undo_;
 };
 
@@ -65,6 +86,7 @@ enum class EditRefusal {
     NotEditable,  // byte 0 of the kit is not 0xF0, as the editor refuses it
     BadName,      // the name fails KitNameProblem
     NoChange,     // the edit would change nothing
+    BadNumber,    // a kit number outside 0..MaxKitNumber
 };
 
 struct EditOutcome {
@@ -86,6 +108,12 @@ EditOutcome MoveKit(BankDocument& doc, int from, int to);
 // them lands at `to` (or as near as the bank's end allows); the others close
 // up around them.
 EditOutcome MoveKits(BankDocument& doc, std::vector<int> rows, int to);
+// Gives the kit at `position` the number `number` (0..127), its file
+// checksum stored as a rename stores it.
+EditOutcome SetKitNumber(BankDocument& doc, int position, int number);
+// Gives each kit at `positions` that does not carry its position's slot that
+// slot, in one step; kits that are not editable are left as they are.
+EditOutcome NumberKitsBySlots(BankDocument& doc, const std::vector<int>& positions);
 // Puts kits in place of the kits from `first` on; kits past the bank's end
 // are left out.
 EditOutcome PlaceKits(BankDocument& doc, int first, const std::vector<KitData>& kits,

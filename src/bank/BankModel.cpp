@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/BankModel.h"
 
+#include "bank/KitNumbers.h"
 #include "bank/KitWords.h"
 #include "edit/PadSounds.h"
+#include "kit/BulkSplit.h"
 #include "kit/KitFile.h"
 
 #include <QCoreApplication>
@@ -17,9 +19,12 @@ namespace tamboril {
 const QString BankModel::KitsMimeType = QStringLiteral("application/x-tamboril-kits");
 
 BankModel::BankModel(BankDocument& doc, QObject* parent) : QAbstractTableModel(parent), doc_(doc) {
-    connect(&doc_, &BankDocument::kitsChanged, this, [this](int first, int last) {
-        emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    // A number shared with a kit elsewhere marks that row too.
+    connect(&doc_, &BankDocument::kitsChanged, this, [this] {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
     });
+    connect(&doc_, &BankDocument::aboutToReload, this, &BankModel::beginResetModel);
+    connect(&doc_, &BankDocument::reloaded, this, &BankModel::endResetModel);
 }
 
 int BankModel::rowCount(const QModelIndex& parent) const {
@@ -55,6 +60,10 @@ QVariant BankModel::data(const QModelIndex& index, int role) const {
     if (role == KitBytesRole) {
         return KitFileBytes(kit).toByteArray();
     }
+    if (index.column() == KitNumber &&
+        (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole)) {
+        return numberWarning(index.row());
+    }
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) {
         return QVariant();
     }
@@ -64,7 +73,7 @@ QVariant BankModel::data(const QModelIndex& index, int role) const {
         case SplitFile:
             return positionText(index.row());
         case KitNumber:
-            return KitNumberText(kit);
+            return numberText(index.row());
         case Name:
             return Printable(KitName(kit));
         case Checksum:
@@ -72,6 +81,66 @@ QVariant BankModel::data(const QModelIndex& index, int role) const {
         default:
             return QVariant();
     }
+}
+
+NumberMarks BankModel::numberMarks(int row) const {
+    const Bank& bank = doc_.bank();
+    NumberMarks marks;
+    const int number = tamboril::KitNumber(bank.kits.at(std::size_t(row)));
+    for (const SharedNumber& shared : SharedNumbers(bank.kits, AllPositions(doc_.kitCount()))) {
+        if (shared.number == number) {
+            marks.sharedWith = shared.positions;
+            std::erase(marks.sharedWith, row);
+        }
+    }
+    if (std::size_t(row) < bank.positionSlots.size() &&
+        bank.positionSlots[std::size_t(row)] != number) {
+        marks.slot = bank.positionSlots[std::size_t(row)];
+    }
+    marks.noUserSlot = number >= UserSlotCount;
+    return marks;
+}
+
+QString BankModel::numberText(int row) const {
+    const NumberMarks marks = numberMarks(row);
+    QStringList notes;
+    if (marks.noUserSlot) {
+        notes << QStringLiteral("no user slot");
+    }
+    if (!marks.sharedWith.empty()) {
+        notes << QStringLiteral("shared");
+    }
+    if (marks.slot) {
+        notes << QStringLiteral("slot %1").arg(TwoDigitText(*marks.slot));
+    }
+    const QString number = KitNumberText(doc_.kit(row));
+    return notes.isEmpty() ? number : number + QStringLiteral(" (") + notes.join(", ") + ')';
+}
+
+QString BankModel::numberWarning(int row) const {
+    const NumberMarks marks = numberMarks(row);
+    const QString number = KitNumberText(doc_.kit(row));
+    QStringList lines;
+    if (marks.noUserSlot) {
+        lines << QStringLiteral("Number %1 is no user slot of the instrument (those are 00 to 63).")
+                     .arg(number);
+    }
+    if (!marks.sharedWith.empty()) {
+        QStringList others;
+        for (const int p : marks.sharedWith) {
+            others << QString::number(p);
+        }
+        lines << QStringLiteral("The kit at position %1 carries number %2 too: the instrument "
+                                "keeps only the last of them it receives.")
+                     .arg(others.join(QStringLiteral(", ")), number);
+    }
+    if (marks.slot) {
+        lines << QStringLiteral("Position %1 is slot %2, but this kit carries number %3: sent, it "
+                                "lands in slot %3.")
+                     .arg(row)
+                     .arg(TwoDigitText(*marks.slot), number);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 QVariant BankModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -97,7 +166,7 @@ QStringList BankModel::mimeTypes() const {
 QMimeData* BankModel::mimeData(const QModelIndexList& indexes) const {
     KitsOnTheMove moving;
     moving.process = QCoreApplication::applicationPid();
-    moving.source = reinterpret_cast<quintptr>(&doc_);
+    moving.document = doc_.id();
     for (const QModelIndex& index : indexes) {
         if (index.isValid()) {
             moving.rows.push_back(index.row());
@@ -127,15 +196,16 @@ bool BankModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, in
 
 bool BankModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
                              const QModelIndex& parent) {
-    const std::optional<KitsOnTheMove> moving = KitsFromMimeData(data);
-    if (!moving || moving->kits.empty() || action == Qt::IgnoreAction) {
+    const KitsDecoded decoded = KitsFromMimeData(data);
+    const std::optional<KitsOnTheMove>& moving = decoded.kits;
+    if (!moving || action == Qt::IgnoreAction) {
         return false;
     }
     // Dropped onto a row, or between rows (row), or below the last row.
     int target = parent.isValid() ? parent.row() : row;
     target = std::clamp(target < 0 ? rowCount() - 1 : target, 0, rowCount() - 1);
     EditOutcome edit;
-    const bool sameBank = moving->cameFrom(doc_);
+    const bool sameBank = moving->cameFrom(doc_) && moving->rowsWithin(doc_.kitCount());
     if (sameBank && action == Qt::MoveAction) {
         edit = MoveKits(doc_, moving->rows, target);
     } else {
@@ -151,41 +221,70 @@ bool BankModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int r
 }
 
 bool KitsOnTheMove::cameFrom(const BankDocument& doc) const {
-    return process == QCoreApplication::applicationPid() &&
-           source == reinterpret_cast<quintptr>(&doc);
+    return process == QCoreApplication::applicationPid() && document == doc.id();
+}
+
+bool KitsOnTheMove::rowsWithin(int count) const {
+    return std::all_of(rows.begin(), rows.end(), [count](int row) { return row >= 0 && row < count; });
 }
 
 QMimeData* KitsMimeData(const KitsOnTheMove& kits) {
     QByteArray encoded;
     QDataStream out(&encoded, QIODevice::WriteOnly);
-    out << kits.process << quint64(kits.source) << QList<int>(kits.rows.begin(), kits.rows.end())
+    out << kits.process << kits.document << QList<int>(kits.rows.begin(), kits.rows.end())
         << BulkBytes(kits.kits);
     auto* data = new QMimeData;
     data->setData(BankModel::KitsMimeType, encoded);
     return data;
 }
 
-std::optional<KitsOnTheMove> KitsFromMimeData(const QMimeData* data) {
+namespace {
+
+// Why kits read from a payload are not what a bank can take, if they are not.
+std::optional<KitsFault> checkKits(const QList<int>& rows, const QByteArray& bytes) {
+    if (bytes.isEmpty() || bytes.size() % qsizetype(KitSize) != 0) {
+        return KitsFault::PartKit;
+    }
+    const qsizetype count = bytes.size() / qsizetype(KitSize);
+    if (count > BulkKitCount) {
+        return KitsFault::TooMany;
+    }
+    const bool rowsFit = std::all_of(rows.begin(), rows.end(),
+                                     [](int row) { return row >= 0 && row < BulkKitCount; });
+    if (rows.size() != count || !rowsFit) {
+        return KitsFault::RowsOutOfRange;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+KitsDecoded KitsFromMimeData(const QMimeData* data) {
+    KitsDecoded decoded;
     if (!data || !data->hasFormat(BankModel::KitsMimeType)) {
-        return std::nullopt;
+        decoded.fault = KitsFault::NoKits;
+        return decoded;
     }
     QDataStream in(data->data(BankModel::KitsMimeType));
-    qint64 process = 0;
-    quint64 source = 0;
+    KitsOnTheMove kits;
     QList<int> rows;
     QByteArray bytes;
-    in >> process >> source >> rows >> bytes;
-    if (in.status() != QDataStream::Ok || bytes.size() % qsizetype(KitSize) != 0) {
-        return std::nullopt;
+    in >> kits.process >> kits.document >> rows >> bytes;
+    // Every byte read, none left over: a payload cut short or grown is no
+    // payload of ours.
+    if (in.status() != QDataStream::Ok || !in.atEnd()) {
+        decoded.fault = KitsFault::Framing;
+        return decoded;
     }
-    KitsOnTheMove kits;
-    kits.process = process;
-    kits.source = quintptr(source);
+    if ((decoded.fault = checkKits(rows, bytes))) {
+        return decoded;
+    }
     kits.rows.assign(rows.begin(), rows.end());
     for (qsizetype at = 0; at < bytes.size(); at += qsizetype(KitSize)) {
         kits.kits.push_back(KitFromBytes(bytes, at));
     }
-    return kits;
+    decoded.kits = std::move(kits);
+    return decoded;
 }
 
 }  // namespace tamboril

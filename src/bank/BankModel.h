@@ -8,6 +8,13 @@
 
 namespace tamboril {
 
+// What the kit number of a row says about where the kit would land.
+struct NumberMarks {
+    std::vector<int> sharedWith;  // other positions whose kits carry the same number
+    std::optional<int> slot;      // the position's slot, where the kit carries another number
+    bool noUserSlot = false;      // a number above 63
+};
+
 // The kits of a bank as a table, one row a kit. Rows are dragged as whole
 // kit images (KitsMimeType): dropped on the same bank they move, on another
 // bank they replace the kits from the drop row on. Every change goes to the
@@ -44,8 +51,14 @@ class BankModel : public QAbstractTableModel {
     // The text of the kit state column: "right", "differs", "damaged".
     static QString StateText(KitState state);
 
+    NumberMarks numberMarks(int row) const;
+
   private:
     QString positionText(int row) const;
+    // The kit number, with what the marks say: "05 (shared, slot 03)"; in a
+    // tool tip, why each mark matters.
+    QString numberText(int row) const;
+    QString numberWarning(int row) const;
 
     BankDocument& doc_;
 };
@@ -54,17 +67,34 @@ class BankModel : public QAbstractTableModel {
 // they came from (for a move within one bank).
 struct KitsOnTheMove {
     std::vector<KitData> kits;
-    qint64 process = 0;   // the program they came from
-    quintptr source = 0;  // the document they came from, in that program
-    std::vector<int> rows;
+    qint64 process = 0;     // the program they came from
+    quint64 document = 0;   // the document they came from, in that program (its id)
+    std::vector<int> rows;  // one for each kit, 0..63
 
     // Whether they came from doc, in this very program (kits can travel
-    // between two running Libraries, where an address says nothing).
+    // between two running Libraries, where a document id says nothing).
     bool cameFrom(const BankDocument& doc) const;
+    // Whether every row lies in a bank of `count` kits.
+    bool rowsWithin(int count) const;
+};
+
+// Why a payload holds no kits a bank can take.
+enum class KitsFault {
+    NoKits,          // no kits of ours at all
+    Framing,         // cut short, grown, or not in our framing
+    PartKit,         // no kit, or a length that is not a whole number of kits
+    TooMany,         // more than a bank's 64 kits
+    RowsOutOfRange,  // rows that do not match the kits or lie outside a bank
+};
+
+struct KitsDecoded {
+    std::optional<KitsOnTheMove> kits;
+    std::optional<KitsFault> fault;
 };
 
 QMimeData* KitsMimeData(const KitsOnTheMove& kits);
-std::optional<KitsOnTheMove> KitsFromMimeData(const QMimeData* data);
+// Decodes kits completely or not at all; kits keep every byte as carried.
+KitsDecoded KitsFromMimeData(const QMimeData* data);
 
 // The 14 pads of one kit of a bank: pad name, sound number and sound name.
 // The sound number is editable (Qt::EditRole takes a number 0..255) and the

@@ -45,6 +45,10 @@ QString padDifference(const KitData& a, const KitData& b, int pad) {
 
 }  // namespace
 
+QString KitsText(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 kit") : QStringLiteral("%1 kits").arg(count);
+}
+
 QString HexByte(std::uint8_t value) {
     return QStringLiteral("0x") +
            QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();

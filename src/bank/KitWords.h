@@ -15,6 +15,10 @@ namespace tamboril {
 // The words in which both front ends, tamboril-kit and the Library, describe
 // kits, so that a comparison or a refused name reads the same in both.
 
+// A count of kits as English reads it: "1 kit", "64 kits". Every text that
+// counts kits takes it from here.
+QString KitsText(qsizetype count);
+
 // A byte as the SysEx world writes it: "0xF0".
 QString HexByte(std::uint8_t value);
 

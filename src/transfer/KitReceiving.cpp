@@ -85,10 +85,6 @@ ReceivedKits ReceiveKitsFromPort(midi::MidiInput& in, const QString& port,
     return received;
 }
 
-QString KitsText(int count) {
-    return count == 1 ? QStringLiteral("1 kit") : QStringLiteral("%1 kits").arg(count);
-}
-
 namespace {
 
 // What the MIDI system's skipped turns cost, after how many kits arrived.

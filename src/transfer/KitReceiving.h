@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/KitWords.h"
 #include "kit/KitImage.h"
 #include "midi/MidiInput.h"
 #include "midi/Receiving.h"
@@ -46,8 +47,8 @@ ReceivedKits ReceiveKits(midi::MidiInput& in, const midi::ReceiveWait& wait);
 ReceivedKits ReceiveKitsFromPort(midi::MidiInput& in, const QString& port,
                                  const midi::ReceiveWait& wait);
 
-// "1 kit", "64 kits".
-QString KitsText(int count);
+// "1 kit", "64 kits", as every front end counts kits.
+using tamboril::KitsText;
 
 // Why a receive from `port` ended without its kits, in a sentence that starts
 // lower case and ends with `nothingKept` ("Nothing was written to dump.syx"):

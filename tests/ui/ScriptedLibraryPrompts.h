@@ -24,6 +24,7 @@ class ScriptedLibraryPrompts : public ui::LibraryPrompts {
     QStringList folderAnswers;
     QStringList saveAnswers;
     QStringList nameAnswers;
+    QList<int> numberAnswers;
     QList<Unsaved> unsavedAnswers;  // none left: Cancel
     QList<Shown> messages;
     QStringList askedUnsaved;
@@ -41,6 +42,9 @@ class ScriptedLibraryPrompts : public ui::LibraryPrompts {
     }
     std::optional<QString> kitName(const QString&, const QString&) override {
         return take(nameAnswers);
+    }
+    std::optional<int> kitNumber(const QString&, int) override {
+        return numberAnswers.isEmpty() ? std::nullopt : std::optional<int>(numberAnswers.takeFirst());
     }
     Unsaved askUnsaved(const QString& name) override {
         askedUnsaved << name;

@@ -133,7 +133,15 @@ class TestLibrary : public QObject {
         l.keys(QKeySequence("Ctrl+Shift+Z"));
         QCOMPARE(l.view()->document().kit(10), pasted);
         QVERIFY(l.window->windowTitle().startsWith("dump.syx[*]"));
+        // The moved kits and the pasted one would land by their own numbers:
+        // kept as they are, as the same edits on split files keep them.
+        l.prompts.choiceAnswers << 1;
         l.keys(QKeySequence::Save);
+        QCOMPARE(l.prompts.questions.size(), 1);
+        QVERIFY2(l.prompts.questions[0].text.startsWith(
+                     "4 kits of dump.syx do not carry their positions' slots.") &&
+                     l.prompts.questions[0].text.contains("position 10: number 69, slot 10"),
+                 qPrintable(l.prompts.questions[0].text));
         QVERIFY2(l.prompts.messages.isEmpty(), qPrintable(l.prompts.allMessages()));
         QVERIFY(!l.window->isWindowModified());
 
@@ -186,6 +194,7 @@ class TestLibrary : public QObject {
         QCOMPARE(l.window->bankCount(), 1);
         l.keys(QKeySequence("Alt+Down"));
         l.prompts.unsavedAnswers << ui::LibraryPrompts::Unsaved::Save;
+        l.prompts.choiceAnswers << 1;  // the two moved kits as they are
         QVERIFY(l.window->close());
         QCOMPARE(readBytes(l.file("dump.syx")).mid(0, qsizetype(KitSize)),
                  bank("ROCK", 0).mid(qsizetype(KitSize), qsizetype(KitSize)));
@@ -224,7 +233,12 @@ class TestLibrary : public QObject {
         l.keys(QKeySequence("Alt+Down"));
         QVERIFY(QFile::remove(l.file("dump.syx")));
         QVERIFY(QDir(l.dir.path()).mkdir("dump.syx"));
+        l.prompts.choiceAnswers << 1 << 1;  // as they are; write the file again
         l.keys(QKeySequence::Save);
+        QCOMPARE(l.prompts.questions.size(), 2);
+        QVERIFY2(l.prompts.questions[1].text.contains(l.file("dump.syx") +
+                                                      " (deleted or renamed away)"),
+                 qPrintable(l.prompts.questions[1].text));
         QCOMPARE(l.prompts.messages.size(), 3);
         QVERIFY2(l.prompts.messages[2].text.startsWith("Could not save " + l.file("dump.syx")),
                  qPrintable(l.prompts.messages[2].text));

@@ -2,12 +2,14 @@
 #include "ui/library/BankView.h"
 
 #include "bank/KitWords.h"
+#include "ui/library/DiskChangeBar.h"
 #include "ui/library/LibraryTexts.h"
 #include "ui/library/SoundDelegate.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -29,13 +31,20 @@ void setUpTable(QTableView* table) {
 }  // namespace
 
 BankView::BankView(Bank bank, QWidget* parent)
-    : QSplitter(parent),
+    : QWidget(parent),
       doc_(new BankDocument(std::move(bank), this)),
       model_(new BankModel(*doc_, this)),
       padModel_(new PadModel(this)),
-      kits_(new QTableView(this)),
+      kits_(nullptr),
       pads_(nullptr),
-      title_(nullptr) {
+      title_(nullptr),
+      bar_(new DiskChangeBar(this)),
+      split_(new QSplitter(this)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(bar_);
+    column->addWidget(split_, 1);
+    kits_ = new QTableView(split_);
     kits_->setObjectName(QStringLiteral("kits"));
     kits_->setModel(model_);
     setUpTable(kits_);
@@ -47,7 +56,7 @@ BankView::BankView(Bank bank, QWidget* parent)
     kits_->setDefaultDropAction(Qt::MoveAction);
     kits_->setDragDropOverwriteMode(true);
 
-    auto* side = new QWidget(this);
+    auto* side = new QWidget(split_);
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
     title_ = new QLabel(side);
@@ -64,16 +73,19 @@ BankView::BankView(Bank bank, QWidget* parent)
     title_->setBuddy(pads_);
     layout->addWidget(title_);
     layout->addWidget(pads_);
-    addWidget(kits_);
-    addWidget(side);
-    setStretchFactor(0, 3);
-    setStretchFactor(1, 2);
+    split_->addWidget(kits_);
+    split_->addWidget(side);
+    split_->setStretchFactor(0, 3);
+    split_->setStretchFactor(1, 2);
     nameControls();
 
     connect(kits_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &BankView::showCurrentKit);
     connect(doc_, &BankDocument::kitsChanged, this, &BankView::showCurrentKit);
     connect(doc_, &BankDocument::placeChanged, this, &BankView::nameControls);
+    connect(doc_, &BankDocument::aboutToReload, this,
+            [this] { rowBeforeReload_ = std::max(currentRow(), 0); });
+    connect(doc_, &BankDocument::reloaded, this, &BankView::showAfterReload);
     selectRow(0);
 }
 
@@ -95,6 +107,10 @@ void BankView::showCurrentKit() {
                                   .arg(KitLabel(doc_->bank(), row),
                                        Printable(KitTitle(doc_->kit(row)))));
     emit currentKitChanged();
+}
+
+void BankView::showAfterReload() {
+    selectRow(std::min(rowBeforeReload_, doc_->kitCount() - 1));
 }
 
 int BankView::currentRow() const {

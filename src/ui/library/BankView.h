@@ -4,18 +4,22 @@
 #include "bank/BankDocument.h"
 #include "bank/BankModel.h"
 
-#include <QSplitter>
+#include <QWidget>
 
 #include <vector>
 
 class QLabel;
+class QSplitter;
 class QTableView;
 
 namespace tamboril::ui {
 
+class DiskChangeBar;
+
 // One open bank in a tab: the table of its kits and, beside it, the pads of
-// the selected kit. The view owns the document and its models.
-class BankView : public QSplitter {
+// the selected kit, under a bar that tells of its files changed on disk. The
+// view owns the document and its models.
+class BankView : public QWidget {
     Q_OBJECT
 
   public:
@@ -25,6 +29,7 @@ class BankView : public QSplitter {
     BankModel& model() { return *model_; }
     QTableView* kitTable() const { return kits_; }
     QTableView* padTable() const { return pads_; }
+    DiskChangeBar* diskBar() const { return bar_; }
 
     // The row with the keyboard focus, or -1.
     int currentRow() const;
@@ -39,6 +44,7 @@ class BankView : public QSplitter {
   private:
     void showCurrentKit();
     void nameControls();
+    void showAfterReload();
 
     BankDocument* doc_;
     BankModel* model_;
@@ -46,6 +52,9 @@ class BankView : public QSplitter {
     QTableView* kits_;
     QTableView* pads_;
     QLabel* title_;
+    DiskChangeBar* bar_;
+    QSplitter* split_;
+    int rowBeforeReload_ = 0;
 };
 
 }  // namespace tamboril::ui

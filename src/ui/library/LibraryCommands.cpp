@@ -2,6 +2,7 @@
 // The Library's commands on the kits of the current bank.
 #include "ui/library/LibraryWindow.h"
 
+#include "bank/KitNumbers.h"
 #include "bank/KitWords.h"
 #include "kit/KitFile.h"
 #include "ui/library/BankView.h"
@@ -80,7 +81,7 @@ void LibraryWindow::exportAll() {
     statusBar()->showMessage(written.message());
 }
 
-std::optional<KitsOnTheMove> LibraryWindow::clipboardKits() const {
+KitsDecoded LibraryWindow::clipboardKits() const {
     return KitsFromMimeData(QGuiApplication::clipboard()->mimeData());
 }
 
@@ -98,9 +99,8 @@ void LibraryWindow::copyKits(bool cut) {
         copied->setData(CutMimeType, QByteArray("1"));
     }
     QGuiApplication::clipboard()->setMimeData(copied);
-    statusBar()->showMessage(QStringLiteral("%1 %2 kits.")
-                                 .arg(cut ? QStringLiteral("Cut") : QStringLiteral("Copied"))
-                                 .arg(indexes.size()));
+    statusBar()->showMessage(
+        (cut ? QStringLiteral("Cut %1.") : QStringLiteral("Copied %1.")).arg(KitsText(indexes.size())));
 }
 
 void LibraryWindow::cut() {
@@ -113,14 +113,19 @@ void LibraryWindow::copy() {
 
 void LibraryWindow::paste() {
     BankView* view = currentView();
-    const std::optional<KitsOnTheMove> kits = clipboardKits();
     const int row = view ? view->currentRow() : -1;
-    if (!kits || kits->kits.empty() || row < 0) {
+    if (row < 0) {
         return;
     }
+    const KitsDecoded decoded = clipboardKits();
+    if (!decoded.kits) {
+        tell(ClipboardFaultText(*decoded.fault), LibraryPrompts::Severity::Warning);
+        return;
+    }
+    const KitsOnTheMove* kits = &*decoded.kits;
     BankDocument& doc = view->document();
     const bool cutHere = QGuiApplication::clipboard()->mimeData()->hasFormat(CutMimeType) &&
-                         kits->cameFrom(doc);
+                         kits->cameFrom(doc) && kits->rowsWithin(doc.kitCount());
     if (cutHere) {
         push(*view, MoveKits(doc, kits->rows, row));
         // Once moved, what is left on the clipboard is a copy.
@@ -130,7 +135,7 @@ void LibraryWindow::paste() {
         return;
     }
     push(*view, PlaceKits(doc, row, kits->kits,
-                          QStringLiteral("Paste %1 kits").arg(kits->kits.size())));
+                          QStringLiteral("Paste %1").arg(KitsText(qsizetype(kits->kits.size())))));
     view->selectRows(row, static_cast<int>(kits->kits.size()));
 }
 
@@ -145,6 +150,35 @@ void LibraryWindow::rename() {
     if (name) {
         push(*view, RenameKit(view->document(), row, *name), *name);
     }
+}
+
+void LibraryWindow::setKitNumber() {
+    BankView* view = currentView();
+    const int row = view ? view->currentRow() : -1;
+    if (row < 0) {
+        return;
+    }
+    const auto number =
+        prompts_.kitNumber(QStringLiteral("Set Kit Number"), KitNumber(view->document().kit(row)));
+    if (number) {
+        push(*view, SetKitNumber(view->document(), row, *number));
+    }
+}
+
+void LibraryWindow::numberByPosition() {
+    BankView* view = currentView();
+    if (!view) {
+        return;
+    }
+    BankDocument& doc = view->document();
+    const std::vector<int> all = AllPositions(doc.kitCount());
+    const auto count = qsizetype(NumberedBySlots(doc.bank().kits, doc.bank().positionSlots, all).size());
+    push(*view, NumberKitsBySlots(doc, all));
+    statusBar()->showMessage(count == 0 ? QStringLiteral("Every kit of %1 carries its position's "
+                                                         "slot.")
+                                              .arg(BankName(doc.bank()))
+                                        : QStringLiteral("Numbered %1 by position.")
+                                              .arg(KitsText(count)));
 }
 
 void LibraryWindow::moveBy(int step) {
@@ -200,7 +234,7 @@ void LibraryWindow::compare() {
     }
     const std::vector<int> rows = view->selectedRows();
     const Bank& bank = view->document().bank();
-    const std::optional<KitsOnTheMove> copied = clipboardKits();
+    const std::optional<KitsOnTheMove> copied = clipboardKits().kits;
     KitData a{};
     QString labelA;
     if (rows.size() == 2) {

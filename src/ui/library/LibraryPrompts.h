@@ -28,6 +28,8 @@ class LibraryPrompts {
                                             const QString& name) = 0;
     // A new kit name, starting from `current`; nullopt when cancelled.
     virtual std::optional<QString> kitName(const QString& title, const QString& current) = 0;
+    // A kit number 0..127, starting from `current`; nullopt when cancelled.
+    virtual std::optional<int> kitNumber(const QString& title, int current) = 0;
     // Save, Discard or Cancel for the bank `name`, which has unsaved changes.
     virtual Unsaved askUnsaved(const QString& name) = 0;
     virtual void message(const QString& title, const QString& text, Severity severity) = 0;

@@ -39,6 +39,7 @@ class ConsolePrompts : public LibraryPrompts {
         return {};
     }
     std::optional<QString> kitName(const QString&, const QString&) override { return {}; }
+    std::optional<int> kitNumber(const QString&, int) override { return {}; }
     Unsaved askUnsaved(const QString&) override { return Unsaved::Cancel; }
     void message(const QString& title, const QString& text, Severity severity) override;
     int choose(const QString&, const QString&, const QStringList&) override { return -1; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/library/LibraryTexts.h"
 
+#include "bank/KitNumbers.h"
 #include "bank/KitWords.h"
 #include "kit/KitFile.h"
 #include "transfer/KitReceiving.h"
@@ -8,12 +9,18 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <map>
+
 namespace tamboril::ui {
 
 QString OpenFaultText(const BankOpenFault& fault) {
     switch (fault.kind) {
         case BankOpenFault::Kind::Unreadable:
             return QStringLiteral("Could not open %1: %2").arg(fault.path, fault.reason);
+        case BankOpenFault::Kind::Empty:
+            return QStringLiteral("Could not open %1: the file is empty, so it holds no kit.")
+                .arg(fault.path);
         case BankOpenFault::Kind::NotKitOrBulk:
             return QStringLiteral(
                        "Could not open %1: it is %2 bytes. A kit file has at most %3 bytes and "
@@ -64,10 +71,48 @@ QString RefusalText(const EditOutcome& edit, int position, const QString& name) 
             return QStringLiteral("Cannot rename kit %1: %2.")
                 .arg(position)
                 .arg(KitNameFaultText(name, *edit.nameFault));
+        case EditRefusal::BadNumber:
+            return QStringLiteral("Kit %1 cannot take that number: a kit number is 0 to %2.")
+                .arg(position)
+                .arg(MaxKitNumber);
         case EditRefusal::NoChange:
             break;
     }
     return QString();
+}
+
+QString OpenedText(const Bank& bank, std::optional<qint64> shortKitFileSize) {
+    const QString opened =
+        QStringLiteral("Opened %1 (%2).").arg(bank.path, KitsText(qsizetype(bank.kits.size())));
+    if (!shortKitFileSize) {
+        return opened;
+    }
+    return opened + QStringLiteral(" It is only %1 bytes, not %2: its kit is incomplete and "
+                                   "marked damaged.")
+                        .arg(*shortKitFileSize)
+                        .arg(KitSize);
+}
+
+QString ClipboardFaultText(KitsFault fault) {
+    const QString start = QStringLiteral("Nothing was pasted: ");
+    switch (fault) {
+        case KitsFault::NoKits:
+            return start + QStringLiteral("the clipboard holds no kits. Copy kits in a bank first.");
+        case KitsFault::Framing:
+            return start + QStringLiteral("the kits on the clipboard are cut short or not in the "
+                                          "form this Library copies them in.");
+        case KitsFault::PartKit:
+            return start + QStringLiteral("the clipboard holds a part of a kit, not whole kits of "
+                                          "%1 bytes.")
+                               .arg(KitSize);
+        case KitsFault::TooMany:
+            return start + QStringLiteral("the clipboard holds more kits than a bank's %1.")
+                               .arg(BulkKitCount);
+        case KitsFault::RowsOutOfRange:
+            return start + QStringLiteral("the clipboard names places for its kits that no bank "
+                                          "has.");
+    }
+    return start;
 }
 
 QString KitLabel(const Bank& bank, int position) {
@@ -111,6 +156,39 @@ QString PositionsText(const std::vector<int>& positions) {
     }
     return (positions.size() == 1 ? QStringLiteral("position ") : QStringLiteral("positions ")) +
            runs.join(QStringLiteral(", "));
+}
+
+// " Slots written: 00 to 63." for the numbers of the kits that went; a slot
+// written more than once says how often, since only the last kit stays.
+QString SlotsText(std::vector<int> numbers) {
+    if (numbers.empty()) {
+        return QString();
+    }
+    std::map<int, int> times;
+    for (const int number : numbers) {
+        ++times[number];
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    QStringList runs;
+    for (std::size_t i = 0; i < numbers.size();) {
+        std::size_t j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1 &&
+               times[numbers[j + 1]] == 1 && times[numbers[i]] == 1) {
+            ++j;
+        }
+        QString run = j == i ? TwoDigitText(numbers[i])
+                             : QStringLiteral("%1 to %2").arg(TwoDigitText(numbers[i]),
+                                                              TwoDigitText(numbers[j]));
+        if (times[numbers[i]] > 1) {
+            run += QStringLiteral(" (%1 times)").arg(times[numbers[i]]);
+        }
+        runs << run;
+        i = j + 1;
+    }
+    return (numbers.size() == 1 ? QStringLiteral(" Slot written: ")
+                                : QStringLiteral(" Slots written: ")) +
+           runs.join(QStringLiteral(", ")) + QLatin1Char('.');
 }
 
 }  // namespace
@@ -183,8 +261,12 @@ QString SendInstructions(int kits, const QString& port) {
 }
 
 QString SendResultText(const transfer::SendReport& report, const std::vector<int>& positions,
-                       const QString& port) {
+                       const std::vector<int>& numbers, const QString& port) {
     const auto went = std::vector<int>(positions.begin(), positions.begin() + report.delivered);
+    const QString written = SlotsText(
+        std::vector<int>(numbers.begin(), numbers.begin() + std::min<qsizetype>(
+                                                                report.delivered,
+                                                                qsizetype(numbers.size()))));
     const auto left = std::vector<int>(positions.begin() + report.delivered, positions.end());
     // The first copy of a kit sent again may have arrived all the same.
     const QString again = report.sentAgain == 0
@@ -196,7 +278,7 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
         QString text = QStringLiteral("Sent %1 to \"%2\": %3.")
                            .arg(transfer::KitsText(report.total), Printable(port),
                                 PositionsText(went)) +
-                       again;
+                       written + again;
         if (!report.closeWarning.isEmpty()) {
             text += QLatin1Char('\n') + Capitalised(report.closeWarning) + QLatin1Char('.');
         }
@@ -208,7 +290,7 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
                                       .arg(report.total)
                                       .arg(Printable(port), PositionsText(went));
     if (!went.empty()) {
-        text += again + QStringLiteral(" Not sent: %1.").arg(PositionsText(left));
+        text += written + again + QStringLiteral(" Not sent: %1.").arg(PositionsText(left));
     }
     // The failure may end in the MIDI system's own sentence.
     const QString failure = Capitalised(report.failure);

@@ -3,6 +3,7 @@
 
 #include "bank/Bank.h"
 #include "bank/BankDocument.h"
+#include "bank/BankModel.h"
 
 #include <QDateTime>
 #include <QString>
@@ -21,6 +22,12 @@ QString OpenFaultText(const BankOpenFault& fault);
 
 // What went wrong saving to outcome.path; says that the old files were kept.
 QString SaveFaultText(const BankSaveOutcome& outcome, BankSource source);
+
+// "Opened PATH (64 kits).", and for a kit file shorter than a kit, its size.
+QString OpenedText(const Bank& bank, std::optional<qint64> shortKitFileSize);
+
+// Why kits on the clipboard cannot be pasted.
+QString ClipboardFaultText(KitsFault fault);
 
 // Why an edit of the kit at position was refused; empty for NoChange, which
 // needs no message.
@@ -64,9 +71,10 @@ QString BackupName(const QDateTime& when);
 
 QString SendInstructions(int kits, const QString& port);
 // Which of the kits at `positions` went to `port` and which did not, and
-// why.
+// why; `numbers` are the kits' numbers in the same order, which name the
+// slots written.
 QString SendResultText(const transfer::SendReport& report, const std::vector<int>& positions,
-                       const QString& port);
+                       const std::vector<int>& numbers, const QString& port);
 // Why kits cannot be sent, one line for each kit at fault.
 QString UnsendableText(const QStringList& faults);
 

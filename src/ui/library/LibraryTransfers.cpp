@@ -4,10 +4,12 @@
 // transfer layer, as tamboril-kit's receive and send do.
 #include "ui/library/LibraryWindow.h"
 
+#include "bank/KitNumbers.h"
 #include "transfer/KitReceiving.h"
 #include "transfer/KitSending.h"
 #include "ui/library/BankView.h"
 #include "ui/library/InstrumentPanel.h"
+#include "ui/library/KitQuestions.h"
 #include "ui/library/LibraryTexts.h"
 #include "ui/library/TransferJob.h"
 
@@ -15,7 +17,6 @@
 #include <QStatusBar>
 
 #include <memory>
-#include <numeric>
 
 namespace tamboril::ui {
 
@@ -75,19 +76,17 @@ void LibraryWindow::receiveEnded(transfer::ReceivedKits& received, const QString
 
 void LibraryWindow::sendSelected() {
     if (BankView* view = currentView()) {
-        sendKits(view->selectedRows());
+        sendKits(view->selectedRows(), false);
     }
 }
 
 void LibraryWindow::sendBank() {
     if (BankView* view = currentView()) {
-        std::vector<int> all(static_cast<std::size_t>(view->document().kitCount()));
-        std::iota(all.begin(), all.end(), 0);
-        sendKits(all);
+        sendKits(AllPositions(view->document().kitCount()), true);
     }
 }
 
-void LibraryWindow::sendKits(const std::vector<int>& positions) {
+void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) {
     BankView* view = currentView();
     if (!view || positions.empty()) {
         tell(QStringLiteral("Open a bank and select the kits to send."),
@@ -99,7 +98,11 @@ void LibraryWindow::sendKits(const std::vector<int>& positions) {
         tell(choice.problem, LibraryPrompts::Severity::Warning);
         return;
     }
+    if (!AskBeforeSend(view->document(), positions, wholeBank, prompts_)) {
+        return;
+    }
     std::vector<KitData> kits;
+    std::vector<int> numbers;
     QStringList faults;
     for (const int position : positions) {
         const KitData& kit = view->document().kit(position);
@@ -107,6 +110,7 @@ void LibraryWindow::sendKits(const std::vector<int>& positions) {
             faults << KitLabel(view->document().bank(), position) + QStringLiteral(": ") + problem;
         }
         kits.push_back(kit);
+        numbers.push_back(KitNumber(kit));
     }
     if (!faults.isEmpty()) {
         tell(UnsendableText(faults), LibraryPrompts::Severity::Critical);
@@ -120,8 +124,8 @@ void LibraryWindow::sendKits(const std::vector<int>& positions) {
         const std::unique_ptr<midi::MidiOut> out = midi.output();
         *report = transfer::SendKitsToPort(*out, port, kits, control);
     };
-    auto ended = [this, report, positions, port] {
-        const QString result = SendResultText(*report, positions, port);
+    auto ended = [this, report, positions, numbers, port] {
+        const QString result = SendResultText(*report, positions, numbers, port);
         instrument_->showEnded(result);
         statusBar()->showMessage(result.section(QLatin1Char('\n'), 0, 0));
         if (!report->ok() && !report->cancelled) {

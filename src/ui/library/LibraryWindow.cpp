@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/library/LibraryWindow.h"
 
+#include "bank/BankWatcher.h"
+#include "bank/KitNumbers.h"
 #include "ui/library/BankView.h"
+#include "ui/library/DiskChangeBar.h"
 #include "ui/library/InstrumentPanel.h"
 #include "ui/library/TransferJob.h"
 #include "ui/library/LibraryTexts.h"
@@ -41,6 +44,7 @@ LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QStri
       editorProgram_(std::move(editorProgram)),
       tabs_(new QTabWidget(this)),
       undoGroup_(new QUndoGroup(this)),
+      watcher_(new BankWatcher(this)),
       midi_(std::move(midi)),
       job_(new TransferJob(this)) {
     setObjectName(QStringLiteral("LibraryWindow"));
@@ -67,6 +71,7 @@ LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QStri
         updateTitle();
     });
     connect(tabs_, &QTabWidget::tabCloseRequested, this, &LibraryWindow::closeTab);
+    connect(watcher_, &BankWatcher::changed, this, &LibraryWindow::showDiskChange);
     if (!restoreGeometry(settings_.value(GeometryKey).toByteArray())) {
         // A first start: room for the bank, its pads and the instrument panel.
         resize(QSize(1100, 680).boundedTo(screen()->availableSize() * 0.9));
@@ -164,7 +169,10 @@ void LibraryWindow::createEditMenu() {
                               QKeySequence(QStringLiteral("Alt+Down")), &LibraryWindow::moveDown)
                  << addAction(edit, "actionReplace", QStringLiteral("Replace from &File..."),
                               QKeySequence(QStringLiteral("Ctrl+R")),
-                              &LibraryWindow::replaceFromFile);
+                              &LibraryWindow::replaceFromFile)
+                 << addAction(edit, "actionSetNumber", QStringLiteral("Set Kit &Number..."),
+                              QKeySequence(QStringLiteral("Ctrl+K")),
+                              &LibraryWindow::setKitNumber);
 }
 
 void LibraryWindow::createKitMenu() {
@@ -175,7 +183,11 @@ void LibraryWindow::createKitMenu() {
                               QKeySequence(QStringLiteral("Ctrl+D")), &LibraryWindow::compare)
                  << addAction(kit, "actionOpenInEditor", QStringLiteral("Open in &Editor"),
                               QKeySequence(QStringLiteral("Ctrl+Shift+D")),
-                              &LibraryWindow::openInEditor);
+                              &LibraryWindow::openInEditor)
+                 << addAction(kit, "actionNumberByPosition",
+                              QStringLiteral("Number Kits by &Position"),
+                              QKeySequence(QStringLiteral("Ctrl+Shift+K")),
+                              &LibraryWindow::numberByPosition);
 }
 
 BankView* LibraryWindow::currentView() const {
@@ -196,7 +208,8 @@ void LibraryWindow::updateActions() {
         action->setEnabled(view != nullptr);
     }
     const bool several = view && view->document().kitCount() > 1;
-    for (const char* name : {"actionMoveUp", "actionMoveDown", "actionExportAll"}) {
+    for (const char* name :
+         {"actionMoveUp", "actionMoveDown", "actionExportAll", "actionNumberByPosition"}) {
         findChild<QAction*>(QLatin1String(name))->setEnabled(several);
     }
 }
@@ -208,7 +221,9 @@ void LibraryWindow::updateTitle() {
     }
     for (int tab = 0; tab < tabs_->count(); ++tab) {
         BankDocument& doc = viewAt(tab)->document();
-        tabs_->setTabText(tab, BankName(doc.bank()) + (doc.isModified() ? "*" : ""));
+        const bool changed = watcher_->toldFor(&doc).any();
+        tabs_->setTabText(tab, BankName(doc.bank()) + (doc.isModified() ? "*" : "") +
+                                   (changed ? QStringLiteral(" (changed on disk)") : QString()));
         tabs_->setTabToolTip(tab, doc.bank().path);
     }
     if (!view) {
@@ -237,9 +252,7 @@ bool LibraryWindow::openBank(const QString& path) {
     BankDocument& doc = addBankTab(std::move(*opened.bank));
     rememberFile(doc.bank().path);
     rememberFolder(QFileInfo(absolute).absolutePath());
-    statusBar()->showMessage(QStringLiteral("Opened %1 (%2 kits).")
-                                 .arg(doc.bank().path)
-                                 .arg(doc.kitCount()));
+    statusBar()->showMessage(OpenedText(doc.bank(), opened.shortKitFileSize));
     return true;
 }
 
@@ -250,6 +263,9 @@ BankDocument& LibraryWindow::addBankTab(Bank bank) {
     connect(doc.undoStack(), &QUndoStack::cleanChanged, this, &LibraryWindow::updateTitle);
     connect(&doc, &BankDocument::placeChanged, this, &LibraryWindow::updateTitle);
     connect(view, &BankView::currentKitChanged, this, &LibraryWindow::updateActions);
+    connect(view->diskBar(), &DiskChangeBar::reloadRequested, this,
+            [this, view] { reloadBank(*view); });
+    watcher_->watch(&doc);
     tabs_->setCurrentIndex(tabs_->addTab(view, BankName(doc.bank())));
     view->kitTable()->setFocus();
     return doc;
@@ -260,6 +276,7 @@ void LibraryWindow::openReceived(std::vector<KitData> kits, const QString& name)
     bank.source = kits.size() == 1 ? BankSource::KitFile : BankSource::BulkFile;
     bank.kits = std::move(kits);
     bank.name = name;
+    bank.positionSlots = SlotsAsOpened(bank.kits);
     addBankTab(std::move(bank));
 }
 
@@ -317,41 +334,6 @@ void LibraryWindow::saveAs() {
     }
 }
 
-bool LibraryWindow::saveView(BankView& view) {
-    BankDocument& doc = view.document();
-    if (!doc.hasFile()) {
-        return saveViewAs(view);
-    }
-    const BankSaveOutcome saved = doc.save();
-    if (!saved.ok()) {
-        tell(SaveFaultText(saved, doc.bank().source), LibraryPrompts::Severity::Critical);
-        return false;
-    }
-    statusBar()->showMessage(QStringLiteral("Saved %1.").arg(doc.bank().path));
-    return true;
-}
-
-bool LibraryWindow::saveViewAs(BankView& view) {
-    BankDocument& doc = view.document();
-    const QString name = !doc.hasFile() || doc.bank().source == BankSource::Folder
-                             ? BankName(doc.bank()) + QStringLiteral(".syx")
-                             : QFileInfo(doc.bank().path).fileName();
-    const auto path = prompts_.saveFile(QStringLiteral("Save Bank As"), lastFolder(), name);
-    if (!path) {
-        return false;
-    }
-    const BankSource source = doc.kitCount() == 1 ? BankSource::KitFile : BankSource::BulkFile;
-    const BankSaveOutcome saved = doc.saveAs(source, *path);
-    if (!saved.ok()) {
-        tell(SaveFaultText(saved, source), LibraryPrompts::Severity::Critical);
-        return false;
-    }
-    rememberFile(*path);
-    rememberFolder(QFileInfo(*path).absolutePath());
-    statusBar()->showMessage(QStringLiteral("Saved %1.").arg(*path));
-    return true;
-}
-
 bool LibraryWindow::mayClose(BankView& view) {
     if (!view.document().isModified()) {
         return true;
@@ -378,6 +360,7 @@ void LibraryWindow::closeTab(int tab) {
         return;
     }
     undoGroup_->removeStack(view->document().undoStack());
+    watcher_->forget(&view->document());
     tabs_->removeTab(tabs_->indexOf(view));
     view->deleteLater();
     updateActions();

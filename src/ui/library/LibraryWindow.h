@@ -18,6 +18,10 @@ class QSettings;
 class QTabWidget;
 class QUndoGroup;
 
+namespace tamboril {
+class BankWatcher;
+}
+
 namespace tamboril::transfer {
 struct ReceivedKits;
 }
@@ -60,6 +64,7 @@ class LibraryWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -99,7 +104,7 @@ class LibraryWindow : public QMainWindow {
     void receiveEnded(transfer::ReceivedKits& received, const QString& port, int timeout);
     void sendSelected();
     void sendBank();
-    void sendKits(const std::vector<int>& positions);
+    void sendKits(const std::vector<int>& positions, bool wholeBank);
     void cancelTransfer();
     // Runs work off this thread; `ended` runs here once it has returned.
     // False while another transfer runs.
@@ -109,6 +114,10 @@ class LibraryWindow : public QMainWindow {
     BankDocument& addBankTab(Bank bank);
 
     bool saveView(BankView& view);
+    void showDiskChange(BankDocument* doc, const DiskChange& change);
+    void reloadBank(BankView& view);
+    void setKitNumber();
+    void numberByPosition();
     bool saveViewAs(BankView& view);
     // Asks about unsaved changes; true when the bank may close.
     bool mayClose(BankView& view);
@@ -116,13 +125,14 @@ class LibraryWindow : public QMainWindow {
     void moveBy(int step);
     void push(BankView& view, EditOutcome edit, const QString& name = QString());
     void tell(const QString& text, LibraryPrompts::Severity severity);
-    std::optional<KitsOnTheMove> clipboardKits() const;
+    KitsDecoded clipboardKits() const;
 
     LibraryPrompts& prompts_;
     QSettings& settings_;
     QString editorProgram_;
     QTabWidget* tabs_;
     QUndoGroup* undoGroup_;
+    BankWatcher* watcher_;
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;

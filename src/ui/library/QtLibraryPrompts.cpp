@@ -48,6 +48,21 @@ std::optional<QString> QtLibraryPrompts::kitName(const QString& title, const QSt
     return dialog.textValue();
 }
 
+std::optional<int> QtLibraryPrompts::kitNumber(const QString& title, int current) {
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(title);
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setLabelText(QStringLiteral("Kit number, the slot the instrument files the kit under "
+                                       "(0 to 63; up to 127 is no user slot):"));
+    dialog.setIntRange(0, 127);
+    dialog.setIntValue(current);
+    dialog.setAccessibleName(title);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.intValue();
+}
+
 LibraryPrompts::Unsaved QtLibraryPrompts::askUnsaved(const QString& name) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Tamboril Library"),
                     QStringLiteral("%1 has changes that are not saved.").arg(name),

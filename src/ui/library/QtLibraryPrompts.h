@@ -17,6 +17,7 @@ class QtLibraryPrompts : public LibraryPrompts {
     std::optional<QString> saveFile(const QString& title, const QString& folder,
                                     const QString& name) override;
     std::optional<QString> kitName(const QString& title, const QString& current) override;
+    std::optional<int> kitNumber(const QString& title, int current) override;
     Unsaved askUnsaved(const QString& name) override;
     void message(const QString& title, const QString& text, Severity severity) override;
     int choose(const QString& title, const QString& text, const QStringList& choices) override;
