@@ -5,6 +5,7 @@
 // to. The window runs offscreen and is driven through its Instrument panel.
 
 #include "bank/Bank.h"
+#include "bank/BankModel.h"
 #include "midi/JackWatch.h"
 #include "support/JackPorts.h"
 #include "support/ReceiveReports.h"
@@ -22,6 +23,7 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QUndoStack>
 #include <QtTest>
 
 #include <functional>
@@ -152,6 +154,21 @@ QByteArray KitsArrived(const QList<QByteArray>& messages, bool sentAgain) {
     return bytes;
 }
 
+// Byte 6 of every kit that arrived: the slot the instrument files it under.
+// A kit sent again after an uncertain delivery may come twice in a row.
+QList<int> NumbersArrived(const QList<QByteArray>& messages, bool sentAgain) {
+    QList<int> numbers;
+    QByteArray last;
+    for (const QByteArray& message : messages) {
+        if (message.size() > 6 && quint8(message[0]) == SysExStart &&
+            !(sentAgain && message == last)) {
+            numbers << int(quint8(message[6]));
+            last = message;
+        }
+    }
+    return numbers;
+}
+
 }  // namespace
 
 class TestLibraryJack : public QObject {
@@ -243,9 +260,12 @@ class TestLibraryJack : public QObject {
         if (QTest::currentTestFailed()) {
             return;
         }
-        QVERIFY2(l.status().startsWith(QStringLiteral("Sent 64 kits to \"%1\": positions 0 to 63.")
+        QVERIFY2(l.status().startsWith(QStringLiteral("Sent 64 kits to \"%1\": positions 0 to 63. "
+                                                      "Slots written: 00 to 63.")
                                            .arg(instrumentIn.portName())),
                  qPrintable(l.status()));
+        // A received bank sent back unchanged goes without a question.
+        QVERIFY(l.prompts.questions.isEmpty());
         const bool again = l.status().contains("second try");
         QCOMPARE(KitsArrived(instrumentIn.takeWithin(5000, 64 * 255), again), dump);
 
@@ -272,6 +292,77 @@ class TestLibraryJack : public QObject {
         l.prompts.saveAnswers << l.dir.filePath("one.syx");
         l.press("saveReceived");
         QCOMPARE(readBytes(l.dir.filePath("one.syx")), asSent(kits.at(7)));
+    }
+
+    // Kits moved and pasted go to the instrument with the numbers they carry
+    // only on the user's word: Send bank asks first, and numbered by
+    // position each kit lands in its position's slot.
+    void sendBankAsksAboutKitNumbers() {
+        JackReceiver instrumentIn(QStringLiteral("tl-numbers-in"), JackReceiver::Timing::Drop);
+        Library l(QStringLiteral("tl-none:out"), instrumentIn.portName());
+        QVERIFY(l.watch);
+        const QList<KitData> kits = distinctKits();
+        l.window->openReceived(std::vector<KitData>(kits.begin(), kits.end()), "Arranged");
+        ui::BankView* view = l.window->currentView();
+        view->selectRow(0);
+        l.window->findChild<QAction*>("actionMoveDown")->trigger();
+        view->selectRow(5);
+        l.window->findChild<QAction*>("actionCopy")->trigger();
+        view->selectRow(10);
+        l.window->findChild<QAction*>("actionPaste")->trigger();
+        QCOMPARE(view->model().index(10, BankModel::KitNumber).data().toString(),
+                 QStringLiteral("05 (shared, slot 10)"));
+
+        // Cancelled: nothing goes out.
+        l.prompts.choiceAnswers << 2;
+        l.press("sendBank");
+        QVERIFY(!l.window->transferRunning());
+        QCOMPARE(l.prompts.questions.size(), 1);
+        const QString asked = l.prompts.questions[0].text;
+        QVERIFY2(asked.contains("number 05: positions 5, 10") &&
+                     asked.contains("position 0: number 01, slot 00") &&
+                     asked.contains("position 10: number 05, slot 10"),
+                 qPrintable(asked));
+        QVERIFY(instrumentIn.takeWithin(500, 1).isEmpty());
+
+        // As they are: slot 05 is written twice, slot 10 not at all.
+        l.prompts.choiceAnswers << 1;
+        l.sendBankThroughXruns(instrumentIn);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        QList<int> expected = {1, 0, 2, 3, 4, 5, 6, 7, 8, 9, 5};
+        for (int k = 11; k < 64; ++k) {
+            expected << k;
+        }
+        QCOMPARE(NumbersArrived(instrumentIn.takeWithin(5000, 64 * 255),
+                                l.status().contains("second try")),
+                 expected);
+        QVERIFY2(l.status().contains("Slots written: 00 to 04, 05 (2 times), 06 to 09, 11 to 63."),
+                 qPrintable(l.status()));
+
+        // Numbered by position in one undo step: each slot once, in order.
+        l.prompts.choiceAnswers << 0;
+        l.sendBankThroughXruns(instrumentIn);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        expected.clear();
+        for (int k = 0; k < 64; ++k) {
+            expected << k;
+        }
+        QCOMPARE(NumbersArrived(instrumentIn.takeWithin(5000, 64 * 255),
+                                l.status().contains("second try")),
+                 expected);
+        QVERIFY2(l.status().contains("Slots written: 00 to 63."), qPrintable(l.status()));
+        QCOMPARE(view->document().undoStack()->undoText(), QStringLiteral("Number 3 kits by position"));
+        QCOMPARE(l.prompts.questions.size(), 3);
+
+        // A bank of one kit has no positions to check.
+        l.window->openReceived({kits.at(9)}, "One");
+        l.sendBankThroughXruns(instrumentIn);
+        QCOMPARE(l.prompts.questions.size(), 3);
+        QCOMPARE(NumbersArrived(instrumentIn.takeWithin(5000, 255), false).value(0), 9);
     }
 
     // Cancel, a dump that stops and a source that goes away end the receive
