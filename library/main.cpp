@@ -24,17 +24,18 @@ QString StartProblem(const StartOutcome& outcome, const QString& socket) {
             .arg(socket, outcome.reason);
     }
     switch (outcome.handOver) {
-    case HandOver::NoAnswer:
-        return QStringLiteral("the Library on %1 did not answer within %2 s")
-            .arg(socket)
-            .arg(tamboril::ui::HandOverWaitMs / 1000);
-    case HandOver::Closed:
-        return QStringLiteral("the Library on %1 closed the connection without answering")
-            .arg(socket);
-    default:
-        return QStringLiteral("the Library on %1 answered with something other than an "
-                              "acknowledgement")
-            .arg(socket);
+        case HandOver::NoAnswer:
+            return QStringLiteral("the Library on %1 did not answer within %2 s")
+                .arg(socket)
+                .arg(tamboril::ui::HandOverWaitMs / 1000);
+        case HandOver::Closed:
+            return QStringLiteral("the Library on %1 closed the connection without answering")
+                .arg(socket);
+        default:
+            return QStringLiteral(
+                       "the Library on %1 answered with something other than an "
+                       "acknowledgement")
+                .arg(socket);
     }
 }
 
@@ -74,10 +75,9 @@ int main(int argc, char** argv) {
     tamboril::ui::QtLibraryPrompts prompts;
     tamboril::ui::LibraryWindow window(prompts, settings, tamboril::ui::EditorProgram());
     prompts.setParent(&window);
-    QObject::connect(&instance, &tamboril::ui::LibraryInstance::filesHanded, &window,
-                     [&window](const QStringList& paths) {
-                         tamboril::ui::OpenHandedFiles(window, paths);
-                     });
+    QObject::connect(
+        &instance, &tamboril::ui::LibraryInstance::filesHanded, &window,
+        [&window](const QStringList& paths) { tamboril::ui::OpenHandedFiles(window, paths); });
     window.show();
     // Once the window is up, as if chosen in File, Open.
     QTimer::singleShot(0, &window, [&window, &arguments] {

@@ -51,7 +51,7 @@ HandOver AwaitAnswer(QLocalSocket& socket, const QDeadlineTimer& deadline) {
     while (answer.size() < expected.size()) {
         if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(RemainingMs(deadline))) {
             return socket.error() == QLocalSocket::SocketTimeoutError ? HandOver::NoAnswer
-                                                                        : HandOver::Closed;
+                                                                      : HandOver::Closed;
         }
         answer += socket.read(expected.size() - answer.size());
     }
@@ -60,12 +60,12 @@ HandOver AwaitAnswer(QLocalSocket& socket, const QDeadlineTimer& deadline) {
 
 QString LockProblem(const QLockFile& lock, const QString& path) {
     switch (lock.error()) {
-    case QLockFile::LockFailedError:
-        return QStringLiteral("another start holds %1").arg(path);
-    case QLockFile::PermissionError:
-        return QStringLiteral("%1: permission denied").arg(path);
-    default:
-        return QStringLiteral("%1 cannot be made").arg(path);
+        case QLockFile::LockFailedError:
+            return QStringLiteral("another start holds %1").arg(path);
+        case QLockFile::PermissionError:
+            return QStringLiteral("%1: permission denied").arg(path);
+        default:
+            return QStringLiteral("%1 cannot be made").arg(path);
     }
 }
 
@@ -171,16 +171,16 @@ HandOver LibraryInstance::handOver(const QStringList& paths, QString* reason, in
     socket.connectToServer(socketPath_);
     if (!socket.waitForConnected(waitMs)) {
         switch (socket.error()) {
-        case QLocalSocket::ServerNotFoundError:
-        case QLocalSocket::ConnectionRefusedError:
-            return HandOver::NobodyListening;
-        case QLocalSocket::SocketTimeoutError:
-            return HandOver::NoAnswer;
-        default:
-            if (reason != nullptr) {
-                *reason = socket.errorString();
-            }
-            return HandOver::Unreachable;
+            case QLocalSocket::ServerNotFoundError:
+            case QLocalSocket::ConnectionRefusedError:
+                return HandOver::NobodyListening;
+            case QLocalSocket::SocketTimeoutError:
+                return HandOver::NoAnswer;
+            default:
+                if (reason != nullptr) {
+                    *reason = socket.errorString();
+                }
+                return HandOver::Unreachable;
         }
     }
     socket.write(HandOverRequest(paths));
