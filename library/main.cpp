@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Startup.h"
+#include "ui/library/LibraryInstance.h"
 #include "ui/library/LibraryStartup.h"
 #include "ui/library/LibraryWindow.h"
 #include "ui/library/QtLibraryPrompts.h"
@@ -7,6 +8,42 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+using tamboril::ui::HandOver;
+using tamboril::ui::Start;
+using tamboril::ui::StartOutcome;
+
+// What a start that could not hand over its files, nor serve, says.
+QString StartProblem(const StartOutcome& outcome, const QString& socket) {
+    if (outcome.start == Start::Alone) {
+        return QStringLiteral("cannot use %1 (%2); this Library runs on its own")
+            .arg(socket, outcome.reason);
+    }
+    switch (outcome.handOver) {
+        case HandOver::NoAnswer:
+            return QStringLiteral("the Library on %1 did not answer within %2 s")
+                .arg(socket)
+                .arg(tamboril::ui::HandOverWaitMs / 1000);
+        case HandOver::Closed:
+            return QStringLiteral("the Library on %1 closed the connection without answering")
+                .arg(socket);
+        default:
+            return QStringLiteral(
+                       "the Library on %1 answered with something other than an "
+                       "acknowledgement")
+                .arg(socket);
+    }
+}
+
+void Tell(const QString& text) {
+    std::fprintf(stderr, "tamboril-library: %s\n", qPrintable(text));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (tamboril::ui::AsksForInformation(argc, argv)) {
@@ -22,10 +59,25 @@ int main(int argc, char** argv) {
     if (!arguments.screenshot.isEmpty()) {
         return tamboril::ui::WriteScreenshot(arguments);
     }
+    // One Library per user: a running one takes the files.
+    tamboril::ui::LibraryInstance instance;
+    const StartOutcome start = instance.start(arguments.banks);
+    if (start.start == Start::HandedOver) {
+        return 0;
+    }
+    if (start.start != Start::Serving) {
+        Tell(StartProblem(start, instance.socketPath()));
+        if (start.start == Start::NotAnswered) {
+            return 1;
+        }
+    }
     QSettings settings;
     tamboril::ui::QtLibraryPrompts prompts;
     tamboril::ui::LibraryWindow window(prompts, settings, tamboril::ui::EditorProgram());
     prompts.setParent(&window);
+    QObject::connect(
+        &instance, &tamboril::ui::LibraryInstance::filesHanded, &window,
+        [&window](const QStringList& paths) { tamboril::ui::OpenHandedFiles(window, paths); });
     window.show();
     // Once the window is up, as if chosen in File, Open.
     QTimer::singleShot(0, &window, [&window, &arguments] {
