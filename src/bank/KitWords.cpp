@@ -142,4 +142,34 @@ QString KitFileFaultText(const KitFileFault& fault) {
     return QString();
 }
 
+QStringList PositionRuns(const std::vector<int>& positions) {
+    QStringList runs;
+    for (std::size_t i = 0; i < positions.size();) {
+        std::size_t j = i;
+        while (j + 1 < positions.size() && positions[j + 1] == positions[j] + 1) {
+            ++j;
+        }
+        runs << (j == i ? QString::number(positions[i])
+                        : QStringLiteral("%1 to %2").arg(positions[i]).arg(positions[j]));
+        i = j + 1;
+    }
+    return runs;
+}
+
+QString PositionsText(const std::vector<int>& positions) {
+    return (positions.size() == 1 ? QStringLiteral("position ") : QStringLiteral("positions ")) +
+           PositionRuns(positions).join(QStringLiteral(", "));
+}
+
+QString SharedNumberText(const SharedNumber& shared) {
+    QStringList runs = PositionRuns(shared.positions);
+    const QString last = runs.takeLast();
+    const QString positions =
+        runs.isEmpty() ? last : runs.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+    return QStringLiteral("kits at positions %1 %2 carry number %3")
+        .arg(positions,
+             shared.positions.size() == 2 ? QStringLiteral("both") : QStringLiteral("all"),
+             TwoDigitText(shared.number));
+}
+
 }  // namespace tamboril

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/KitNumbers.h"
 #include "kit/BulkJoin.h"
 #include "kit/KitCompare.h"
 #include "kit/KitImage.h"
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 namespace tamboril {
 
@@ -47,5 +49,16 @@ QString KitNameFaultText(const QString& name, const KitNameFault& fault);
 // Why a file's bytes cannot go into a bulk file as a kit, in a sentence that
 // starts lower case ("it is 150 bytes, not 197: the kit is incomplete").
 QString KitFileFaultText(const KitFileFault& fault);
+
+// Positions in runs of consecutive ones: {"3", "5", "7 to 9"}.
+QStringList PositionRuns(const std::vector<int>& positions);
+
+// "position 4", "positions 0 to 40", "positions 3, 5, 7 to 9".
+QString PositionsText(const std::vector<int>& positions);
+
+// Kits that carry one number, in a sentence that starts lower case: "kits
+// at positions 5 and 10 both carry number 05", "kits at positions 0 to 63
+// all carry number 07".
+QString SharedNumberText(const SharedNumber& shared);
 
 }  // namespace tamboril

@@ -44,6 +44,25 @@ inline CLI::Validator NonEmptyName() {
         "", "NONEMPTY");
 }
 
+// For whole-number arguments: digits with leading zeros are read in decimal
+// ("063" is 63), where CLI11 would read them as an octal number (51). Put
+// before the range check, which reads the number from the same text.
+inline CLI::Validator LeadingZerosDecimal() {
+    return CLI::Validator(
+        [](std::string& value) {
+            const std::size_t sign = value.starts_with('-') ? 1 : 0;
+            const std::size_t first = value.find_first_not_of('0', sign);
+            const bool digitsOnly = value.size() > sign &&
+                                    value.find_first_not_of("0123456789", sign) == std::string::npos;
+            if (digitsOnly && first != sign) {
+                value.erase(sign, first == std::string::npos ? value.size() - sign - 1
+                                                             : first - sign);
+            }
+            return std::string();
+        },
+        "", "");
+}
+
 // For file and folder arguments: not empty, and bytes that name the same file
 // once read as text (a name that is not UTF-8 would be taken for another).
 inline CLI::Validator FileName() {
@@ -62,6 +81,8 @@ inline CLI::Validator FileName() {
 std::unique_ptr<Command> MakeShowCommand();
 std::unique_ptr<Command> MakeSetCommand();
 std::unique_ptr<Command> MakeRenameCommand();
+std::unique_ptr<Command> MakeNumberCommand();
+std::unique_ptr<Command> MakeRenumberCommand();
 std::unique_ptr<Command> MakeDiffCommand();
 std::unique_ptr<Command> MakeSplitCommand();
 std::unique_ptr<Command> MakeJoinCommand();

@@ -101,10 +101,7 @@ class JoinCommand final : public Command {
             return ExitFailed;
         }
         if (const auto failure = ReplaceFile(out, joined.bulk)) {
-            console.error(
-                QStringLiteral("cannot write %1: %2. %3")
-                    .arg(failure->file, WithoutFullStop(failure->reason),
-                         AfterFailedWrite(*failure, QStringLiteral("Nothing was written."))));
+            console.error(CannotWriteText(*failure, QStringLiteral("Nothing was written.")));
             return ExitFailed;
         }
         console.print(

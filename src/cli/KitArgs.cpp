@@ -127,4 +127,9 @@ QString AfterFailedWrite(const FileError& failure, const QString& usual) {
                      .arg(failure.oldContentIn);
 }
 
+QString CannotWriteText(const FileError& failure, const QString& usual) {
+    return QStringLiteral("cannot write %1: %2. %3")
+        .arg(failure.file, WithoutFullStop(failure.reason), AfterFailedWrite(failure, usual));
+}
+
 }  // namespace tamboril::cli

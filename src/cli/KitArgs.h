@@ -48,6 +48,10 @@ QString WithoutFullStop(const QString& reason);
 // where the old content is when the file may be damaged.
 QString AfterFailedWrite(const FileError& failure, const QString& usual);
 
+// A failed write in one sentence: "cannot write FILE: REASON. " and what
+// AfterFailedWrite says it left.
+QString CannotWriteText(const FileError& failure, const QString& usual);
+
 // A byte as "0xF0", and text with control characters shown as '.': the
 // words both front ends share.
 using tamboril::HexByte;

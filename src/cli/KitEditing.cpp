@@ -40,10 +40,7 @@ std::optional<KitToEdit> LoadKitToEdit(Console& console, const QString& path) {
 bool SaveEditedKit(Console& console, const QString& path, KitToEdit& edited) {
     StoreChecksum(edited.kit, FileChecksumFirst);
     if (const auto failure = TrueSave(path, edited.kit)) {
-        console.error(
-            QStringLiteral("cannot write %1: %2. %3")
-                .arg(failure->file, WithoutFullStop(failure->reason),
-                     AfterFailedWrite(*failure, QStringLiteral("The file was left as it was."))));
+        console.error(CannotWriteText(*failure, QStringLiteral("The file was left as it was.")));
         return false;
     }
     if (edited.size != static_cast<qint64>(KitSize)) {

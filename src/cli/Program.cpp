@@ -20,6 +20,10 @@ std::span<const CommandSpec> Commands() {
          MakeSetCommand},
         {"rename", "Set the kit name of a kit file and save it with a fresh checksum",
          MakeRenameCommand},
+        {"number", "Set the kit number (byte 6) of a kit file and save it with a fresh checksum",
+         MakeNumberCommand},
+        {"renumber", "Give each kit of a bulk file its position's slot as its kit number",
+         MakeRenumberCommand},
         {"diff", "Compare two kit files, two bulk files, or a kit with one kit of a bulk file",
          MakeDiffCommand},
         {"split", "Cut a 64-kit bulk file into \"Kit - 63.syx\" ... \"Kit - 00.syx\"",
@@ -94,6 +98,8 @@ void describeProgram(CLI::App& app) {
         "  tamboril-kit show --json kit.syx\n"
         "  tamboril-kit set kit.syx \"SNARE 2\" \"808 S1\"\n"
         "  tamboril-kit rename kit.syx \"JAZZ KIT\"\n"
+        "  tamboril-kit number kit.syx 5\n"
+        "  tamboril-kit renumber dump.syx\n"
         "  tamboril-kit diff kit.syx dump.syx@12\n"
         "  tamboril-kit split dump.syx --into kits\n"
         "  tamboril-kit join dump.syx --from kits\n"

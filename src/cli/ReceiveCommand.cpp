@@ -79,6 +79,7 @@ class ReceiveCommand final : public Command {
         sub.add_option("--kits", kits_, "How many kits to wait for: 1 or 64 (a bulk dump)")
             ->type_name("1|64")
             ->default_val(1)
+            ->transform(LeadingZerosDecimal())
             ->check(CLI::IsMember({1, 64}));
         sub.add_option("--timeout", timeoutSeconds_,
                        "Seconds to wait without SysEx data before giving up; 0 waits without a "

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kit/BulkSplit.h"
+#include "bank/KitNumbers.h"
+#include "bank/KitWords.h"
 #include "cli/Command.h"
-#include "kit/FileIO.h"
 #include "cli/KitArgs.h"
-#include "kit/KitFile.h"
 #include "cli/KitSending.h"
 #include "cli/PortChoice.h"
+#include "kit/BulkSplit.h"
+#include "kit/FileIO.h"
+#include "kit/KitFile.h"
 #include "midi/RtMidiOutput.h"
 
 #include <QFileInfo>
@@ -41,13 +43,17 @@ class SendCommand final : public Command {
                        "and the ALSA sequencer's output buffer drop data sent faster")
             ->type_name("MS")
             ->default_val(100)
+            ->transform(LeadingZerosDecimal())
             ->check(CLI::Range(0, 60000));
+        sub.add_flag("--allow-shared-numbers", allowShared_,
+                     "Send a bulk file even when some of its kits carry the same kit number "
+                     "(byte 6); the instrument then keeps only the last kit of each number");
     }
 
     int run(Console& console) override {
         const QString path = ArgPath(file_);
         const std::optional<QList<KitData>> kits = readKits(console, path);
-        if (!kits) {
+        if (!kits || (!allowShared_ && sharesNumbers(console, path, *kits))) {
             return ExitFailed;
         }
         midi::RtMidiOutput out(MidiOptions());
@@ -128,6 +134,28 @@ class SendCommand final : public Command {
         return kits;
     }
 
+    // Whether kits of the bulk share a number, after telling which: the
+    // instrument files each kit under its number, so all but the last of
+    // them would be lost.
+    static bool sharesNumbers(Console& console, const QString& path, const QList<KitData>& kits) {
+        const std::vector<KitData> bank(kits.begin(), kits.end());
+        const std::vector<SharedNumber> shared =
+            SharedNumbers(bank, AllPositions(int(bank.size())));
+        if (shared.empty()) {
+            return false;
+        }
+        QStringList lines;
+        for (const SharedNumber& number : shared) {
+            lines << SharedNumberText(number);
+        }
+        console.error(QStringLiteral("%1 cannot be sent: %2: the instrument would keep only the "
+                                     "last%3. Renumber the bank (tamboril-kit renumber %1) or "
+                                     "send with --allow-shared-numbers. Nothing was sent.")
+                          .arg(path, lines.join(QStringLiteral("; ")),
+                               shared.size() == 1 ? QString() : QStringLiteral(" of each")));
+        return true;
+    }
+
     // The output port --port names; nullopt, after telling why, when there
     // is none.
     std::optional<int> findPort(Console& console, midi::RtMidiOutput& out,
@@ -201,6 +229,7 @@ class SendCommand final : public Command {
     std::string file_;
     std::string port_;
     int delayMs_ = 100;
+    bool allowShared_ = false;
     QString portName_;  // the whole name of the port found
 };
 

@@ -6,6 +6,8 @@
 #include "bank/Bank.h"
 #include "bank/BankDocument.h"
 #include "bank/BankModel.h"
+#include "bank/KitNumbers.h"
+#include "bank/KitWords.h"
 #include "edit/PadSounds.h"
 #include "kit/BulkJoin.h"
 #include "kit/BulkSplit.h"
@@ -100,6 +102,67 @@ class TestBank : public QObject {
         QVERIFY(broken.fault->failures[0].fault);
         QVERIFY(broken.fault->failures[1].file.endsWith("Kit - 10.syx"));
         QVERIFY(broken.fault->failures[1].readError);
+    }
+
+    // numbers: byte 6 of each kit; notEditable: a kit whose byte 0 is 0x00.
+    void kitsAreNumberedByTheirPositionsSlots_data() {
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::addColumn<int>("notEditable");
+        QTest::addColumn<QList<int>>("expectedSlots");
+        QTest::addColumn<QString>("shared");  // the first shared number in words
+        QTest::addColumn<QList<int>>("changed");
+        QList<int> positions;
+        QList<int> shuffled;  // 5 is coprime to 64: every number once
+        for (int k = 0; k < BulkKitCount; ++k) {
+            positions << k;
+            shuffled << (k * 5 + 3) % BulkKitCount;
+        }
+        QList<int> oneDuplicate = positions;
+        oneDuplicate[10] = 5;
+        QList<int> threeShare = oneDuplicate;
+        threeShare[20] = 5;
+        QTest::newRow("64 different numbers in another order keep them")
+            << shuffled << -1 << shuffled << QString() << QList<int>{};
+        QTest::newRow("one duplicate: positions are the slots")
+            << oneDuplicate << -1 << positions << "kits at positions 5 and 10 both carry number 05"
+            << QList<int>{10};
+        QTest::newRow("a kit that cannot be edited keeps its number")
+            << threeShare << 10 << positions
+            << "kits at positions 5, 10 and 20 all carry number 05" << QList<int>{20};
+        QTest::newRow("a single kit has no slot") << QList<int>{9} << -1 << QList<int>{}
+                                                  << QString() << QList<int>{};
+    }
+    void kitsAreNumberedByTheirPositionsSlots() {
+        QFETCH(QList<int>, numbers);
+        QFETCH(int, notEditable);
+        QFETCH(QList<int>, expectedSlots);
+        QFETCH(QString, shared);
+        QFETCH(QList<int>, changed);
+        std::vector<KitData> kits = joinableKits();
+        kits.resize(std::size_t(numbers.size()));
+        for (qsizetype p = 0; p < numbers.size(); ++p) {
+            kits[std::size_t(p)][KitNumberIndex] = std::uint8_t(numbers[p]);
+        }
+        if (notEditable >= 0) {
+            kits[std::size_t(notEditable)][0] = 0x00;
+        }
+        const std::vector<int> all = AllPositions(int(kits.size()));
+        const std::vector<int> slotOf = SlotsAsOpened(kits);
+        QCOMPARE(QList<int>(slotOf.begin(), slotOf.end()), expectedSlots);
+        const std::vector<SharedNumber> found = SharedNumbers(kits, all);
+        QCOMPARE(found.empty() ? QString() : SharedNumberText(found.front()), shared);
+        QCOMPARE(SharesNumbers(kits, all), !shared.isEmpty());
+
+        const std::map<int, KitData> numbered = NumberedBySlots(kits, slotOf, all);
+        QList<int> changedAt;
+        for (const auto& [p, kit] : numbered) {
+            changedAt << p;
+            KitData expected = kits[std::size_t(p)];
+            expected[KitNumberIndex] = std::uint8_t(p);
+            StoreChecksum(expected, FileChecksumFirst);
+            QCOMPARE(kit, expected);  // byte 6 and the checksum, nothing else
+        }
+        QCOMPARE(changedAt, changed);
     }
 
     void editsAndArrangementsUndoExactly() {

@@ -7,6 +7,7 @@
 #include "edit/PadSounds.h"
 #include "support/TestFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -97,6 +98,25 @@ QByteArray joinableBulk() {
     return bulk;
 }
 
+// bulk with kit k carrying number n for each {k, n}; checksums as they were.
+QByteArray withNumbers(QByteArray bulk, const QList<std::pair<int, int>>& numbers) {
+    for (const auto& [k, n] : numbers) {
+        bulk[k * 197 + qsizetype(KitNumberIndex)] = char(n);
+    }
+    return bulk;
+}
+
+// bulk with kit k carrying number k and its file checksum, for each k.
+QByteArray numberedAsPositions(QByteArray bulk, const QList<int>& positions) {
+    for (const int k : positions) {
+        KitData kit = KitFromBytes(bulk, k * 197);
+        kit[KitNumberIndex] = std::uint8_t(k);
+        StoreChecksum(kit, FileChecksumFirst);
+        bulk.replace(k * 197, 197, toBytes(kit));
+    }
+    return bulk;
+}
+
 QByteArray kitAt(const QByteArray& bulk, int k) {
     QByteArray kit = bulk.mid(k * 197, 197);
     kit.append(197 - kit.size(), '\0');
@@ -130,8 +150,8 @@ class TestCliProgram : public QObject {
         const Result help = runKit({"--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.err.isEmpty());
-        for (const char* word : {"show", "set", "rename", "diff", "split", "join", "ports", "send",
-                                 "receive", "--version", "Exit status"}) {
+        for (const char* word : {"show", "set", "rename", "number", "renumber", "diff", "split",
+                                 "join", "ports", "send", "receive", "--version", "Exit status"}) {
             QVERIFY2(help.out.contains(word), word);
         }
 
@@ -139,8 +159,8 @@ class TestCliProgram : public QObject {
         QCOMPARE(version.status, 0);
         QCOMPARE(version.out.trimmed(), QStringLiteral("tamboril-kit 1.00"));
 
-        for (const char* command :
-             {"show", "set", "rename", "diff", "split", "join", "ports", "send", "receive"}) {
+        for (const char* command : {"show", "set", "rename", "number", "renumber", "diff", "split",
+                                    "join", "ports", "send", "receive"}) {
             const Result commandHelp = runKit({command, "--help"});
             QCOMPARE(commandHelp.status, 0);
             QVERIFY(commandHelp.out.contains(QStringLiteral("tamboril-kit ") + command));
@@ -154,7 +174,10 @@ class TestCliProgram : public QObject {
         QVERIFY(runKit({"rename", "--help"}).out.contains("NAME"));
         QVERIFY(runKit({"diff", "--help"}).out.contains("--json"));
         const QString send = runKit({"send", "--help"}).out;
-        QVERIFY(send.contains("--port") && send.contains("--delay"));
+        QVERIFY(send.contains("--port") && send.contains("--delay") &&
+                send.contains("--allow-shared-numbers"));
+        QVERIFY(runKit({"number", "--help"}).out.contains("0 to 127"));
+        QVERIFY(runKit({"renumber", "--help"}).out.contains("BULK"));
         const QString receive = runKit({"receive", "--help"}).out;
         QVERIFY(receive.contains("--port") && receive.contains("--kits") &&
                 receive.contains("--timeout"));
@@ -218,6 +241,14 @@ class TestCliProgram : public QObject {
             << "holds \"\u00e9\" (U+00E9, character 4): a kit name takes printable ASCII only";
         QTest::newRow("rename tab")
             << QStringList{"rename", "@kit", "A\tB"} << "(U+0009, character 2)";
+        QTest::newRow("number 128")
+            << QStringList{"number", "@kit", "128"} << "N: Value 128 not in range 0 to 127";
+        QTest::newRow("number -1") << QStringList{"number", "@kit", "-1"} << "-1";
+        QTest::newRow("number in words") << QStringList{"number", "@kit", "five"} << "five";
+        QTest::newRow("number without N") << QStringList{"number", "@kit"} << "N is required";
+        QTest::newRow("renumber without bulk") << QStringList{"renumber"} << "BULK is required";
+        QTest::newRow("renumber two files")
+            << QStringList{"renumber", "@bulk", "@kit"} << "not expected";
         QTest::newRow("diff one file") << QStringList{"diff", "@kit"} << "B is required";
         QTest::newRow("diff position 64")
             << QStringList{"diff", "@kit", "@bulk@64"} << "there is no position 64";
@@ -257,6 +288,7 @@ class TestCliProgram : public QObject {
         QVERIFY2(result.err.contains(said), qPrintable(result.err));
         QVERIFY(result.err.contains("--help"));
         QCOMPARE(readBytes(work.filePath("kit.syx")), kit);
+        QCOMPARE(readBytes(work.filePath("bulk.syx")), bulk);
         QCOMPARE(readBytes(work.filePath(lookAlike)), kit);
         QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  (QStringList{"bulk.syx", "kit.syx", lookAlike}));
@@ -532,7 +564,7 @@ class TestCliProgram : public QObject {
         QTest::newRow("201 bytes") << QByteArray(201, '\xF0') << "File needs to be Spilt.";
         QTest::newRow("not F0") << notF0 << "byte 0 is 0x7E, not 0xF0";
     }
-    // rename refuses exactly what set refuses.
+    // rename and number refuse exactly what set refuses.
     void setRefusesAndWritesNothing() {
         QFETCH(QByteArray, content);
         QFETCH(QString, said);
@@ -540,7 +572,8 @@ class TestCliProgram : public QObject {
         const QString file = work.filePath("refused.syx");
         writeBytes(file, content);
         for (const QStringList& change :
-             {QStringList{"set", file, "0", "1"}, QStringList{"rename", file, "NEW NAME"}}) {
+             {QStringList{"set", file, "0", "1"}, QStringList{"rename", file, "NEW NAME"},
+              QStringList{"number", file, "5"}}) {
             const Result result = runKit(change);
             QCOMPARE(result.status, 1);
             QVERIFY(result.out.isEmpty());
@@ -716,6 +749,147 @@ class TestCliProgram : public QObject {
         QCOMPARE(parseJson(runKit({"show", "--json", file}).out)["name"].toString(),
                  QString::fromLatin1(stored));
         QCOMPARE(QDir(dir.path()).entryList({"rename.syx*"}, QDir::AllEntries).size(), 1);
+    }
+
+    void numbersAKit_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a user slot") << "5" << 5 << "kit number set to 05 (was 07). Saved";
+        QTest::newRow("leading zeros") << "063" << 63 << "kit number set to 63 (was 07). Saved";
+        QTest::newRow("no user slot")
+            << "127" << 127
+            << "kit number set to 127 (was 07). 127 is no user slot of the instrument, whose "
+               "user kits are 00 to 63. Saved";
+    }
+    void numbersAKit() {
+        QFETCH(QString, number);
+        QFETCH(int, stored);
+        QFETCH(QString, said);
+        KitData kit = knownKit();
+        kit[ChecksumIndex] = 0x33;  // stale: number stores a fresh one
+        const QString file = path("number.syx");
+        writeBytes(file, toBytes(kit));
+
+        const Result result = runKit({"number", file, number});
+        QCOMPARE(result.status, 0);
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+        QCOMPARE(result.out, file + ": " + said + " Complete.\n");
+        KitData expected = kit;
+        expected[KitNumberIndex] = std::uint8_t(stored);
+        StoreChecksum(expected, FileChecksumFirst);
+        QCOMPARE(readBytes(file), toBytes(expected));
+        QCOMPARE(QDir(dir.path()).entryList({"number.syx*"}, QDir::AllEntries).size(), 1);
+    }
+
+    void renumbersABulkFile_data() {
+        QTest::addColumn<QByteArray>("bulk");
+        QTest::addColumn<QByteArray>("written");  // empty: the file is not written
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("warned");
+        const QByteArray distinct = joinableBulk();  // kit k carries k
+        const QByteArray twoShared = withNumbers(distinct, {{10, 5}, {40, 7}});
+        QTest::newRow("two numbers shared")
+            << twoShared << numberedAsPositions(twoShared, {10, 40})
+            << "renumbered 2 kits (position -> number): 10 -> 10, 40 -> 40. Saved Complete."
+            << QString();
+        QList<std::pair<int, int>> allSeven;
+        QList<int> notSeven;
+        for (int k = 0; k < 64; ++k) {
+            allSeven << std::pair{k, 7};
+            if (k != 7) {
+                notSeven << k;
+            }
+        }
+        const QByteArray sevens = withNumbers(distinct, allSeven);
+        QTest::newRow("every kit carries 07")
+            << sevens << numberedAsPositions(sevens, notSeven)
+            << "renumbered 63 kits (position -> number): 0 to 6 -> 00 to 06, 8 to 63 -> 08 to "
+               "63. Saved Complete."
+            << QString();
+        QByteArray notF0 = twoShared;
+        notF0[10 * 197] = '\0';
+        QTest::newRow("a kit that cannot be edited")
+            << notF0 << numberedAsPositions(notF0, {40})
+            << "renumbered 1 kit (position -> number): 40 -> 40. Saved Complete."
+            << "the kit at position 10 keeps number 05: it cannot be edited, as byte 0 is 0x00";
+        QList<std::pair<int, int>> shuffled;
+        for (int k = 0; k < 64; ++k) {
+            shuffled << std::pair{k, (k * 5 + 3) % 64};
+        }
+        QTest::newRow("64 different numbers in another order")
+            << withNumbers(distinct, shuffled) << QByteArray()
+            << "every kit already carries its position's slot. Nothing was written." << QString();
+    }
+    void renumbersABulkFile() {
+        QFETCH(QByteArray, bulk);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, said);
+        QFETCH(QString, warned);
+        QTemporaryDir work;
+        const QString file = work.filePath("dump.syx");
+        writeBytes(file, bulk);
+        const QDateTime old = QDateTime::currentDateTime().addDays(-1);
+        QFile stamped(file);
+        QVERIFY(stamped.open(QIODevice::ReadWrite) &&
+                stamped.setFileTime(old, QFileDevice::FileModificationTime));
+        stamped.close();
+
+        const Result result = runKit({"renumber", file});
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.out, file + ": " + said + "\n");
+        if (warned.isEmpty()) {
+            QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+        } else {
+            QVERIFY2(result.err.startsWith("tamboril-kit: warning: " + file + ": " + warned),
+                     qPrintable(result.err));
+        }
+        QCOMPARE(readBytes(file), written.isEmpty() ? bulk : written);
+        QCOMPARE(QFileInfo(file).lastModified() == old, written.isEmpty());
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"dump.syx"});
+    }
+
+    void renumberRefusesWhatIsNoBulkFile() {
+        QTemporaryDir work;
+        QByteArray oneBroken = withNumbers(joinableBulk(), {{3, 4}});
+        oneBroken[3 * 197] = '\0';  // the only kit off its slot
+        struct Case {
+            QString file;
+            QByteArray content;
+            QString said;
+        };
+        const QList<Case> cases = {
+            {"kit.syx", toBytes(knownKit()),
+             "%1 is a kit file of 197 bytes: renumber takes a bulk file of 64 kits (12608 "
+             "bytes); 'tamboril-kit number FILE N' gives a kit its number. Nothing was written."},
+            {"long.syx", joinableBulk() + "x",
+             "%1 is 12609 bytes: renumber takes a bulk file of 64 kits (12608 bytes). Nothing "
+             "was written."},
+            {"broken.syx", oneBroken,
+             "cannot renumber %1: no kit that needs another number can be edited. Nothing was "
+             "written."},
+            {"missing.syx", QByteArray(), "cannot read %1: "},
+            {"folder", QByteArray(),
+             "%1 is a folder: renumber takes a bulk file of 64 kits (12608 bytes); "
+             "'tamboril-kit join' makes one of a split folder. Nothing was written."},
+        };
+        QVERIFY(QDir(work.path()).mkdir("folder"));
+        for (const Case& c : cases) {
+            const QString file = work.filePath(c.file);
+            if (!c.content.isEmpty()) {
+                writeBytes(file, c.content);
+            }
+            const Result result = runKit({"renumber", file});
+            QCOMPARE(result.status, 1);
+            QVERIFY(result.out.isEmpty());
+            QVERIFY2(result.err.contains("tamboril-kit: " + c.said.arg(file)),
+                     qPrintable(result.err));
+            QCOMPARE(readBytes(file), c.content);
+        }
+        QVERIFY(!QFileInfo::exists(work.filePath("missing.syx")));
+        QCOMPARE(QDir(work.filePath("folder")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{});
     }
 
     void joinsKitFilesIntoABulkFile_data() {
@@ -1059,6 +1233,21 @@ class TestCliProgram : public QObject {
             << oneBadKit
             << "1 of its 64 kits cannot go out as SysEx messages. Nothing was "
                "sent.\n  kit 5 (Kit - 58.syx): byte 196 is 0x00";
+        QByteArray shared = joinableBulk();
+        shared[10 * 197 + KitNumberIndex] = 5;
+        QTest::newRow("bulk whose kits share a number")
+            << shared
+            << "cannot be sent: kits at positions 5 and 10 both carry number 05: the instrument "
+               "would keep only the last. Renumber the bank (tamboril-kit renumber ";
+        QByteArray twoShared = shared;
+        for (int k : {20, 21, 22}) {
+            twoShared[k * 197 + qsizetype(KitNumberIndex)] = 63;
+        }
+        QTest::newRow("bulk with two numbers shared")
+            << twoShared
+            << "kits at positions 5 and 10 both carry number 05; kits at positions 20 to 22 "
+               "and 63 all carry number 63: the instrument would keep only the last of each. "
+               "Renumber";
     }
     void sendRefusesWhatCannotGoOutAsKits() {
         QFETCH(QByteArray, content);
@@ -1081,6 +1270,10 @@ class TestCliProgram : public QObject {
         const QString kit = work.filePath("kit.syx");
         writeBytes(kit, toBytes(knownKit()));
         const QString out = work.filePath("out.syx");
+        // Kits that share a number go when allowed to: as far as the port.
+        const QString shared = work.filePath("shared.syx");
+        const QByteArray sharedBulk = withNumbers(joinableBulk(), {{10, 5}});
+        writeBytes(shared, sharedBulk);
         // The programs started below inherit these; they are put back after.
         const auto restore = [](const char* name, const std::optional<QByteArray>& value) {
             if (value) {
@@ -1101,6 +1294,7 @@ class TestCliProgram : public QObject {
         qputenv("TAMBORIL_MIDI_API", "jack");
         const Result ports = runKit({"ports"});
         const Result send = runKit({"send", kit, "--port", "0"});
+        const Result sendShared = runKit({"send", shared, "--port", "0", "--allow-shared-numbers"});
         const Result receive = runKit({"receive", out, "--port", "0"});
         const Result intoFolder = runKit({"receive", work.path(), "--port", "0"});
         const Result noFolder = runKit({"receive", work.filePath("gone/out.syx"), "--port", "0"});
@@ -1114,7 +1308,7 @@ class TestCliProgram : public QObject {
         // not the program's.
         static const QRegularExpression storeNoise(QStringLiteral("^BDB\\d+ [^\n]*\n"),
                                                    QRegularExpression::MultilineOption);
-        for (const Result& result : {ports, send, receive}) {
+        for (const Result& result : {ports, send, sendShared, receive}) {
             QCOMPARE(result.status, 1);
             QVERIFY(result.out.isEmpty());
             QVERIFY2(QString(result.err).remove(storeNoise).startsWith("tamboril-kit: "),
@@ -1129,8 +1323,9 @@ class TestCliProgram : public QObject {
         QVERIFY2(noFolder.err.contains("there is no folder " + work.filePath("gone")),
                  qPrintable(noFolder.err));
         QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{"kit.syx"});
+                 (QStringList{"kit.syx", "shared.syx"}));
         QCOMPARE(readBytes(kit), toBytes(knownKit()));
+        QCOMPARE(readBytes(shared), sharedBulk);
     }
 };
 

@@ -142,22 +142,6 @@ QString Capitalised(QString text) {
     return text;
 }
 
-// "0 to 40", "3, 5, 7 to 9": positions in runs.
-QString PositionsText(const std::vector<int>& positions) {
-    QStringList runs;
-    for (std::size_t i = 0; i < positions.size();) {
-        std::size_t j = i;
-        while (j + 1 < positions.size() && positions[j + 1] == positions[j] + 1) {
-            ++j;
-        }
-        runs << (j == i ? QString::number(positions[i])
-                        : QStringLiteral("%1 to %2").arg(positions[i]).arg(positions[j]));
-        i = j + 1;
-    }
-    return (positions.size() == 1 ? QStringLiteral("position ") : QStringLiteral("positions ")) +
-           runs.join(QStringLiteral(", "));
-}
-
 // " Slots written: 00 to 63." for the numbers of the kits that went; a slot
 // written more than once says how often, since only the last kit stays.
 QString SlotsText(std::vector<int> numbers) {
