@@ -5,6 +5,7 @@
 #include "bank/BankModel.h"
 #include "ui/library/LibraryMidi.h"
 #include "ui/library/LibraryPrompts.h"
+#include "ui/library/TransferJob.h"
 
 #include <QMainWindow>
 
@@ -26,7 +27,6 @@ namespace tamboril::ui {
 
 class BankView;
 class InstrumentPanel;
-class TransferJob;
 
 // The Library's main window: open banks in tabs, each a table of its kits
 // and the pads of the selected kit. Every command is a menu action with a
@@ -103,7 +103,8 @@ class LibraryWindow : public QMainWindow {
     void cancelTransfer();
     // Runs work off this thread; `ended` runs here once it has returned.
     // False while another transfer runs.
-    bool startTransfer(std::function<void(TransferJob&)> work, std::function<void()> ended);
+    bool startTransfer(TransferJob::Running what, std::function<void(TransferJob&)> work,
+                       std::function<void()> ended);
     void transferFinished();
     void createInstrumentPanel();
     BankDocument& addBankTab(Bank bank);
