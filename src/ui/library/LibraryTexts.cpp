@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace tamboril::ui {
 
 QString OpenFaultText(const BankOpenFault& fault) {
@@ -180,6 +182,15 @@ QString BackupName(const QDateTime& when) {
 QString SendInstructions(int kits, const QString& port) {
     return QStringLiteral("Sending %1 to \"%2\"; Cancel stops before the next kit.")
         .arg(transfer::KitsText(kits), Printable(port));
+}
+
+QString StopTransferQuestion(bool sending, const QString& port, int done, int kits) {
+    return QStringLiteral("Kits are being %1 \"%2\" (%3 of %4 so far). Stop the transfer and "
+                          "close?")
+        .arg(sending ? QStringLiteral("sent to") : QStringLiteral("received from"),
+             Printable(port))
+        .arg(std::min(done, kits))
+        .arg(transfer::KitsText(kits));
 }
 
 QString SendResultText(const transfer::SendReport& report, const std::vector<int>& positions,

@@ -142,4 +142,22 @@ bool LibraryWindow::transferRunning() const {
     return job_->isRunning();
 }
 
+bool LibraryWindow::mayStopTransfer() {
+    if (!job_->isRunning()) {
+        return true;
+    }
+    const TransferJob::Running& running = job_->running();
+    const QString text =
+        StopTransferQuestion(running.sending, running.port, job_->kitsDone(), running.kits);
+    // Escape, like Keep Open, leaves the transfer running.
+    return prompts_.choose(LibraryTitle, text,
+                           {QStringLiteral("&Stop and Close"), QStringLiteral("&Keep Open")}) == 0;
+}
+
+void LibraryWindow::stopTransfer() {
+    // What the transfer would tell has no window left to go to.
+    transferEnded_ = {};
+    job_->cancelAndWait();
+}
+
 }  // namespace tamboril::ui

@@ -106,6 +106,11 @@ class LibraryWindow : public QMainWindow {
     bool startTransfer(TransferJob::Running what, std::function<void(TransferJob&)> work,
                        std::function<void()> ended);
     void transferFinished();
+    // Asks whether a running transfer may be stopped for the window to
+    // close; true when none runs.
+    bool mayStopTransfer();
+    // Cancels the running transfer and waits for it; its end is not shown.
+    void stopTransfer();
     void createInstrumentPanel();
     BankDocument& addBankTab(Bank bank);
 
