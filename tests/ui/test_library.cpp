@@ -224,8 +224,8 @@ class TestLibrary : public QObject {
 
     // Closing while kits go out slowly asks first; Keep Open, Escape and a
     // bank's Cancel leave the send running, Stop and Close ends it at once,
-    // the kit on its way delivered whole.
-    void closingWhileSendingAsksAndStopsAtOnce() {
+    // the kit on its way delivered whole. A receive is stopped as fast.
+    void closingDuringATransferAsksAndStopsAtOnce() {
         QTemporaryDir dir;
         QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
         settings.setValue("instrument/outputPort", "synth:in");
@@ -268,6 +268,24 @@ class TestLibrary : public QObject {
         QVERIFY(!window.transferRunning());
         QCOMPARE(sent->messages, transfer::KitMessages({kits.front()}));
         // A send stopped for closing tells nothing more.
+        QVERIFY(prompts.messages.isEmpty());
+
+        // A receive waiting out an hour's timeout ends as soon.
+        settings.setValue("instrument/inputPort", "synth:out");
+        settings.setValue("instrument/receiveTimeout", 3600);
+        ui::LibraryWindow receiving(prompts, settings, "/bin/true", FakeMidi(sent));
+        receiving.show();
+        receiving.findChild<QPushButton*>("receiveAll")->click();
+        QVERIFY(receiving.transferRunning());
+        prompts.choiceAnswers = {0};
+        clock.restart();
+        QVERIFY(receiving.close());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!receiving.transferRunning());
+        QCOMPARE(prompts.questions.last().text,
+                 QStringLiteral("Kits are being received from \"synth:out\" (0 of 64 kits so "
+                                "far). Stop the transfer and close?"));
+        QCOMPARE(receiving.bankCount(), 0);
         QVERIFY(prompts.messages.isEmpty());
     }
 
