@@ -54,7 +54,6 @@ class TransferJob : public QObject {
     void cancelAndWait();
     // For the work: what the transfer waits on and looks at between kits.
     const midi::Cancellation& cancellation() const { return cancel_; }
-    bool cancelRequested() const { return cancel_.requested(); }
     // For the work: `count` kits are done so far.
     void kitDone(int count);
 
