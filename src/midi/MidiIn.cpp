@@ -138,11 +138,20 @@ int MidiIn::open(int device, const QString& ownPort) {
 QByteArray MidiIn::read(std::chrono::milliseconds wait) {
     std::unique_lock lock(mutex_);
     if ((jack_ || alsa_) && pending_.isEmpty()) {
-        arrived_.wait_for(lock, wait, [this] { return !pending_.isEmpty(); });
+        arrived_.wait_for(lock, wait, [this] { return !pending_.isEmpty() || woken_; });
     }
+    woken_ = false;
     QByteArray bytes;
     bytes.swap(pending_);
     return bytes;
+}
+
+void MidiIn::wake() {
+    {
+        const std::lock_guard lock(mutex_);
+        woken_ = true;
+    }
+    arrived_.notify_all();
 }
 
 QString MidiIn::lostReason() const {

@@ -57,6 +57,8 @@ class MidiIn final : public MidiInput {
     // Waits at most `wait` for input, then returns every byte received since
     // the previous read, in order; empty when nothing came.
     QByteArray read(std::chrono::milliseconds wait) override;
+    // Any thread: ends the read that waits now, or else the next one.
+    void wake() override;
     // Why input cannot come any more (the JACK server stopped, the source
     // went away or was disconnected); empty while the port is fine or not
     // open.
@@ -91,6 +93,7 @@ class MidiIn final : public MidiInput {
     std::mutex mutex_;
     std::condition_variable arrived_;
     QByteArray pending_;
+    bool woken_ = false;  // a read returns at once, once
 
     // The open port: on JACK or on the ALSA sequencer.
     std::unique_ptr<detail::JackMidiInput> jack_;

@@ -26,6 +26,9 @@ class MidiInput {
     // Waits at most `wait` for input, then returns every byte received since
     // the previous read, in order; empty when nothing came.
     virtual QByteArray read(std::chrono::milliseconds wait) = 0;
+    // Any thread: makes a read that waits now, or else the next one, return
+    // at once. An input that cannot be woken lets its reads wait their time.
+    virtual void wake() {}
     // Why input cannot come any more; empty while the port is fine.
     virtual QString lostReason() const = 0;
     // How many times input was lost since open because it came faster than

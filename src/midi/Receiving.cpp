@@ -9,7 +9,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long one read waits at most, so that a stop request is seen soon.
+// How long one read waits at most, so that a stop flag and a lost input are
+// seen soon.
 constexpr std::chrono::milliseconds ReadSlice{100};
 
 // Why the wait ends before the next read, if it does.
@@ -19,7 +20,8 @@ bool Ended(const MidiInput& in, const SysExAssembler& assembler, const ReceiveWa
         outcome.end = ReceiveEnd::Overrun;
     } else if (assembler.kitCount() >= wait.kits) {
         outcome.end = ReceiveEnd::Done;
-    } else if (wait.stopRequested && wait.stopRequested()) {
+    } else if ((wait.cancel != nullptr && wait.cancel->requested()) ||
+               (wait.stopRequested && wait.stopRequested())) {
         outcome.end = ReceiveEnd::Stopped;
     } else if (outcome.lostReason = in.lostReason(); !outcome.lostReason.isEmpty()) {
         outcome.end = ReceiveEnd::Lost;
@@ -36,6 +38,7 @@ ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const Recei
     Clock::time_point deadline = Clock::now() + wait.timeout;
     int shown = -1;
     ReceiveOutcome outcome;
+    const Cancellation::Wake wake(wait.cancel, [&in] { in.wake(); });
     while (!Ended(in, assembler, wait, outcome)) {
         std::chrono::milliseconds slice = ReadSlice;
         if (limited) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "midi/Cancellation.h"
 #include "midi/MidiInput.h"
 #include "midi/SysExAssembler.h"
 
@@ -34,8 +35,12 @@ struct ReceiveWait {
     // and active sensing from an idle instrument keep nobody waiting; zero
     // waits without a limit.
     std::chrono::milliseconds timeout{60000};
-    // Asked between reads; true ends the wait.
+    // Asked between reads; true ends the wait. For a flag that cannot wake
+    // anyone (one a signal handler sets): it is seen within a tenth of a
+    // second.
     std::function<bool()> stopRequested;
+    // Ends the wait too, at once: a read waiting for input is woken.
+    const Cancellation* cancel = nullptr;
     // Called with the number of kits whenever it changes.
     std::function<void(int)> progress;
 };

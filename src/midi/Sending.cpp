@@ -43,14 +43,15 @@ bool DeliveryUncertain(const Step& step) {
     return step.failed == SendStep::Unprepare && step.code != NoDevice;
 }
 
-void Pause(const SendPlan& plan) {
+// Waits the plan's pause; false when a cancel came before it or ended it.
+bool Paused(const SendPlan& plan) {
+    if (plan.cancel != nullptr) {
+        return !plan.cancel->waitFor(plan.pause);
+    }
     if (plan.pause.count() > 0) {
         std::this_thread::sleep_for(plan.pause);
     }
-}
-
-bool Cancelled(const SendPlan& plan) {
-    return plan.cancelled && plan.cancelled();
+    return true;
 }
 
 // Sends message `index` with its retries; true when it went.
@@ -58,8 +59,9 @@ bool SendWithRetries(MidiOut& out, const QByteArray& message, int index, const S
                      SendOutcome& outcome) {
     Step step = SendOnce(out, message);
     int tries = 1;
-    for (; DeliveryUncertain(step) && tries < plan.maxTries; ++tries) {
-        Pause(plan);
+    // A cancel leaves an uncertain message as it is: failed, not cancelled,
+    // since it may or may not have arrived.
+    for (; DeliveryUncertain(step) && tries < plan.maxTries && Paused(plan); ++tries) {
         step = SendOnce(out, message);
     }
     if (step.failed != SendStep::None) {
@@ -91,12 +93,11 @@ SendOutcome SendMessages(MidiOut& out, int device, const QList<QByteArray>& mess
         return outcome;
     }
     for (qsizetype i = 0; i < messages.size(); ++i) {
-        if (i > 0) {
-            // A cancel during the pause is honoured before the next message.
-            if (Cancelled(plan) || (Pause(plan), Cancelled(plan))) {
-                outcome.cancelled = true;
-                break;
-            }
+        // A cancel before or during the pause is honoured before the next
+        // message.
+        if (i > 0 && !Paused(plan)) {
+            outcome.cancelled = true;
+            break;
         }
         if (!SendWithRetries(out, messages.at(i), int(i), plan, outcome)) {
             break;

@@ -80,7 +80,7 @@ SendReport SendMessages(MidiOut& out, int device, const QList<QByteArray>& messa
                         const SendControl& control) {
     const SendOutcome outcome = midi::SendMessages(
         out, device, messages,
-        SendPlan{control.pause, MaxTries, control.delivered, control.cancelled});
+        SendPlan{control.pause, MaxTries, control.delivered, control.cancel});
     SendReport report;
     report.total = int(messages.size());
     report.delivered = outcome.delivered;
@@ -98,7 +98,7 @@ SendReport SendMessages(MidiOut& out, int device, const QList<QByteArray>& messa
 SendReport SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,
                         std::chrono::milliseconds pause,
                         const std::function<void(int)>& delivered) {
-    return SendMessages(out, device, messages, SendControl{pause, delivered, {}});
+    return SendMessages(out, device, messages, SendControl{pause, delivered, nullptr});
 }
 
 QList<QByteArray> KitMessages(const std::vector<KitData>& kits) {

@@ -30,7 +30,8 @@ struct SendReport {
     QString failure;
     // The port went away (or was disconnected) after it had been opened.
     bool portGone = false;
-    // The user cancelled between two messages; `delivered` of them had gone.
+    // The user cancelled between two messages (or in the pause between
+    // them); `delivered` of them had gone.
     bool cancelled = false;
     // A close that reported an error after every message had gone.
     QString closeWarning;
@@ -47,8 +48,9 @@ struct SendControl {
     std::chrono::milliseconds pause{0};
     // Called after each message has gone, with the number gone so far.
     std::function<void(int)> delivered;
-    // Asked before each message but the first; true leaves the rest unsent.
-    std::function<bool()> cancelled;
+    // Requested: the rest stay unsent, a pause under way ends at once, and a
+    // message on its way still finishes. Null: no cancel.
+    const midi::Cancellation* cancel = nullptr;
 };
 
 // Sends `messages` to output `device` through the one send sequence

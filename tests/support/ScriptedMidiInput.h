@@ -10,13 +10,15 @@
 #include <QStringList>
 
 #include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 namespace tamboril::test {
 
 // A MIDI input that hands out one prepared chunk per read (an empty chunk is
 // a read on which nothing came: it waits as a real input would), then
-// nothing. The input is lost, or overruns, from a given read on.
+// nothing. The input is lost, or overruns, from a given read on. A wake ends
+// a waiting read, as on a real input.
 class ScriptedMidiInput final : public midi::MidiInput {
   public:
     QStringList ports{QStringLiteral("synth:out")};
@@ -41,8 +43,17 @@ class ScriptedMidiInput final : public midi::MidiInput {
         if (index < chunks.size() && !chunks.at(index).isEmpty()) {
             return chunks.at(index);
         }
-        std::this_thread::sleep_for(wait);
+        std::unique_lock lock(mutex_);
+        woken_.wait_for(lock, wait, [this] { return wakes_ > 0; });
+        wakes_ = 0;
         return {};
+    }
+    void wake() override {
+        {
+            const std::lock_guard lock(mutex_);
+            ++wakes_;
+        }
+        woken_.notify_all();
     }
     QString lostReason() const override {
         return lostFromRead >= 0 && reads >= lostFromRead ? QStringLiteral("the port went away")
@@ -54,6 +65,11 @@ class ScriptedMidiInput final : public midi::MidiInput {
     QString errorText(int) const override { return {}; }
     QString systemName() const override { return QStringLiteral("test"); }
     int lastResult() const override { return midi::NoError; }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    int wakes_ = 0;
 };
 
 }  // namespace tamboril::test

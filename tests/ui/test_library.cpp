@@ -6,7 +6,10 @@
 #include "bank/Bank.h"
 #include "edit/PadSounds.h"
 #include "kit/BulkSplit.h"
+#include "support/FakeMidiOut.h"
+#include "support/ScriptedMidiInput.h"
 #include "support/TestFiles.h"
+#include "transfer/KitSending.h"
 #include "ui/ScriptedLibraryPrompts.h"
 #include "ui/library/BankView.h"
 #include "ui/library/LibraryWindow.h"
@@ -20,6 +23,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -50,6 +55,30 @@ void runKit(const QStringList& args) {
     process.start(KitProgram, args);
     QVERIFY(process.waitForFinished(60000));
     QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+}
+
+// What the fake outputs of a window saw, left behind as each goes: a
+// transfer's output lives on its thread, and is read only once it has ended.
+struct Sent {
+    QList<QByteArray> messages;
+};
+
+class RecordingOut final : public FakeMidiOut {
+  public:
+    explicit RecordingOut(std::shared_ptr<Sent> into) : into_(std::move(into)) {
+        ports = {QStringLiteral("synth:in")};
+    }
+    ~RecordingOut() override { into_->messages += sent; }
+    RecordingOut(const RecordingOut&) = delete;
+    RecordingOut& operator=(const RecordingOut&) = delete;
+
+  private:
+    std::shared_ptr<Sent> into_;
+};
+
+ui::LibraryMidi FakeMidi(const std::shared_ptr<Sent>& sent) {
+    return {[sent] { return std::make_unique<RecordingOut>(sent); },
+            [] { return std::make_unique<ScriptedMidiInput>(); }};
 }
 
 struct Library {
@@ -200,6 +229,73 @@ class TestLibrary : public QObject {
                  bank("ROCK", 0).mid(qsizetype(KitSize), qsizetype(KitSize)));
         QCOMPARE(l.settings->value("lastFolder").toString(), l.dir.path());
         QVERIFY(!l.settings->value("geometry").toByteArray().isEmpty());
+    }
+
+    // Closing while kits go out slowly asks first; Keep Open, Escape and a
+    // bank's Cancel leave the send running, Stop and Close ends it at once,
+    // the kit on its way delivered whole. A receive is stopped as fast.
+    void closingDuringATransferAsksAndStopsAtOnce() {
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
+        settings.setValue("instrument/outputPort", "synth:in");
+        settings.setValue("instrument/sendPause", 60000);
+        ScriptedLibraryPrompts prompts;
+        const auto sent = std::make_shared<Sent>();
+        ui::LibraryWindow window(prompts, settings, "/bin/true", FakeMidi(sent));
+        window.show();
+        std::vector<KitData> kits;
+        for (int k = 0; k < BulkKitCount; ++k) {
+            kits.push_back(sampleKit(static_cast<std::uint8_t>(k)));
+        }
+        window.openReceived(kits, "Sent slowly");
+        window.findChild<QPushButton*>("sendBank")->click();
+        QVERIFY(window.transferRunning());
+        QTRY_COMPARE(window.findChild<QProgressBar*>("transferProgress")->value(), 1);
+
+        prompts.choiceAnswers = {1, -1};  // Keep Open, then Escape
+        QVERIFY(!window.close());
+        QVERIFY(!window.close());
+        prompts.choiceAnswers = {0};  // Stop and Close, then Cancel for the bank
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
+        QVERIFY(window.transferRunning());
+        QCOMPARE(prompts.questions.size(), 3);
+        for (const auto& question : prompts.questions) {
+            QCOMPARE(question.text, QStringLiteral("Kits are being sent to \"synth:in\" (1 of 64 "
+                                                   "kits so far). Stop the transfer and close?"));
+        }
+        // The bank was asked about only once the transfer was given up.
+        QCOMPARE(prompts.askedUnsaved, QStringList{"Sent slowly"});
+
+        prompts.choiceAnswers = {0};
+        prompts.unsavedAnswers = {ui::LibraryPrompts::Unsaved::Discard};
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(window.close());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!window.isVisible());
+        QVERIFY(!window.transferRunning());
+        QCOMPARE(sent->messages, transfer::KitMessages({kits.front()}));
+        // A send stopped for closing tells nothing more.
+        QVERIFY(prompts.messages.isEmpty());
+
+        // A receive waiting out an hour's timeout ends as soon.
+        settings.setValue("instrument/inputPort", "synth:out");
+        settings.setValue("instrument/receiveTimeout", 3600);
+        ui::LibraryWindow receiving(prompts, settings, "/bin/true", FakeMidi(sent));
+        receiving.show();
+        receiving.findChild<QPushButton*>("receiveAll")->click();
+        QVERIFY(receiving.transferRunning());
+        prompts.choiceAnswers = {0};
+        clock.restart();
+        QVERIFY(receiving.close());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!receiving.transferRunning());
+        QCOMPARE(prompts.questions.last().text,
+                 QStringLiteral("Kits are being received from \"synth:out\" (0 of 64 kits so "
+                                "far). Stop the transfer and close?"));
+        QCOMPARE(receiving.bankCount(), 0);
+        QVERIFY(prompts.messages.isEmpty());
     }
 
     void failuresAndComparisonsAreToldInTheWindowsWords() {

@@ -244,6 +244,15 @@ QString SendInstructions(int kits, const QString& port) {
         .arg(transfer::KitsText(kits), Printable(port));
 }
 
+QString StopTransferQuestion(bool sending, const QString& port, int done, int kits) {
+    return QStringLiteral("Kits are being %1 \"%2\" (%3 of %4 so far). Stop the transfer and "
+                          "close?")
+        .arg(sending ? QStringLiteral("sent to") : QStringLiteral("received from"),
+             Printable(port))
+        .arg(std::min(done, kits))
+        .arg(transfer::KitsText(kits));
+}
+
 QString SendResultText(const transfer::SendReport& report, const std::vector<int>& positions,
                        const std::vector<int>& numbers, const QString& port) {
     const auto went = std::vector<int>(positions.begin(), positions.begin() + report.delivered);

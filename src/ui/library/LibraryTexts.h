@@ -78,4 +78,8 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
 // Why kits cannot be sent, one line for each kit at fault.
 QString UnsendableText(const QStringList& faults);
 
+// The question asked when the window closes while kits are being sent to
+// (or received from) `port`, `done` of `kits` so far.
+QString StopTransferQuestion(bool sending, const QString& port, int done, int kits);
+
 }  // namespace tamboril::ui

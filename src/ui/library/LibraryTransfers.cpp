@@ -20,13 +20,14 @@
 
 namespace tamboril::ui {
 
-bool LibraryWindow::startTransfer(std::function<void(TransferJob&)> work,
+bool LibraryWindow::startTransfer(TransferJob::Running what,
+                                  std::function<void(TransferJob&)> work,
                                   std::function<void()> ended) {
     if (job_->isRunning()) {
         return false;
     }
     transferEnded_ = std::move(ended);
-    return job_->start(std::move(work));
+    return job_->start(std::move(what), std::move(work));
 }
 
 void LibraryWindow::transferFinished() {
@@ -48,13 +49,13 @@ void LibraryWindow::receiveKits(int kits) {
         midi::ReceiveWait wait;
         wait.kits = kits;
         wait.timeout = std::chrono::seconds(timeout);
-        wait.stopRequested = [&job] { return job.cancelRequested(); };
+        wait.cancel = &job.cancellation();
         wait.progress = [&job](int count) { job.kitDone(count); };
         const std::unique_ptr<midi::MidiInput> in = midi.input();
         *received = transfer::ReceiveKitsFromPort(*in, port, wait);
     };
     auto ended = [this, received, port, timeout] { receiveEnded(*received, port, timeout); };
-    if (startTransfer(std::move(work), std::move(ended))) {
+    if (startTransfer({false, port, kits}, std::move(work), std::move(ended))) {
         instrument_->showStarted(kits, ReceiveInstructions(kits, port, timeout));
     }
 }
@@ -120,7 +121,7 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
     const QString port = choice.port;
     auto work = [midi = midi_, port, kits, pause = instrument_->pause(), report](TransferJob& job) {
         const transfer::SendControl control{pause, [&job](int count) { job.kitDone(count); },
-                                            [&job] { return job.cancelRequested(); }};
+                                            &job.cancellation()};
         const std::unique_ptr<midi::MidiOut> out = midi.output();
         *report = transfer::SendKitsToPort(*out, port, kits, control);
     };
@@ -132,7 +133,7 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
             tell(result, LibraryPrompts::Severity::Warning);
         }
     };
-    if (startTransfer(std::move(work), std::move(ended))) {
+    if (startTransfer({true, port, int(kits.size())}, std::move(work), std::move(ended))) {
         instrument_->showStarted(int(kits.size()), SendInstructions(int(kits.size()), port));
     }
 }
@@ -143,6 +144,24 @@ void LibraryWindow::cancelTransfer() {
 
 bool LibraryWindow::transferRunning() const {
     return job_->isRunning();
+}
+
+bool LibraryWindow::mayStopTransfer() {
+    if (!job_->isRunning()) {
+        return true;
+    }
+    const TransferJob::Running& running = job_->running();
+    const QString text =
+        StopTransferQuestion(running.sending, running.port, job_->kitsDone(), running.kits);
+    // Escape, like Keep Open, leaves the transfer running.
+    return prompts_.choose(LibraryTitle, text,
+                           {QStringLiteral("&Stop and Close"), QStringLiteral("&Keep Open")}) == 0;
+}
+
+void LibraryWindow::stopTransfer() {
+    // What the transfer would tell has no window left to go to.
+    transferEnded_ = {};
+    job_->cancelAndWait();
 }
 
 }  // namespace tamboril::ui

@@ -372,12 +372,19 @@ void LibraryWindow::quit() {
 }
 
 void LibraryWindow::closeEvent(QCloseEvent* event) {
+    // The transfer is asked about first and stopped last, once nothing else
+    // can keep the window open.
+    if (!mayStopTransfer()) {
+        event->ignore();
+        return;
+    }
     for (int tab = 0; tab < tabs_->count(); ++tab) {
         if (!mayClose(*viewAt(tab))) {
             event->ignore();
             return;
         }
     }
+    stopTransfer();
     settings_.setValue(GeometryKey, saveGeometry());
     event->accept();
 }

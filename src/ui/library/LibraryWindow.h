@@ -5,6 +5,7 @@
 #include "bank/BankModel.h"
 #include "ui/library/LibraryMidi.h"
 #include "ui/library/LibraryPrompts.h"
+#include "ui/library/TransferJob.h"
 
 #include <QMainWindow>
 
@@ -30,7 +31,6 @@ namespace tamboril::ui {
 
 class BankView;
 class InstrumentPanel;
-class TransferJob;
 
 // The Library's main window: open banks in tabs, each a table of its kits
 // and the pads of the selected kit. Every command is a menu action with a
@@ -108,8 +108,14 @@ class LibraryWindow : public QMainWindow {
     void cancelTransfer();
     // Runs work off this thread; `ended` runs here once it has returned.
     // False while another transfer runs.
-    bool startTransfer(std::function<void(TransferJob&)> work, std::function<void()> ended);
+    bool startTransfer(TransferJob::Running what, std::function<void(TransferJob&)> work,
+                       std::function<void()> ended);
     void transferFinished();
+    // Asks whether a running transfer may be stopped for the window to
+    // close; true when none runs.
+    bool mayStopTransfer();
+    // Cancels the running transfer and waits for it; its end is not shown.
+    void stopTransfer();
     void createInstrumentPanel();
     BankDocument& addBankTab(Bank bank);
 
