@@ -44,18 +44,43 @@ BankView::BankView(Bank bank, QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(bar_);
     column->addWidget(split_, 1);
-    kits_ = new QTableView(split_);
-    kits_->setObjectName(QStringLiteral("kits"));
-    kits_->setModel(model_);
-    setUpTable(kits_);
-    kits_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    kits_->setDragEnabled(true);
-    kits_->setAcceptDrops(true);
-    kits_->setDropIndicatorShown(true);
-    kits_->setDragDropMode(QAbstractItemView::DragDrop);
-    kits_->setDefaultDropAction(Qt::MoveAction);
-    kits_->setDragDropOverwriteMode(true);
+    kits_ = makeKitTable();
+    QWidget* side = makePadSide();
+    split_->addWidget(kits_);
+    split_->addWidget(side);
+    split_->setStretchFactor(0, 3);
+    split_->setStretchFactor(1, 2);
+    nameControls();
 
+    connect(kits_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &BankView::showCurrentKit);
+    connect(doc_, &BankDocument::kitsChanged, this, &BankView::showCurrentKit);
+    connect(doc_, &BankDocument::placeChanged, this, &BankView::nameControls);
+    connect(doc_, &BankDocument::aboutToReload, this,
+            [this] { rowBeforeReload_ = std::max(currentRow(), 0); });
+    connect(doc_, &BankDocument::reloaded, this, &BankView::showAfterReload);
+    selectRow(0);
+}
+
+QTableView* BankView::makeKitTable() {
+    auto* kits = new QTableView(split_);
+    kits->setObjectName(QStringLiteral("kits"));
+    kits->setModel(model_);
+    setUpTable(kits);
+    kits->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A kit number's marks ("05 (shared, slot 10)") stay on one line.
+    kits->horizontalHeader()->setSectionResizeMode(BankModel::KitNumber,
+                                                   QHeaderView::ResizeToContents);
+    kits->setDragEnabled(true);
+    kits->setAcceptDrops(true);
+    kits->setDropIndicatorShown(true);
+    kits->setDragDropMode(QAbstractItemView::DragDrop);
+    kits->setDefaultDropAction(Qt::MoveAction);
+    kits->setDragDropOverwriteMode(true);
+    return kits;
+}
+
+QWidget* BankView::makePadSide() {
     auto* side = new QWidget(split_);
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -73,20 +98,7 @@ BankView::BankView(Bank bank, QWidget* parent)
     title_->setBuddy(pads_);
     layout->addWidget(title_);
     layout->addWidget(pads_);
-    split_->addWidget(kits_);
-    split_->addWidget(side);
-    split_->setStretchFactor(0, 3);
-    split_->setStretchFactor(1, 2);
-    nameControls();
-
-    connect(kits_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &BankView::showCurrentKit);
-    connect(doc_, &BankDocument::kitsChanged, this, &BankView::showCurrentKit);
-    connect(doc_, &BankDocument::placeChanged, this, &BankView::nameControls);
-    connect(doc_, &BankDocument::aboutToReload, this,
-            [this] { rowBeforeReload_ = std::max(currentRow(), 0); });
-    connect(doc_, &BankDocument::reloaded, this, &BankView::showAfterReload);
-    selectRow(0);
+    return side;
 }
 
 void BankView::nameControls() {

@@ -45,6 +45,8 @@ class BankView : public QWidget {
     void showCurrentKit();
     void nameControls();
     void showAfterReload();
+    QTableView* makeKitTable();
+    QWidget* makePadSide();
 
     BankDocument* doc_;
     BankModel* model_;

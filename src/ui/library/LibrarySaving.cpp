@@ -31,7 +31,7 @@ bool LibraryWindow::saveView(BankView& view) {
         case SaveChoice::Save:
             break;
         case SaveChoice::SaveAs:
-            return saveViewAs(view);
+            return saveViewAs(view, false);
         case SaveChoice::Cancel:
             return false;
     }
@@ -45,9 +45,9 @@ bool LibraryWindow::saveView(BankView& view) {
     return true;
 }
 
-bool LibraryWindow::saveViewAs(BankView& view) {
+bool LibraryWindow::saveViewAs(BankView& view, bool askAboutKits) {
     BankDocument& doc = view.document();
-    if (!AskAboutMovedKits(doc, prompts_)) {
+    if (askAboutKits && !AskAboutMovedKits(doc, prompts_)) {
         return false;
     }
     const QString name = !doc.hasFile() || doc.bank().source == BankSource::Folder

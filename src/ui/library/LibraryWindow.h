@@ -124,7 +124,8 @@ class LibraryWindow : public QMainWindow {
     void reloadBank(BankView& view);
     void setKitNumber();
     void numberByPosition();
-    bool saveViewAs(BankView& view);
+    // Asks about moved kits first unless Save has asked already.
+    bool saveViewAs(BankView& view, bool askAboutKits = true);
     // Asks about unsaved changes; true when the bank may close.
     bool mayClose(BankView& view);
     void copyKits(bool cut);
