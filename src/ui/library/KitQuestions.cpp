@@ -54,6 +54,19 @@ void NumberByPosition(BankDocument& doc, const std::vector<int>& positions) {
     }
 }
 
+// Asks with `choices`: number the kits at `positions` by position (the
+// first), keep them as they are (the second), or cancel. False when
+// cancelled.
+bool NumberThemOrNot(BankDocument& doc, const std::vector<int>& positions,
+                     LibraryPrompts& prompts, const QString& title, const QString& text,
+                     const QStringList& choices) {
+    const int chosen = prompts.choose(title, text, choices);
+    if (chosen == 0) {
+        NumberByPosition(doc, positions);
+    }
+    return chosen == 0 || chosen == 1;
+}
+
 QStringList Shown(const QStringList& paths) {
     QStringList shown;
     for (const QString& path : paths) {
@@ -75,17 +88,9 @@ bool AskAboutMovedKits(BankDocument& doc, LibraryPrompts& prompts) {
                        "where they are now:\n%3\n\nNumber them by position before saving?")
             .arg(KitsText(qsizetype(moved.size())), BankName(doc.bank()),
                  Lines(OffSlotLines(doc, moved)));
-    switch (prompts.choose(QStringLiteral("Save"), text,
+    return NumberThemOrNot(doc, moved, prompts, QStringLiteral("Save"), text,
                            {QStringLiteral("&Number Them and Save"),
-                            QStringLiteral("Save &As They Are"), QStringLiteral("&Cancel")})) {
-        case 0:
-            NumberByPosition(doc, moved);
-            return true;
-        case 1:
-            return true;
-        default:
-            return false;
-    }
+                            QStringLiteral("Save &As They Are"), QStringLiteral("&Cancel")});
 }
 
 SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts) {
@@ -137,17 +142,10 @@ bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wh
                      Lines(OffSlotLines(doc, off));
     }
     parts << QStringLiteral("Number them by position and send, or send them as they are?");
-    switch (prompts.choose(QStringLiteral("Send"), parts.join(QStringLiteral("\n\n")),
+    return NumberThemOrNot(doc, positions, prompts, QStringLiteral("Send"),
+                           parts.join(QStringLiteral("\n\n")),
                            {QStringLiteral("&Number Them and Send"),
-                            QStringLiteral("Send &As They Are"), QStringLiteral("&Cancel")})) {
-        case 0:
-            NumberByPosition(doc, positions);
-            return true;
-        case 1:
-            return true;
-        default:
-            return false;
-    }
+                            QStringLiteral("Send &As They Are"), QStringLiteral("&Cancel")});
 }
 
 DiskNotice DiskNoticeFor(const BankDocument& doc, const DiskChange& change) {
