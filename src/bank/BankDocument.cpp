@@ -4,6 +4,7 @@
 #include "bank/KitNumbers.h"
 #include "bank/KitWords.h"
 #include "edit/PadSounds.h"
+#include "kit/KitFile.h"
 
 #include <QUndoCommand>
 
@@ -79,6 +80,19 @@ void BankDocument::takeAsRead() {
     rememberNumbers();
 }
 
+void BankDocument::takeWrittenFiles() {
+    if (bank_.source != BankSource::Folder) {
+        return;  // a single file is replaced whole or not at all
+    }
+    // The split files stand in position order, as the kits do.
+    for (std::size_t p = 0; p < bank_.filesAsRead.size() && p < bank_.kits.size(); ++p) {
+        FileStamp now = StampFile(bank_.filesAsRead[p].path);
+        if (now.present && now.hash == ContentHash(KitFileBytes(bank_.kits[p]))) {
+            bank_.filesAsRead[p] = std::move(now);
+        }
+    }
+}
+
 std::vector<int> BankDocument::movedOffSlot() const {
     std::vector<int> moved;
     for (const int p : OffSlotPositions(bank_.kits, bank_.positionSlots, AllPositions(kitCount()))) {
@@ -113,6 +127,9 @@ BankSaveOutcome BankDocument::save() {
 
 BankSaveOutcome BankDocument::saveAs(BankSource source, const QString& path) {
     BankSaveOutcome outcome = SaveBank(bank_.kits, source, path);
+    if (!outcome.ok() && source == bank_.source && path == bank_.path) {
+        takeWrittenFiles();
+    }
     if (outcome.ok()) {
         const bool moved = source != bank_.source || path != bank_.path;
         bank_.source = source;

@@ -73,6 +73,9 @@ class BankDocument : public QObject {
   private:
     // After a save the bank is what opening the saved files would give.
     void takeAsRead();
+    // After a save of a folder bank that failed part way: the files it
+    // wrote are its own, not another program's change.
+    void takeWrittenFiles();
     void rememberNumbers();
 
     Bank bank_;

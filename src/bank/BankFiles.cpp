@@ -10,6 +10,10 @@
 
 namespace tamboril {
 
+QByteArray ContentHash(QByteArrayView bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
 FileStamp StampFile(const QString& path) {
     FileStamp stamp;
     stamp.path = path;
@@ -26,7 +30,7 @@ FileStamp StampFile(const QString& path) {
     stamp.present = true;
     stamp.size = info.size();
     stamp.modified = info.lastModified();
-    stamp.hash = QCryptographicHash::hash(read.bytes, QCryptographicHash::Sha256);
+    stamp.hash = ContentHash(read.bytes);
     return stamp;
 }
 

@@ -22,6 +22,9 @@ struct FileStamp {
     QByteArray hash;
 };
 
+// The hash a stamp keeps of a file's content.
+QByteArray ContentHash(QByteArrayView bytes);
+
 // The file at path as it is now. Only reads it.
 FileStamp StampFile(const QString& path);
 

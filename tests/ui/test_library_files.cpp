@@ -187,6 +187,31 @@ class TestLibraryFiles : public QObject {
         QCOMPARE(KitName(edited.view()->document().kit(5)), QStringLiteral("EDITED     "));
     }
 
+    // A folder save that fails part way: the files it wrote are the bank's
+    // own, the one it could not write is still told.
+    void aFolderSaveThatFailsPartWayOwnsWhatItWrote() {
+        Library l;
+        writeBytes(l.file("dump.syx"), BulkBytes(Kits()));
+        QVERIFY(QDir(l.dir.path()).mkdir("kits"));
+        Shell(QStringLiteral("'%1' split '%2' --into '%3'")
+                  .arg(KitProgram, l.file("dump.syx"), l.file("kits")));
+        QVERIFY(l.window->openBank(l.file("kits")));
+        const QString taken = l.file("kits/Kit - 53.syx");
+        Shell(QStringLiteral("rm '%1' && mkdir '%1'").arg(taken));
+        QTRY_VERIFY2(l.bar().contains(taken + " (deleted or renamed away)"), qPrintable(l.bar()));
+        l.prompts.nameAnswers << "MINE";
+        l.trigger("actionRename");
+        l.prompts.choiceAnswers << 1;  // write them again
+        l.trigger("actionSave");
+        QCOMPARE(l.prompts.messages.size(), 1);
+        QVERIFY2(l.prompts.messages[0].text.startsWith("1 of the 64 kit files"),
+                 qPrintable(l.prompts.messages[0].text));
+        QCOMPARE(KitName(KitFromBytes(readBytes(l.file("kits/Kit - 63.syx")))),
+                 QStringLiteral("MINE       "));
+        QTest::qWait(500);
+        QVERIFY2(l.bar().contains(taken) && !l.bar().contains("Kit - 63.syx"), qPrintable(l.bar()));
+    }
+
     void kitNumbersAreMarkedAndChangedOnTheUsersWord() {
         Library l;
         writeBytes(l.file("dump.syx"), BulkBytes(Kits()));
