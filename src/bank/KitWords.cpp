@@ -2,6 +2,7 @@
 #include "bank/KitWords.h"
 
 #include "edit/PadSounds.h"
+#include "kit/BulkSplit.h"
 #include "kit/KitFile.h"
 
 namespace tamboril {
@@ -144,14 +145,9 @@ QString KitFileFaultText(const KitFileFault& fault) {
 
 QStringList PositionRuns(const std::vector<int>& positions) {
     QStringList runs;
-    for (std::size_t i = 0; i < positions.size();) {
-        std::size_t j = i;
-        while (j + 1 < positions.size() && positions[j + 1] == positions[j] + 1) {
-            ++j;
-        }
-        runs << (j == i ? QString::number(positions[i])
-                        : QStringLiteral("%1 to %2").arg(positions[i]).arg(positions[j]));
-        i = j + 1;
+    for (const auto& [first, last] : ConsecutiveRuns(positions)) {
+        runs << (first == last ? QString::number(first)
+                               : QStringLiteral("%1 to %2").arg(first).arg(last));
     }
     return runs;
 }

@@ -15,20 +15,27 @@ QString SplitFileName(int position) {
     return QStringLiteral("Kit - ") + TwoDigitText(n) + QStringLiteral(".syx");
 }
 
+std::vector<std::pair<int, int>> ConsecutiveRuns(const std::vector<int>& ascending) {
+    std::vector<std::pair<int, int>> runs;
+    for (const int n : ascending) {
+        if (!runs.empty() && runs.back().second + 1 == n) {
+            runs.back().second = n;
+        } else {
+            runs.emplace_back(n, n);
+        }
+    }
+    return runs;
+}
+
 namespace {
 
 // The names of the kit files at positions, runs of neighbours as a range.
 QString splitFileNames(const std::vector<int>& positions) {
     QStringList names;
-    for (std::size_t i = 0; i < positions.size();) {
-        std::size_t last = i;
-        while (last + 1 < positions.size() && positions[last + 1] == positions[last] + 1) {
-            ++last;
-        }
-        names << (last == i ? SplitFileName(positions[i])
-                            : SplitFileName(positions[i]) + QStringLiteral(" to ") +
-                                  SplitFileName(positions[last]));
-        i = last + 1;
+    for (const auto& [first, last] : ConsecutiveRuns(positions)) {
+        names << (last == first ? SplitFileName(first)
+                                : SplitFileName(first) + QStringLiteral(" to ") +
+                                      SplitFileName(last));
     }
     return names.join(QStringLiteral(", "));
 }

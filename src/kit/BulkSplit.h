@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tamboril {
@@ -20,6 +21,10 @@ inline constexpr qint64 BulkReadSize = BulkSize + 1;
 // File name for the kit at position k (0..63) of a bulk file: the first kit
 // gets "Kit - 63.syx", the last "Kit - 00.syx".
 QString SplitFileName(int position);
+
+// Neighbouring numbers of an ascending list as runs, first and last of each:
+// {3, 5, 6, 7} gives (3, 3), (5, 7).
+std::vector<std::pair<int, int>> ConsecutiveRuns(const std::vector<int>& ascending);
 
 // The 64 kits of a bulk file's bytes, in memory: kit k is bytes 197k to
 // 197k + 196, zeros past the end of bytes, and nothing after byte 12608 counts.
