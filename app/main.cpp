@@ -4,7 +4,7 @@
 #include "midi/RtMidiOutput.h"
 #include "ui/Form1.h"
 #include "ui/QtPrompts.h"
-#include "ui/Startup.h"
+#include "desktop/Startup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -12,17 +12,17 @@
 #include <optional>
 
 int main(int argc, char** argv) {
-    tamboril::ui::RefuseNamesNotKept(argc, argv);
-    if (tamboril::ui::AsksForInformation(argc, argv)) {
+    tamboril::desktop::RefuseNamesNotKept(argc, argv);
+    if (tamboril::desktop::AsksForInformation(argc, argv)) {
         // Prints the help or version text and ends: no display needed.
         QCoreApplication app(argc, argv);
-        tamboril::ui::NameProgram();
-        tamboril::ui::KitFileArgument(QCoreApplication::arguments());
+        tamboril::desktop::NameProgram();
+        tamboril::desktop::KitFileArgument(QCoreApplication::arguments());
     }
     QApplication app(argc, argv);
-    tamboril::ui::NameProgram();
+    tamboril::desktop::NameProgram();
     const std::optional<QString> kitFile =
-        tamboril::ui::KitFileArgument(QCoreApplication::arguments());
+        tamboril::desktop::KitFileArgument(QCoreApplication::arguments());
 
     tamboril::ui::QtPrompts prompts;
     // Connects to the MIDI system only when the ports are listed or a kit is

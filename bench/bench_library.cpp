@@ -7,8 +7,8 @@
 #include "bank/BankDocument.h"
 #include "kit/BulkSplit.h"
 #include "kit/KitFile.h"
-#include "ui/library/LibraryStartup.h"
-#include "ui/library/LibraryWindow.h"
+#include "library/LibraryStartup.h"
+#include "library/LibraryWindow.h"
 #include "QtBenchMain.h"
 
 #include <QApplication>
@@ -97,9 +97,9 @@ BENCHMARK(StartBareMainWindow)->Unit(benchmark::kMillisecond);
 void StartLibraryWindow(benchmark::State& state) {
     QTemporaryDir dir;
     QSettings settings(dir.filePath("library.ini"), QSettings::IniFormat);
-    tamboril::ui::ConsolePrompts prompts;
+    tamboril::library::ConsolePrompts prompts;
     for (auto _ : state) {
-        tamboril::ui::LibraryWindow window(prompts, settings, "true");
+        tamboril::library::LibraryWindow window(prompts, settings, "true");
         window.show();
         QApplication::processEvents();
         benchmark::DoNotOptimize(window.isVisible());

@@ -4,7 +4,7 @@
 // round trip that must give back the same bytes but for the checksum. All in
 // memory: Loadfile and TrueSave are these functions on a file's bytes.
 
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "kit/KitFile.h"
 
 #include <QByteArrayView>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/Startup.h"
-#include "ui/library/LibraryInstance.h"
-#include "ui/library/LibraryStartup.h"
-#include "ui/library/LibraryWindow.h"
-#include "ui/library/QtLibraryPrompts.h"
+#include "desktop/Startup.h"
+#include "library/LibraryInstance.h"
+#include "library/LibraryStartup.h"
+#include "library/LibraryWindow.h"
+#include "library/QtLibraryPrompts.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -13,9 +13,9 @@
 
 namespace {
 
-using tamboril::ui::HandOver;
-using tamboril::ui::Start;
-using tamboril::ui::StartOutcome;
+using tamboril::library::HandOver;
+using tamboril::library::Start;
+using tamboril::library::StartOutcome;
 
 // What a start that could not hand over its files, nor serve, says.
 QString StartProblem(const StartOutcome& outcome, const QString& socket) {
@@ -27,7 +27,7 @@ QString StartProblem(const StartOutcome& outcome, const QString& socket) {
         case HandOver::NoAnswer:
             return QStringLiteral("the Library on %1 did not answer within %2 s")
                 .arg(socket)
-                .arg(tamboril::ui::HandOverWaitMs / 1000);
+                .arg(tamboril::library::HandOverWaitMs / 1000);
         case HandOver::Closed:
             return QStringLiteral("the Library on %1 closed the connection without answering")
                 .arg(socket);
@@ -46,21 +46,21 @@ void Tell(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (tamboril::ui::AsksForInformation(argc, argv)) {
+    if (tamboril::desktop::AsksForInformation(argc, argv)) {
         // Prints the help or version text and ends: no display needed.
         QCoreApplication app(argc, argv);
-        tamboril::ui::NameLibrary();
-        tamboril::ui::ReadLibraryArguments(QCoreApplication::arguments());
+        tamboril::library::NameLibrary();
+        tamboril::library::ReadLibraryArguments(QCoreApplication::arguments());
     }
     QApplication app(argc, argv);
-    tamboril::ui::NameLibrary();
-    const tamboril::ui::LibraryArguments arguments =
-        tamboril::ui::ReadLibraryArguments(QCoreApplication::arguments());
+    tamboril::library::NameLibrary();
+    const tamboril::library::LibraryArguments arguments =
+        tamboril::library::ReadLibraryArguments(QCoreApplication::arguments());
     if (!arguments.screenshot.isEmpty()) {
-        return tamboril::ui::WriteScreenshot(arguments);
+        return tamboril::library::WriteScreenshot(arguments);
     }
     // One Library per user: a running one takes the files.
-    tamboril::ui::LibraryInstance instance;
+    tamboril::library::LibraryInstance instance;
     const StartOutcome start = instance.start(arguments.banks);
     if (start.start == Start::HandedOver) {
         return 0;
@@ -72,12 +72,12 @@ int main(int argc, char** argv) {
         }
     }
     QSettings settings;
-    tamboril::ui::QtLibraryPrompts prompts;
-    tamboril::ui::LibraryWindow window(prompts, settings, tamboril::ui::EditorProgram());
+    tamboril::library::QtLibraryPrompts prompts;
+    tamboril::library::LibraryWindow window(prompts, settings, tamboril::library::EditorProgram());
     prompts.setParent(&window);
     QObject::connect(
-        &instance, &tamboril::ui::LibraryInstance::filesHanded, &window,
-        [&window](const QStringList& paths) { tamboril::ui::OpenHandedFiles(window, paths); });
+        &instance, &tamboril::library::LibraryInstance::filesHanded, &window,
+        [&window](const QStringList& paths) { tamboril::library::OpenHandedFiles(window, paths); });
     window.show();
     // Once the window is up, as if chosen in File, Open.
     QTimer::singleShot(0, &window, [&window, &arguments] {

@@ -3,7 +3,7 @@
 
 #include "bank/KitNumbers.h"
 #include "bank/KitWords.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "kit/KitFile.h"
 
 #include <QUndoCommand>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/KitWords.h"
 
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "kit/BulkSplit.h"
 #include "kit/KitFile.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/BankModel.h"
 
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 
 namespace tamboril {
 

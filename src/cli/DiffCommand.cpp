@@ -2,7 +2,7 @@
 #include "cli/Command.h"
 #include "cli/KitArgs.h"
 #include "cli/KitText.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "kit/BulkSplit.h"
 #include "kit/KitCompare.h"
 #include "kit/KitFile.h"

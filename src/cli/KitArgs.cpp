@@ -2,7 +2,7 @@
 #include "cli/KitArgs.h"
 
 #include "kit/BulkSplit.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 
 #include <QFile>
 #include <QStringList>

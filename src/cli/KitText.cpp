@@ -2,7 +2,7 @@
 #include "cli/KitText.h"
 
 #include "cli/KitArgs.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "kit/BulkSplit.h"
 
 #include <QJsonArray>

@@ -2,7 +2,7 @@
 #include "cli/Command.h"
 #include "cli/KitArgs.h"
 #include "cli/KitEditing.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 
 namespace tamboril::cli {
 

@@ -4,10 +4,10 @@
 #include "kit/BulkSplit.h"
 #include "kit/FileIO.h"
 #include "kit/KitFile.h"
-#include "ui/Accessible.h"
+#include "desktop/Accessible.h"
 #include "ui/Look.h"
 #include "ui/MidDev.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "midi/Sending.h"
 #include "midi/WireFormat.h"
 
@@ -27,6 +27,9 @@
 #include <utility>
 
 namespace tamboril::ui {
+
+using desktop::LeaveOutOfAccessibleTree;
+using desktop::SetAccessibleRole;
 
 const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
 const QString Form1::PortAdvice = QStringLiteral("with Edit, Change Device");

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/MidDev.h"
 
-#include "ui/Accessible.h"
+#include "desktop/Accessible.h"
 #include "ui/Look.h"
 
 #include <QCloseEvent>
@@ -16,6 +16,9 @@
 #include <cstdint>
 
 namespace tamboril::ui {
+
+using desktop::LeaveOutOfAccessibleTree;
+using desktop::SetAccessibleRole;
 
 const QString MidDev::Caption = QStringLiteral("Select MIDI Output Device");
 

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/RoundedShape.h"
 
-#include "ui/Accessible.h"
+#include "desktop/Accessible.h"
 
 #include <QPainter>
 
 #include <algorithm>
 
 namespace tamboril::ui {
+
+using desktop::LeaveOutOfAccessibleTree;
+using desktop::SetAccessibleRole;
 
 RoundedShape::RoundedShape(Fill fill, const QColor& fillColor, const QColor& outline,
                            QWidget* parent)

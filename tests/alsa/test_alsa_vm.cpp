@@ -15,9 +15,9 @@
 #include "support/TestFiles.h"
 #include "support/SendReports.h"
 #include "ui/FormDriver.h"
-#include "ui/ScriptedLibraryPrompts.h"
-#include "ui/library/BankView.h"
-#include "ui/library/LibraryWindow.h"
+#include "library/ScriptedLibraryPrompts.h"
+#include "library/BankView.h"
+#include "library/LibraryWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -481,7 +481,7 @@ class TestAlsaVm : public QObject {
         settings.setValue("instrument/receiveTimeout", 20);
         settings.setValue("instrument/sendPause", 20);
         ScriptedLibraryPrompts prompts;
-        ui::LibraryWindow window(prompts, settings, "true");
+        library::LibraryWindow window(prompts, settings, "true");
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const auto press = [&window](const char* name) {

@@ -8,7 +8,7 @@
 #include "bank/BankModel.h"
 #include "bank/KitNumbers.h"
 #include "bank/KitWords.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "kit/BulkJoin.h"
 #include "kit/BulkSplit.h"
 #include "support/TestFiles.h"

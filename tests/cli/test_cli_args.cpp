@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/KitArgs.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 
 #include <QtTest>
 

@@ -9,7 +9,7 @@
 #include "support/ReceiveReports.h"
 #include "midi/JackWatch.h"
 #include "kit/KitFile.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "support/SentKits.h"
 #include "support/TestFiles.h"
 #include "support/SendReports.h"

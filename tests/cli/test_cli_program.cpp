@@ -4,7 +4,7 @@
 
 #include "kit/BulkSplit.h"
 #include "cli/KitArgs.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "support/TestFiles.h"
 
 #include <QDateTime>

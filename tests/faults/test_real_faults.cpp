@@ -19,9 +19,9 @@
 #include "support/KitReceiver.h"
 #include "support/TestFiles.h"
 #include "ui/FormDriver.h"
-#include "ui/ScriptedLibraryPrompts.h"
-#include "ui/library/BankView.h"
-#include "ui/library/LibraryWindow.h"
+#include "library/ScriptedLibraryPrompts.h"
+#include "library/BankView.h"
+#include "library/LibraryWindow.h"
 
 #include <QDir>
 #include <QMap>
@@ -131,7 +131,7 @@ struct Scene {
     std::unique_ptr<JackSource> feeder;
     ScriptedLibraryPrompts libraryPrompts;
     std::unique_ptr<QSettings> librarySettings;
-    std::unique_ptr<ui::LibraryWindow> library;
+    std::unique_ptr<library::LibraryWindow> library;
 
     // What the user was told, and whether it said the write failed.
     QString told;
@@ -153,7 +153,7 @@ struct Scene {
     void openLibrary(const QString& bank) {
         librarySettings =
             std::make_unique<QSettings>(files.filePath("library.ini"), QSettings::IniFormat);
-        library = std::make_unique<ui::LibraryWindow>(libraryPrompts, *librarySettings, "true");
+        library = std::make_unique<library::LibraryWindow>(libraryPrompts, *librarySettings, "true");
         QVERIFY(library->openBank(bank));
     }
     // Runs a Library command; told is what the window said, and a failure
@@ -275,7 +275,7 @@ const QList<Writer>& writers() {
          [](Scene& s) {
              s.libraryCommand("actionSave");
              QVERIFY(s.library->isWindowModified());
-             s.libraryPrompts.unsavedAnswers << ui::LibraryPrompts::Unsaved::Discard;
+             s.libraryPrompts.unsavedAnswers << library::LibraryPrompts::Unsaved::Discard;
          }},
         {"Library Save As",
          "kit.syx",

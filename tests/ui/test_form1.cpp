@@ -4,7 +4,7 @@
 
 #include "ui/FormDriver.h"
 #include "kit/KitFile.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 
 #include "support/FakeMidiOut.h"
 #include "ui/FormDriver.h"
-#include "edit/PadSounds.h"
+#include "sounds/PadSounds.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "support/TestFiles.h"
 #include "ui/Form1.h"
 #include "ui/FormDriver.h"
-#include "ui/Startup.h"
+#include "desktop/Startup.h"
 
 #include <QAction>
 #include <QDir>
@@ -38,7 +38,7 @@ class TestWorkFolders : public QObject {
 
   private slots:
     void initTestCase() {
-        ui::NameProgram();
+        desktop::NameProgram();
         // The per-user folders of this test, none of them made yet.
         qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
         qputenv("XDG_CACHE_HOME", cacheHome().toLocal8Bit());

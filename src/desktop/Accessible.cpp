@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "desktop/Accessible.h"
+
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace tamboril::desktop {
+
+namespace {
+
+const char* const RoleProperty = "tamborilAccessibleRole";
+const char* const LeftOutProperty = "tamborilLeftOutOfAccessibleTree";
+
+// Marks the interfaces made here.
+class Ours {
+  public:
+    virtual ~Ours() = default;
+};
+
+// A widget with a role of this module's, offering only the child widgets
+// that are not left out of the tree (and are not windows of their own).
+class Presented : public QAccessibleWidget, public Ours {
+  public:
+    Presented(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+
+    int childCount() const override { return int(offered().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QWidget*> children = offered();
+        return index >= 0 && index < children.size()
+                   ? QAccessible::queryAccessibleInterface(children.at(index))
+                   : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child == nullptr ? -1
+                                : int(offered().indexOf(qobject_cast<QWidget*>(child->object())));
+    }
+
+  private:
+    QList<QWidget*> offered() const {
+        QList<QWidget*> children;
+        for (QObject* object : widget()->children()) {
+            auto* child = qobject_cast<QWidget*>(object);
+            if (child != nullptr && !child->isWindow() &&
+                !child->property(LeftOutProperty).toBool()) {
+                children.append(child);
+            }
+        }
+        return children;
+    }
+};
+
+// A pick-only list named by its accessible name (Qt names a combo box by its
+// current entry on Linux). The entry is its value and its description, so it
+// is still read out with the name; the drop-down list is its one child.
+class NamedList : public QAccessibleWidget, public Ours {
+  public:
+    explicit NamedList(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value || t == QAccessible::Description) {
+            return box()->currentText();
+        }
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(box()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child != nullptr && child->object() == box()->view() ? 0 : -1;
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action != showMenuAction() && action != pressAction()) {
+            // Taking the focus (a screen reader's "grab focus") as any widget.
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        if (box()->view()->isVisible()) {
+            box()->hidePopup();
+        } else {
+            box()->showPopup();
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+  private:
+    QComboBox* box() const { return static_cast<QComboBox*>(object()); }
+};
+
+// A label that acts as a button. Pressing it sends the label the press and
+// release of a left click at its centre, so it runs exactly the code a
+// mouse click runs, with the same checks.
+class PressableLabel : public QAccessibleWidget, public Ours {
+  public:
+    explicit PressableLabel(QLabel* label) : QAccessibleWidget(label, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            return static_cast<QLabel*>(object())->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action != pressAction() || !widget()->isEnabled()) {
+            return;
+        }
+        const QPointF centre = QRectF(widget()->rect()).center();
+        const QPointF global = widget()->mapToGlobal(centre);
+        QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(widget(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget(), &release);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+// Qt asks the factories once for each class of the object, most derived
+// first; only the object's own class is answered here, before Qt's own
+// interface for that class is made.
+QAccessibleInterface* Factory(const QString& className, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (widget == nullptr || className != QLatin1String(object->metaObject()->className())) {
+        return nullptr;
+    }
+    const QVariant role = widget->property(RoleProperty);
+    if (!role.isValid()) {
+        return nullptr;
+    }
+    const auto given = static_cast<QAccessible::Role>(role.toInt());
+    if (auto* box = qobject_cast<QComboBox*>(widget);
+        box != nullptr && given == QAccessible::ComboBox) {
+        return new NamedList(box);
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget);
+        label != nullptr && given == QAccessible::Button) {
+        return new PressableLabel(label);
+    }
+    return new Presented(widget, given);
+}
+
+}  // namespace
+
+void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
+    // Installing twice would only ask the same factory twice.
+    static const bool installed = [] {
+        QAccessible::installFactory(Factory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    widget->setProperty(RoleProperty, int(role));
+    if (auto* box = qobject_cast<QComboBox*>(widget);
+        box != nullptr && role == QAccessible::ComboBox) {
+        // Qt reports a new entry as a new name, which this list keeps: the
+        // entry is told as its description instead.
+        QObject::connect(box, &QComboBox::currentIndexChanged, box, [box] {
+            QAccessibleEvent changed(box, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&changed);
+        });
+    }
+    // Qt may make a widget's interface as soon as the widget reports a
+    // change (a text set, an entry selected) and keeps it for the widget's
+    // life. One made before the role was set is Qt's own: drop it, so that
+    // the next query makes this module's.
+    QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget);
+    if (made != nullptr && dynamic_cast<Ours*>(made) == nullptr) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    }
+}
+
+void LeaveOutOfAccessibleTree(QWidget* widget) {
+    widget->setProperty(LeftOutProperty, true);
+}
+
+}  // namespace tamboril::desktop

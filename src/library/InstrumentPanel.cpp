@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/InstrumentPanel.h"
+
+#include "transfer/PortNames.h"
+#include "library/LibraryTexts.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace tamboril::library {
+
+namespace {
+
+const QString InputKey = QStringLiteral("instrument/inputPort");
+const QString OutputKey = QStringLiteral("instrument/outputPort");
+const QString TimeoutKey = QStringLiteral("instrument/receiveTimeout");
+const QString PauseKey = QStringLiteral("instrument/sendPause");
+
+// Item data of a port entry: the port's whole name (empty for "no port
+// chosen"), and whether it is a remembered port that is not there.
+constexpr int NameRole = Qt::UserRole;
+constexpr int MissingRole = Qt::UserRole + 1;
+
+QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+    return button;
+}
+
+QSpinBox* SpinBox(const char* name, const QString& accessible, int low, int high, int value,
+                  const QString& suffix, QWidget* parent) {
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setAccessibleName(accessible);
+    box->setRange(low, high);
+    box->setValue(value);
+    box->setSuffix(suffix);
+    // The field inside takes the focus: a screen reader names it too.
+    if (auto* field = box->findChild<QLineEdit*>()) {
+        field->setAccessibleName(accessible);
+    }
+    return box;
+}
+
+}  // namespace
+
+InstrumentPanel::InstrumentPanel(LibraryMidi& midi, QSettings& settings, QWidget* parent)
+    : QWidget(parent),
+      midi_(midi),
+      settings_(settings),
+      input_(new QComboBox(this)),
+      output_(new QComboBox(this)),
+      rescan_(Button("rescanPorts", QStringLiteral("Re&scan"), this)),
+      timeout_(SpinBox("receiveTimeout", QStringLiteral("Receive timeout in seconds without data"),
+                       1, 3600, settings.value(TimeoutKey, 60).toInt(), QStringLiteral(" s"),
+                       this)),
+      pause_(SpinBox("sendPause", QStringLiteral("Pause between kits sent, in milliseconds"), 0,
+                     60000, settings.value(PauseKey, 100).toInt(), QStringLiteral(" ms"), this)),
+      receiveOne_(Button("receiveOne", QStringLiteral("Receive one kit"), this)),
+      receiveAll_(Button("receiveAll", QStringLiteral("Receive all 64 kits"), this)),
+      sendSelected_(Button("sendSelected", QStringLiteral("Send selected kits"), this)),
+      sendBank_(Button("sendBank", QStringLiteral("Send bank"), this)),
+      status_(new QLabel(this)),
+      progress_(new QProgressBar(this)),
+      cancel_(Button("cancelTransfer", QStringLiteral("Cancel"), this)),
+      save_(Button("saveReceived", QStringLiteral("Save received kits..."), this)) {
+    setObjectName(QStringLiteral("instrumentPanel"));
+    setAccessibleName(QStringLiteral("Instrument"));
+    input_->setObjectName(QStringLiteral("inputPort"));
+    input_->setAccessibleName(QStringLiteral("Input port, from the instrument's MIDI OUT"));
+    output_->setObjectName(QStringLiteral("outputPort"));
+    output_->setAccessibleName(QStringLiteral("Output port, to the instrument's MIDI IN"));
+    status_->setObjectName(QStringLiteral("transferStatus"));
+    status_->setAccessibleName(QStringLiteral("Transfer status"));
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    progress_->setObjectName(QStringLiteral("transferProgress"));
+    progress_->setAccessibleName(QStringLiteral("Transfer progress"));
+    progress_->setVisible(false);
+    cancel_->setEnabled(false);
+    save_->setEnabled(false);
+    buildLayout();
+    connect(input_, &QComboBox::activated, this, [this] { remember(input_, InputKey); });
+    connect(output_, &QComboBox::activated, this, [this] { remember(output_, OutputKey); });
+    connect(rescan_, &QPushButton::clicked, this, &InstrumentPanel::rescan);
+    connect(timeout_, &QSpinBox::valueChanged, this,
+            [this](int value) { settings_.setValue(TimeoutKey, value); });
+    connect(pause_, &QSpinBox::valueChanged, this,
+            [this](int value) { settings_.setValue(PauseKey, value); });
+    connect(receiveOne_, &QPushButton::clicked, this, [this] { emit receiveRequested(1); });
+    connect(receiveAll_, &QPushButton::clicked, this, [this] { emit receiveRequested(64); });
+    connect(sendSelected_, &QPushButton::clicked, this, &InstrumentPanel::sendSelectedRequested);
+    connect(sendBank_, &QPushButton::clicked, this, &InstrumentPanel::sendBankRequested);
+    connect(cancel_, &QPushButton::clicked, this, &InstrumentPanel::cancelRequested);
+    connect(save_, &QPushButton::clicked, this, &InstrumentPanel::saveRequested);
+}
+
+void InstrumentPanel::buildLayout() {
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Input:"), input_);
+    form->addRow(QStringLiteral("&Output:"), output_);
+    form->addRow(QString(), rescan_);
+    form->addRow(QStringLiteral("&Timeout:"), timeout_);
+    form->addRow(QStringLiteral("&Pause:"), pause_);
+    auto* receive = new QHBoxLayout;
+    receive->addWidget(receiveOne_);
+    receive->addWidget(receiveAll_);
+    auto* send = new QHBoxLayout;
+    send->addWidget(sendSelected_);
+    send->addWidget(sendBank_);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addLayout(receive);
+    column->addLayout(send);
+    column->addWidget(status_);
+    column->addWidget(progress_);
+    column->addWidget(cancel_);
+    column->addWidget(save_);
+    column->addStretch();
+}
+
+void InstrumentPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The ports are listed once the panel is seen, not for every window made.
+    if (!listed_) {
+        rescan();
+    }
+}
+
+void InstrumentPanel::rescan() {
+    listed_ = true;
+    const std::unique_ptr<midi::MidiInput> in = midi_.input();
+    const std::optional<QStringList> inputs = transfer::ListPorts(*in);
+    const std::unique_ptr<midi::MidiOut> out = midi_.output();
+    const std::optional<QStringList> outputs = transfer::ListPorts(*out);
+    fillPorts(input_, inputs.value_or(QStringList()), InputKey);
+    fillPorts(output_, outputs.value_or(QStringList()), OutputKey);
+    status_->setText(inputs ? PortsListedText(in->systemName(), int(inputs->size()),
+                                              int(outputs.value_or(QStringList()).size()))
+                            : NoMidiSystemText(in->errorText(in->lastResult())));
+}
+
+void InstrumentPanel::fillPorts(QComboBox* box, const QStringList& names, const QString& key) {
+    const QSignalBlocker quiet(box);
+    const QString remembered = settings_.value(key).toString();
+    box->clear();
+    if (remembered.isEmpty()) {
+        box->addItem(QStringLiteral("No port chosen"), QString());
+    } else if (!names.contains(remembered)) {
+        box->addItem(MissingPortText(remembered), remembered);
+        box->setItemData(0, true, MissingRole);
+    }
+    for (const QString& name : names) {
+        box->addItem(name, name);
+    }
+    box->setCurrentIndex(std::max(0, box->findData(remembered, NameRole)));
+}
+
+void InstrumentPanel::remember(QComboBox* box, const QString& key) {
+    const QString name = box->currentData(NameRole).toString();
+    if (!name.isEmpty()) {
+        settings_.setValue(key, name);
+    }
+}
+
+InstrumentPanel::Choice InstrumentPanel::choiceOf(const QComboBox* box,
+                                                  const QString& which) const {
+    const QString name = box->currentData(NameRole).toString();
+    if (name.isEmpty()) {
+        return {QString(), NoPortChosenText(which)};
+    }
+    if (box->currentData(MissingRole).toBool()) {
+        return {QString(), PortMissingText(which, name)};
+    }
+    return {name, QString()};
+}
+
+InstrumentPanel::Choice InstrumentPanel::inputChoice() const {
+    return choiceOf(input_, QStringLiteral("input"));
+}
+
+InstrumentPanel::Choice InstrumentPanel::outputChoice() const {
+    return choiceOf(output_, QStringLiteral("output"));
+}
+
+std::chrono::milliseconds InstrumentPanel::pause() const {
+    return std::chrono::milliseconds(pause_->value());
+}
+
+int InstrumentPanel::timeoutSeconds() const {
+    return timeout_->value();
+}
+
+void InstrumentPanel::setBusy(bool busy) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             input_, output_, rescan_, timeout_, pause_, receiveOne_, receiveAll_,
+             sendSelected_, sendBank_}) {
+        control->setEnabled(!busy);
+    }
+    cancel_->setEnabled(busy);
+}
+
+void InstrumentPanel::showStarted(int total, const QString& instructions) {
+    setBusy(true);
+    status_->setText(instructions);
+    progress_->setRange(0, total);
+    progress_->setValue(0);
+    progress_->setFormat(total == 1 ? QStringLiteral("%v of 1 kit")
+                                    : QStringLiteral("%v of %m kits"));
+    progress_->setVisible(true);
+}
+
+void InstrumentPanel::showProgress(int count) {
+    progress_->setValue(std::min(count, progress_->maximum()));
+}
+
+void InstrumentPanel::offerSave(bool offered) {
+    save_->setEnabled(offered);
+}
+
+void InstrumentPanel::showEnded(const QString& result) {
+    setBusy(false);
+    status_->setText(result);
+}
+
+}  // namespace tamboril::library

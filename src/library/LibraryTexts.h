@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "bank/Bank.h"
+#include "bank/BankDocument.h"
+#include "bank/BankModel.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace tamboril::library {
+
+// Every text the Library shows for an outcome, in one place.
+
+inline const QString LibraryTitle = QStringLiteral("Tamboril Library");
+
+// Why path did not open as a bank, naming it and every file at fault.
+QString OpenFaultText(const BankOpenFault& fault);
+
+// What went wrong saving to outcome.path; says that the old files were kept.
+QString SaveFaultText(const BankSaveOutcome& outcome, BankSource source);
+
+// "Opened PATH (64 kits).", and for a kit file shorter than a kit, its size.
+QString OpenedText(const Bank& bank, std::optional<qint64> shortKitFileSize);
+
+// Why kits on the clipboard cannot be pasted.
+QString ClipboardFaultText(KitsFault fault);
+
+// Why an edit of the kit at position was refused; empty for NoChange, which
+// needs no message.
+QString RefusalText(const EditOutcome& edit, int position, const QString& name);
+
+// "Kit - 63.syx (position 0)", or the kit file's name for a bank of one kit.
+QString KitLabel(const Bank& bank, int position);
+
+// What a tab and the title bar call a bank: its file or folder name.
+QString BankName(const Bank& bank);
+
+}  // namespace tamboril::library
+
+namespace tamboril::transfer {
+struct ReceivedKits;
+struct SendReport;
+}  // namespace tamboril::transfer
+
+namespace tamboril::library {
+
+// The texts of the Instrument panel and its transfers.
+
+// "MIDI system: JACK; 2 input ports, 3 output ports."
+QString PortsListedText(const QString& system, int inputs, int outputs);
+QString NoMidiSystemText(const QString& reason);
+// A remembered port that is not there, as its entry shows it.
+QString MissingPortText(const QString& port);
+// Why a transfer cannot start: no `which` ("input", "output") port chosen,
+// or the chosen one missing.
+QString NoPortChosenText(const QString& which);
+QString PortMissingText(const QString& which, const QString& port);
+
+// What to do on the instrument while the window waits for `kits` kits.
+QString ReceiveInstructions(int kits, const QString& port, int timeoutSeconds);
+// How a receive ended: the kits that came, or why none are kept, with every
+// message that was left out on lines of their own.
+QString ReceiveResultText(const transfer::ReceivedKits& received, const QString& port,
+                          int timeoutSeconds);
+// The name of a bank received at `when`: "Backup 2026-12-07 14-30".
+QString BackupName(const QDateTime& when);
+
+QString SendInstructions(int kits, const QString& port);
+// Which of the kits at `positions` went to `port` and which did not, and
+// why; `numbers` are the kits' numbers in the same order, which name the
+// slots written.
+QString SendResultText(const transfer::SendReport& report, const std::vector<int>& positions,
+                       const std::vector<int>& numbers, const QString& port);
+// Why kits cannot be sent, one line for each kit at fault.
+QString UnsendableText(const QStringList& faults);
+
+// The question asked when the window closes while kits are being sent to
+// (or received from) `port`, `done` of `kits` so far.
+QString StopTransferQuestion(bool sending, const QString& port, int done, int kits);
+
+}  // namespace tamboril::library
