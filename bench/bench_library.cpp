@@ -5,9 +5,11 @@
 
 #include "bank/Bank.h"
 #include "bank/BankDocument.h"
+#include "bank/BankEdits.h"
 #include "kit/BulkSplit.h"
 #include "kit/KitFile.h"
 #include "library/LibraryStartup.h"
+#include "library/Library.h"
 #include "library/LibraryWindow.h"
 #include "QtBenchMain.h"
 
@@ -65,8 +67,9 @@ BENCHMARK(OpenFolderBank)->Arg(64)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void MoveKitWithUndo(benchmark::State& state) {
     tamboril::BankDocument doc(tamboril::Bank{tamboril::BankSource::BulkFile, "", sampleKits()});
+    tamboril::BankEdits edits;
     for (auto _ : state) {
-        doc.undoStack()->push(tamboril::MoveKit(doc, 0, 63).command.release());
+        edits.move(doc, 0, 63);
         doc.undoStack()->undo();
     }
 }
@@ -99,7 +102,8 @@ void StartLibraryWindow(benchmark::State& state) {
     QSettings settings(dir.filePath("library.ini"), QSettings::IniFormat);
     tamboril::library::ConsolePrompts prompts;
     for (auto _ : state) {
-        tamboril::library::LibraryWindow window(prompts, settings, "true");
+        tamboril::library::Library banks(settings);
+        tamboril::library::LibraryWindow window(banks, prompts, settings, "true");
         window.show();
         QApplication::processEvents();
         benchmark::DoNotOptimize(window.isVisible());

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/Startup.h"
+#include "library/Library.h"
 #include "library/LibraryInstance.h"
 #include "library/LibraryStartup.h"
 #include "library/LibraryWindow.h"
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -60,24 +62,24 @@ int main(int argc, char** argv) {
         return tamboril::library::WriteScreenshot(arguments);
     }
     // One Library per user: a running one takes the files.
-    tamboril::library::LibraryInstance instance;
-    const StartOutcome start = instance.start(arguments.banks);
+    auto instance = std::make_unique<tamboril::library::LibraryInstance>();
+    const StartOutcome start = instance->start(arguments.banks);
     if (start.start == Start::HandedOver) {
         return 0;
     }
     if (start.start != Start::Serving) {
-        Tell(StartProblem(start, instance.socketPath()));
+        Tell(StartProblem(start, instance->socketPath()));
         if (start.start == Start::NotAnswered) {
             return 1;
         }
     }
     QSettings settings;
     tamboril::library::QtLibraryPrompts prompts;
-    tamboril::library::LibraryWindow window(prompts, settings, tamboril::library::EditorProgram());
+    // The Library takes the files later starts hand over.
+    tamboril::library::Library library(settings, std::move(instance));
+    tamboril::library::LibraryWindow window(library, prompts, settings,
+                                            tamboril::library::EditorProgram());
     prompts.setParent(&window);
-    QObject::connect(
-        &instance, &tamboril::library::LibraryInstance::filesHanded, &window,
-        [&window](const QStringList& paths) { tamboril::library::OpenHandedFiles(window, paths); });
     window.show();
     // Once the window is up, as if chosen in File, Open.
     QTimer::singleShot(0, &window, [&window, &arguments] {

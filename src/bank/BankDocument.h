@@ -13,9 +13,12 @@
 
 namespace tamboril {
 
+class KitsReplacement;
+
 // One open bank: its kits, where they are saved to, and the undo history of
-// every change. All changes go through commands on undoStack(), so undo,
-// redo and the modified state (the stack's clean state) cover them all.
+// every change. All changes go through commands on undoStack(), made and
+// pushed by BankEdits only, so undo, redo and the modified state (the stack's
+// clean state) cover them all.
 class BankDocument : public QObject {
     Q_OBJECT
 
@@ -56,10 +59,6 @@ class BankDocument : public QObject {
     // history; on failure nothing changes and the outcome says why.
     BankOpenOutcome reload();
 
-    // Puts kits in place of the kits at their positions, without history.
-    // Only the commands call this.
-    void replaceKits(const std::map<int, KitData>& kits);
-
   signals:
     // Kits first..last were replaced.
     void kitsChanged(int first, int last);
@@ -71,6 +70,10 @@ class BankDocument : public QObject {
     void placeChanged();
 
   private:
+    // The undo commands (bank/BankEdits) are the only code that changes kits.
+    friend class KitsReplacement;
+    // Puts kits in place of the kits at their positions, without history.
+    void replaceKits(const std::map<int, KitData>& kits);
     // After a save the bank is what opening the saved files would give.
     void takeAsRead();
     // After a save of a folder bank that failed part way: the files it
@@ -83,43 +86,5 @@ class BankDocument : public QObject {
     std::vector<int> numbersAsRead_;
     QUndoStack undo_;
 };
-
-// Why an edit could not be made.
-enum class EditRefusal {
-    NotEditable,  // byte 0 of the kit is not 0xF0, as the editor refuses it
-    BadName,      // the name fails KitNameProblem
-    NoChange,     // the edit would change nothing
-    BadNumber,    // a kit number outside 0..MaxKitNumber
-};
-
-struct EditOutcome {
-    std::unique_ptr<QUndoCommand> command;  // null when refused
-    std::optional<EditRefusal> refusal;
-    std::optional<KitNameFault> nameFault;
-};
-
-// The edits a user makes. Each returns a command for the document's undo
-// stack, or why it cannot be made. Edits of a kit's content (pad sound,
-// name) store the kit's file checksum as Save does, so the kit is saved as
-// `set` and `rename` would save it. Arrangements move whole images and
-// change no byte of them.
-EditOutcome SetPadSound(BankDocument& doc, int position, int pad, int sound);
-EditOutcome RenameKit(BankDocument& doc, int position, const QString& name);
-// Moves the kit at `from` to `to`; the kits between shift by one.
-EditOutcome MoveKit(BankDocument& doc, int from, int to);
-// Moves the kits at `rows` together, in their order, so that the first of
-// them lands at `to` (or as near as the bank's end allows); the others close
-// up around them.
-EditOutcome MoveKits(BankDocument& doc, std::vector<int> rows, int to);
-// Gives the kit at `position` the number `number` (0..127), its file
-// checksum stored as a rename stores it.
-EditOutcome SetKitNumber(BankDocument& doc, int position, int number);
-// Gives each kit at `positions` that does not carry its position's slot that
-// slot, in one step; kits that are not editable are left as they are.
-EditOutcome NumberKitsBySlots(BankDocument& doc, const std::vector<int>& positions);
-// Puts kits in place of the kits from `first` on; kits past the bank's end
-// are left out.
-EditOutcome PlaceKits(BankDocument& doc, int first, const std::vector<KitData>& kits,
-                      const QString& what);
 
 }  // namespace tamboril

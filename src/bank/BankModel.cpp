@@ -18,7 +18,8 @@ namespace tamboril {
 
 const QString BankModel::KitsMimeType = QStringLiteral("application/x-tamboril-kits");
 
-BankModel::BankModel(BankDocument& doc, QObject* parent) : QAbstractTableModel(parent), doc_(doc) {
+BankModel::BankModel(BankDocument& doc, BankEdits& edits, QObject* parent)
+    : QAbstractTableModel(parent), doc_(doc), edits_(edits) {
     // A number shared with a kit elsewhere marks that row too.
     connect(&doc_, &BankDocument::kitsChanged, this, [this] {
         emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
@@ -204,17 +205,13 @@ bool BankModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int r
     // Dropped onto a row, or between rows (row), or below the last row.
     int target = parent.isValid() ? parent.row() : row;
     target = std::clamp(target < 0 ? rowCount() - 1 : target, 0, rowCount() - 1);
-    EditOutcome edit;
     const bool sameBank = moving->cameFrom(doc_) && moving->rowsWithin(doc_.kitCount());
-    if (sameBank && action == Qt::MoveAction) {
-        edit = MoveKits(doc_, moving->rows, target);
-    } else {
-        edit = PlaceKits(doc_, target, moving->kits, QStringLiteral("Drop kits"));
-    }
-    if (!edit.command) {
+    const EditOutcome edit = sameBank && action == Qt::MoveAction
+                                 ? edits_.moveKits(doc_, moving->rows, target)
+                                 : edits_.place(doc_, target, moving->kits, QStringLiteral("Drop kits"));
+    if (!edit.made) {
         return false;
     }
-    doc_.undoStack()->push(edit.command.release());
     // The view then asks the source to remove rows, which a bank refuses:
     // the move is complete here.
     return true;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bank/BankDocument.h"
+#include "bank/BankEdits.h"
 
 #include <QAbstractTableModel>
 #include <QPointer>
@@ -28,7 +29,8 @@ class BankModel : public QAbstractTableModel {
     static constexpr int KitBytesRole = Qt::UserRole + 1;
     static const QString KitsMimeType;
 
-    explicit BankModel(BankDocument& doc, QObject* parent = nullptr);
+    // Edits (a rename typed in the table, kits dropped) go through `edits`.
+    BankModel(BankDocument& doc, BankEdits& edits, QObject* parent = nullptr);
 
     BankDocument& document() { return doc_; }
 
@@ -61,6 +63,7 @@ class BankModel : public QAbstractTableModel {
     QString numberWarning(int row) const;
 
     BankDocument& doc_;
+    BankEdits& edits_;
 };
 
 // Kits carried by drag and drop or the clipboard, with the bank and rows
@@ -105,7 +108,8 @@ class PadModel : public QAbstractTableModel {
   public:
     enum Column { Pad, Sound, SoundName, ColumnCount };
 
-    explicit PadModel(QObject* parent = nullptr);
+    // A sound picked goes to the kit through `edits`.
+    explicit PadModel(BankEdits& edits, QObject* parent = nullptr);
 
     // Shows the kit at position of doc; no document shows no pads.
     void showKit(BankDocument* doc, int position);
@@ -122,6 +126,7 @@ class PadModel : public QAbstractTableModel {
   private:
     void kitsChanged(int first, int last);
 
+    BankEdits& edits_;
     QPointer<BankDocument> doc_;
     int position_ = -1;
     QMetaObject::Connection connection_;

@@ -5,7 +5,8 @@
 
 namespace tamboril {
 
-PadModel::PadModel(QObject* parent) : QAbstractTableModel(parent) {}
+PadModel::PadModel(BankEdits& edits, QObject* parent)
+    : QAbstractTableModel(parent), edits_(edits) {}
 
 void PadModel::showKit(BankDocument* doc, int position) {
     beginResetModel();
@@ -81,13 +82,9 @@ bool PadModel::setData(const QModelIndex& index, const QVariant& value, int role
     if (!ok) {
         return false;
     }
-    EditOutcome edit = SetPadSound(*doc_, position_, index.row(), sound);
-    if (!edit.command) {
-        return edit.refusal == EditRefusal::NoChange && PadSound(doc_->kit(position_),
-                                                                  index.row()) == sound;
-    }
-    doc_->undoStack()->push(edit.command.release());
-    return true;
+    const EditOutcome edit = edits_.setPadSound(*doc_, position_, index.row(), sound);
+    return edit.made || (edit.refusal == EditRefusal::NoChange &&
+                         PadSound(doc_->kit(position_), index.row()) == sound);
 }
 
 }  // namespace tamboril

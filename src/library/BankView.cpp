@@ -30,11 +30,11 @@ void setUpTable(QTableView* table) {
 
 }  // namespace
 
-BankView::BankView(Bank bank, QWidget* parent)
+BankView::BankView(BankDocument& doc, BankEdits& edits, QWidget* parent)
     : QWidget(parent),
-      doc_(new BankDocument(std::move(bank), this)),
-      model_(new BankModel(*doc_, this)),
-      padModel_(new PadModel(this)),
+      doc_(&doc),
+      model_(new BankModel(doc, edits, this)),
+      padModel_(new PadModel(edits, this)),
       kits_(nullptr),
       pads_(nullptr),
       title_(nullptr),

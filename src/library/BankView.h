@@ -18,12 +18,13 @@ class DiskChangeBar;
 
 // One open bank in a tab: the table of its kits and, beside it, the pads of
 // the selected kit, under a bar that tells of its files changed on disk. The
-// view owns the document and its models.
+// view observes a document it does not own, through models of its own; every
+// edit made in it goes through `edits`.
 class BankView : public QWidget {
     Q_OBJECT
 
   public:
-    BankView(Bank bank, QWidget* parent = nullptr);
+    BankView(BankDocument& doc, BankEdits& edits, QWidget* parent = nullptr);
 
     BankDocument& document() { return *doc_; }
     BankModel& model() { return *model_; }

@@ -47,22 +47,15 @@ QStringList SharedLines(const std::vector<SharedNumber>& shared) {
     return lines;
 }
 
-void NumberByPosition(BankDocument& doc, const std::vector<int>& positions) {
-    EditOutcome numbered = NumberKitsBySlots(doc, positions);
-    if (numbered.command) {
-        doc.undoStack()->push(numbered.command.release());
-    }
-}
-
 // Asks with `choices`: number the kits at `positions` by position (the
 // first), keep them as they are (the second), or cancel. False when
 // cancelled.
 bool NumberThemOrNot(BankDocument& doc, const std::vector<int>& positions,
-                     LibraryPrompts& prompts, const QString& title, const QString& text,
+                     const Asking& asking, const QString& title, const QString& text,
                      const QStringList& choices) {
-    const int chosen = prompts.choose(title, text, choices);
+    const int chosen = asking.prompts.choose(title, text, choices);
     if (chosen == 0) {
-        NumberByPosition(doc, positions);
+        asking.edits.numberBySlots(doc, positions);
     }
     return chosen == 0 || chosen == 1;
 }
@@ -77,7 +70,7 @@ QStringList Shown(const QStringList& paths) {
 
 }  // namespace
 
-bool AskAboutMovedKits(BankDocument& doc, LibraryPrompts& prompts) {
+bool AskAboutMovedKits(BankDocument& doc, const Asking& asking) {
     const std::vector<int> moved = doc.movedOffSlot();
     if (moved.empty()) {
         return true;
@@ -88,7 +81,7 @@ bool AskAboutMovedKits(BankDocument& doc, LibraryPrompts& prompts) {
                        "where they are now:\n%3\n\nNumber them by position before saving?")
             .arg(KitsText(qsizetype(moved.size())), BankName(doc.bank()),
                  Lines(OffSlotLines(doc, moved)));
-    return NumberThemOrNot(doc, moved, prompts, QStringLiteral("Save"), text,
+    return NumberThemOrNot(doc, moved, asking, QStringLiteral("Save"), text,
                            {QStringLiteral("&Number Them and Save"),
                             QStringLiteral("Save &As They Are"), QStringLiteral("&Cancel")});
 }
@@ -122,7 +115,7 @@ SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts) {
 }
 
 bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wholeBank,
-                   LibraryPrompts& prompts) {
+                   const Asking& asking) {
     const std::vector<SharedNumber> shared = SharedNumbers(doc.bank().kits, positions);
     const std::vector<int> off =
         wholeBank ? OffSlotPositions(doc.bank().kits, doc.bank().positionSlots, positions)
@@ -142,7 +135,7 @@ bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wh
                      Lines(OffSlotLines(doc, off));
     }
     parts << QStringLiteral("Number them by position and send, or send them as they are?");
-    return NumberThemOrNot(doc, positions, prompts, QStringLiteral("Send"),
+    return NumberThemOrNot(doc, positions, asking, QStringLiteral("Send"),
                            parts.join(QStringLiteral("\n\n")),
                            {QStringLiteral("&Number Them and Send"),
                             QStringLiteral("Send &As They Are"), QStringLiteral("&Cancel")});

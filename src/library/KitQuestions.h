@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bank/BankDocument.h"
+#include "bank/BankEdits.h"
 #include "bank/BankFiles.h"
 #include "library/LibraryPrompts.h"
 
@@ -16,10 +17,16 @@ namespace tamboril::library {
 
 enum class SaveChoice { Save, SaveAs, Cancel };
 
+// Whom a question asks, and where the kits it numbers are edited.
+struct Asking {
+    LibraryPrompts& prompts;
+    BankEdits& edits;
+};
+
 // Before kits are written anywhere: moved kits that do not carry their
 // positions' slots are numbered by position or kept as they are, on the
 // user's word. False when cancelled.
-bool AskAboutMovedKits(BankDocument& doc, LibraryPrompts& prompts);
+bool AskAboutMovedKits(BankDocument& doc, const Asking& asking);
 
 // Before a Save to the bank's own files, just before writing: when another
 // program changed or removed them since they were read or saved, whether to
@@ -30,7 +37,7 @@ SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts);
 // whole bank) do not carry their positions' slots, numbers them by position,
 // sends them as they are, or not at all. False when cancelled.
 bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wholeBank,
-                   LibraryPrompts& prompts);
+                   const Asking& asking);
 
 // What the bar above a bank says about its files on disk, and whether it
 // offers to read them again.

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/LibraryInstance.h"
 
-#include "library/LibraryWindow.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -27,9 +26,6 @@ constexpr quint16 ProtocolVersion = 1;
 constexpr int LengthBytes = 4;
 // Far beyond any command line; a longer message is dropped unread.
 constexpr quint32 MaxRequestBytes = 1 << 20;
-// How long the window manager gets to activate the window before the
-// window asks for attention instead.
-constexpr int AlertDelayMs = 500;
 constexpr auto WaitTimerName = "handOverWait";
 
 QByteArray Answer() {
@@ -229,23 +225,6 @@ void LibraryInstance::readRequest(QLocalSocket* socket) {
     // Opening may ask the user: that waits for the event loop, not the start.
     QMetaObject::invokeMethod(
         this, [this, handed = *paths] { emit filesHanded(handed); }, Qt::QueuedConnection);
-}
-
-void OpenHandedFiles(LibraryWindow& window, const QStringList& paths) {
-    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    window.show();
-    window.raise();
-    window.activateWindow();
-    // Window managers may keep the focus from a window that asks for it
-    // itself: then the window asks for the user's attention instead.
-    QTimer::singleShot(AlertDelayMs, &window, [&window] {
-        if (!window.isActiveWindow()) {
-            QApplication::alert(&window);
-        }
-    });
-    for (const QString& path : paths) {
-        window.openBank(path);
-    }
 }
 
 }  // namespace tamboril::library

@@ -14,7 +14,6 @@ class QWidget;
 
 namespace tamboril::library {
 
-class LibraryWindow;
 
 // The local socket of the user's one Library, a full path in a folder of the
 // user's own.
@@ -88,9 +87,5 @@ class LibraryInstance : public QObject {
     QLocalServer* server_;
 };
 
-// Shows the window in front (or, where the window manager refuses that,
-// asks for the user's attention) and opens the paths in it, as File, Open
-// would.
-void OpenHandedFiles(LibraryWindow& window, const QStringList& paths);
 
 }  // namespace tamboril::library

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/LibraryStartup.h"
 
+#include "library/Library.h"
 #include "library/LibraryWindow.h"
 #include "version/Version.h"
 
@@ -76,7 +77,8 @@ int WriteScreenshot(const LibraryArguments& arguments) {
     QTemporaryDir scratch;
     QSettings settings(scratch.filePath(QStringLiteral("library.ini")), QSettings::IniFormat);
     ConsolePrompts prompts;
-    LibraryWindow window(prompts, settings, EditorProgram());
+    Library library(settings);
+    LibraryWindow window(library, prompts, settings, EditorProgram());
     window.resize(900, 560);
     window.show();
     for (const QString& bank : arguments.banks) {

@@ -10,6 +10,7 @@
 #include "library/BankView.h"
 #include "library/InstrumentPanel.h"
 #include "library/KitQuestions.h"
+#include "library/Library.h"
 #include "library/LibraryTexts.h"
 #include "library/TransferJob.h"
 
@@ -75,18 +76,6 @@ void LibraryWindow::receiveEnded(transfer::ReceivedKits& received, const QString
     }
 }
 
-void LibraryWindow::sendSelected() {
-    if (BankView* view = currentView()) {
-        sendKits(view->selectedRows(), false);
-    }
-}
-
-void LibraryWindow::sendBank() {
-    if (BankView* view = currentView()) {
-        sendKits(AllPositions(view->document().kitCount()), true);
-    }
-}
-
 void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) {
     BankView* view = currentView();
     if (!view || positions.empty()) {
@@ -99,7 +88,7 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
         tell(choice.problem, LibraryPrompts::Severity::Warning);
         return;
     }
-    if (!AskBeforeSend(view->document(), positions, wholeBank, prompts_)) {
+    if (!AskBeforeSend(view->document(), positions, wholeBank, {prompts_, library_.edits()})) {
         return;
     }
     std::vector<KitData> kits;
@@ -136,10 +125,6 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
     if (startTransfer({true, port, int(kits.size())}, std::move(work), std::move(ended))) {
         instrument_->showStarted(int(kits.size()), SendInstructions(int(kits.size()), port));
     }
-}
-
-void LibraryWindow::cancelTransfer() {
-    job_->cancel();
 }
 
 bool LibraryWindow::transferRunning() const {

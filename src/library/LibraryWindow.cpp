@@ -2,28 +2,27 @@
 #include "library/LibraryWindow.h"
 
 #include "bank/BankWatcher.h"
-#include "bank/KitNumbers.h"
+#include "library/BankSaving.h"
 #include "library/BankView.h"
 #include "library/DiskChangeBar.h"
 #include "library/InstrumentPanel.h"
-#include "library/TransferJob.h"
+#include "library/KitCommands.h"
+#include "library/KitQuestions.h"
+#include "library/KitTools.h"
+#include "library/Library.h"
 #include "library/LibraryTexts.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
-#include <QDockWidget>
-#include <QFileInfo>
-#include <QMenuBar>
 #include <QMimeData>
-#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTableView>
-#include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QUndoGroup>
 #include <QUndoStack>
+
+#include <algorithm>
 
 namespace tamboril::library {
 
@@ -33,71 +32,9 @@ const QString GeometryKey = QStringLiteral("geometry");
 
 }  // namespace
 
-LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QString editorProgram,
-                             LibraryMidi midi, QWidget* parent)
-    : QMainWindow(parent),
-      prompts_(prompts),
-      settings_(settings),
-      editorProgram_(std::move(editorProgram)),
-      tabs_(new QTabWidget(this)),
-      undoGroup_(new QUndoGroup(this)),
-      watcher_(new BankWatcher(this)),
-      midi_(std::move(midi)),
-      job_(new TransferJob(this)) {
-    setObjectName(QStringLiteral("LibraryWindow"));
-    setAccessibleName(LibraryTitle);
-    tabs_->setObjectName(QStringLiteral("banks"));
-    tabs_->setAccessibleName(QStringLiteral("Open banks"));
-    tabs_->setDocumentMode(true);
-    tabs_->setTabsClosable(true);
-    tabs_->setMovable(true);
-    // Dragging kits over another bank's tab shows that bank to drop them on.
-    tabs_->tabBar()->setChangeCurrentOnDrag(true);
-    tabs_->tabBar()->setAccessibleName(QStringLiteral("Bank tabs"));
-    setCentralWidget(tabs_);
-    statusBar()->setAccessibleName(QStringLiteral("Status"));
-    setAcceptDrops(true);
-    createFileMenu();
-    createEditMenu();
-    createKitMenu();
-    createInstrumentPanel();
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
-        BankView* view = currentView();
-        undoGroup_->setActiveStack(view ? view->document().undoStack() : nullptr);
-        updateActions();
-        updateTitle();
-    });
-    connect(tabs_, &QTabWidget::tabCloseRequested, this, &LibraryWindow::closeTab);
-    connect(watcher_, &BankWatcher::changed, this, &LibraryWindow::showDiskChange);
-    if (!restoreGeometry(settings_.value(GeometryKey).toByteArray())) {
-        // A first start: room for the bank, its pads and the instrument panel.
-        resize(QSize(1100, 680).boundedTo(screen()->availableSize() * 0.9));
-    }
-    updateActions();
-    updateTitle();
-}
-
 LibraryWindow::~LibraryWindow() {
     // The transfer's thread ends before anything it reports to goes.
     delete job_;
-}
-
-void LibraryWindow::createInstrumentPanel() {
-    instrument_ = new InstrumentPanel(midi_, settings_, this);
-    auto* dock = new QDockWidget(QStringLiteral("Instrument"), this);
-    dock->setObjectName(QStringLiteral("instrumentDock"));
-    dock->setAccessibleName(QStringLiteral("Instrument"));
-    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    dock->setWidget(instrument_);
-    addDockWidget(Qt::RightDockWidgetArea, dock);
-    connect(instrument_, &InstrumentPanel::receiveRequested, this, &LibraryWindow::receiveKits);
-    connect(instrument_, &InstrumentPanel::sendSelectedRequested, this,
-            &LibraryWindow::sendSelected);
-    connect(instrument_, &InstrumentPanel::sendBankRequested, this, &LibraryWindow::sendBank);
-    connect(instrument_, &InstrumentPanel::cancelRequested, this, &LibraryWindow::cancelTransfer);
-    connect(instrument_, &InstrumentPanel::saveRequested, this, &LibraryWindow::save);
-    connect(job_, &TransferJob::progress, instrument_, &InstrumentPanel::showProgress);
-    connect(job_, &TransferJob::finished, this, &LibraryWindow::transferFinished);
 }
 
 BankView* LibraryWindow::currentView() const {
@@ -112,26 +49,32 @@ BankView* LibraryWindow::viewAt(int tab) const {
     return qobject_cast<BankView*>(tabs_->widget(tab));
 }
 
+BankView* LibraryWindow::viewOf(const BankDocument* doc) const {
+    for (int tab = 0; tab < tabs_->count(); ++tab) {
+        if (&viewAt(tab)->document() == doc) {
+            return viewAt(tab);
+        }
+    }
+    return nullptr;
+}
+
 void LibraryWindow::updateActions() {
     BankView* view = currentView();
-    for (QAction* action : bankActions_) {
+    for (QAction* action : actions_.needBank()) {
         action->setEnabled(view != nullptr);
     }
     const bool several = view && view->document().kitCount() > 1;
-    for (const char* name :
-         {"actionMoveUp", "actionMoveDown", "actionExportAll", "actionNumberByPosition"}) {
-        findChild<QAction*>(QLatin1String(name))->setEnabled(several);
+    for (QAction* action : actions_.needSeveralKits()) {
+        action->setEnabled(several);
     }
 }
 
 void LibraryWindow::updateTitle() {
     BankView* view = currentView();
-    if (instrument_ != nullptr) {
-        instrument_->offerSave(view && !view->document().hasFile());
-    }
+    instrument_->offerSave(view && !view->document().hasFile());
     for (int tab = 0; tab < tabs_->count(); ++tab) {
         BankDocument& doc = viewAt(tab)->document();
-        const bool changed = watcher_->toldFor(&doc).any();
+        const bool changed = library_.watcher().toldFor(&doc).any();
         tabs_->setTabText(tab, BankName(doc.bank()) + (doc.isModified() ? "*" : "") +
                                    (changed ? QStringLiteral(" (changed on disk)") : QString()));
         tabs_->setTabToolTip(tab, doc.bank().path);
@@ -146,39 +89,33 @@ void LibraryWindow::updateTitle() {
 }
 
 bool LibraryWindow::openBank(const QString& path) {
-    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    for (int tab = 0; tab < tabs_->count(); ++tab) {
-        const QString open = viewAt(tab)->document().bank().path;
-        if (QDir::cleanPath(QFileInfo(open).absoluteFilePath()) == absolute) {
-            tabs_->setCurrentIndex(tab);
-            return true;
-        }
-    }
-    BankOpenOutcome opened = OpenBank(path);
-    if (!opened.bank) {
+    const Opening opened = library_.open(path);
+    if (!opened.document) {
         tell(OpenFaultText(*opened.fault), LibraryPrompts::Severity::Critical);
         return false;
     }
-    BankDocument& doc = addBankTab(std::move(*opened.bank));
-    rememberFile(doc.bank().path);
-    rememberFolder(QFileInfo(absolute).absolutePath());
-    statusBar()->showMessage(OpenedText(doc.bank(), opened.shortKitFileSize));
+    tabs_->setCurrentWidget(viewOf(opened.document));
+    if (!opened.wasOpen) {
+        statusBar()->showMessage(OpenedText(opened.document->bank(), opened.shortKitFileSize));
+    }
     return true;
 }
 
-BankDocument& LibraryWindow::addBankTab(Bank bank) {
-    auto* view = new BankView(std::move(bank), tabs_);
-    BankDocument& doc = view->document();
-    undoGroup_->addStack(doc.undoStack());
-    connect(doc.undoStack(), &QUndoStack::cleanChanged, this, &LibraryWindow::updateTitle);
-    connect(&doc, &BankDocument::placeChanged, this, &LibraryWindow::updateTitle);
+void LibraryWindow::addView(BankDocument* doc) {
+    auto* view = new BankView(*doc, library_.edits(), tabs_);
+    undoGroup_->addStack(doc->undoStack());
+    connect(doc->undoStack(), &QUndoStack::cleanChanged, this, &LibraryWindow::updateTitle);
+    connect(doc, &BankDocument::placeChanged, this, &LibraryWindow::updateTitle);
+    connect(doc, &BankDocument::reloaded, this, [this, view] {
+        view->kitTable()->setFocus();
+        updateActions();
+        updateTitle();
+    });
     connect(view, &BankView::currentKitChanged, this, &LibraryWindow::updateActions);
     connect(view->diskBar(), &DiskChangeBar::reloadRequested, this,
-            [this, view] { reloadBank(*view); });
-    watcher_->watch(&doc);
-    tabs_->setCurrentIndex(tabs_->addTab(view, BankName(doc.bank())));
+            [this, doc] { saving_->reload(*doc); });
+    tabs_->setCurrentIndex(tabs_->addTab(view, BankName(doc->bank())));
     view->kitTable()->setFocus();
-    return doc;
 }
 
 void LibraryWindow::openReceived(std::vector<KitData> kits, const QString& name) {
@@ -186,53 +123,14 @@ void LibraryWindow::openReceived(std::vector<KitData> kits, const QString& name)
     bank.source = kits.size() == 1 ? BankSource::KitFile : BankSource::BulkFile;
     bank.kits = std::move(kits);
     bank.name = name;
-    bank.positionSlots = SlotsAsOpened(bank.kits);
-    addBankTab(std::move(bank));
-}
-
-void LibraryWindow::openFiles() {
-    for (const QString& path : prompts_.openFiles(QStringLiteral("Open Bank or Kit"), lastFolder())) {
-        openBank(path);
-    }
-}
-
-void LibraryWindow::openFolder() {
-    if (auto folder = prompts_.chooseFolder(QStringLiteral("Open Folder of Kit Files"),
-                                            lastFolder())) {
-        openBank(*folder);
-    }
-}
-
-void LibraryWindow::save() {
-    if (BankView* view = currentView()) {
-        saveView(*view);
-    }
-}
-
-void LibraryWindow::saveAs() {
-    if (BankView* view = currentView()) {
-        saveViewAs(*view);
-    }
+    library_.adopt(std::move(bank));
 }
 
 bool LibraryWindow::mayClose(BankView& view) {
-    if (!view.document().isModified()) {
-        return true;
+    if (view.document().isModified()) {
+        tabs_->setCurrentWidget(&view);
     }
-    tabs_->setCurrentWidget(&view);
-    switch (prompts_.askUnsaved(BankName(view.document().bank()))) {
-        case LibraryPrompts::Unsaved::Save:
-            return saveView(view);
-        case LibraryPrompts::Unsaved::Discard:
-            return true;
-        case LibraryPrompts::Unsaved::Cancel:
-            break;
-    }
-    return false;
-}
-
-void LibraryWindow::closeBank() {
-    closeTab(tabs_->currentIndex());
+    return saving_->mayClose(view.document());
 }
 
 void LibraryWindow::closeTab(int tab) {
@@ -241,15 +139,25 @@ void LibraryWindow::closeTab(int tab) {
         return;
     }
     undoGroup_->removeStack(view->document().undoStack());
-    watcher_->forget(&view->document());
     tabs_->removeTab(tabs_->indexOf(view));
+    library_.close(view->document());
     view->deleteLater();
     updateActions();
     updateTitle();
 }
 
-void LibraryWindow::quit() {
-    close();
+void LibraryWindow::showDiskChange(BankDocument* doc, const DiskChange& change) {
+    if (BankView* view = viewOf(doc)) {
+        const DiskNotice notice = DiskNoticeFor(*doc, change);
+        const QString reload = !notice.offerReload ? QString()
+                               : doc->isModified() ? QStringLiteral("Discard Changes and &Reload")
+                                                   : QStringLiteral("&Reload");
+        view->diskBar()->tell(notice.text, reload);
+        if (change.any()) {
+            statusBar()->showMessage(notice.text);
+        }
+    }
+    updateTitle();
 }
 
 void LibraryWindow::closeEvent(QCloseEvent* event) {
@@ -268,6 +176,15 @@ void LibraryWindow::closeEvent(QCloseEvent* event) {
     stopTransfer();
     settings_.setValue(GeometryKey, saveGeometry());
     event->accept();
+}
+
+void LibraryWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Another program may have written while the window was in the
+    // background, where a watch can miss a change (a network file system).
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        library_.watcher().checkAll();
+    }
 }
 
 void LibraryWindow::dragEnterEvent(QDragEnterEvent* event) {

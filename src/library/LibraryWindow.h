@@ -3,6 +3,7 @@
 
 #include "bank/Bank.h"
 #include "bank/BankModel.h"
+#include "library/LibraryActions.h"
 #include "library/LibraryMidi.h"
 #include "library/LibraryPrompts.h"
 #include "library/TransferJob.h"
@@ -13,15 +14,9 @@
 #include <optional>
 #include <vector>
 
-class QAction;
-class QMenu;
 class QSettings;
 class QTabWidget;
 class QUndoGroup;
-
-namespace tamboril {
-class BankWatcher;
-}
 
 namespace tamboril::transfer {
 struct ReceivedKits;
@@ -29,21 +24,28 @@ struct ReceivedKits;
 
 namespace tamboril::library {
 
+class BankSaving;
 class BankView;
 class InstrumentPanel;
+class KitCommands;
+class KitTools;
+class Library;
 
-// The Library's main window: open banks in tabs, each a table of its kits
-// and the pads of the selected kit. Every command is a menu action with a
-// shortcut; every change goes through the bank's undo stack. It remembers
-// the last folder, the recent files and its geometry in `settings`.
+// The Library's main window: a tab for each bank the Library holds open,
+// each a table of its kits and the pads of the selected kit, and the
+// Instrument panel. It only shows: the documents belong to `library`, edits
+// go through KitCommands, saves through BankSaving, and every command is an
+// action of LibraryActions with a key.
 class LibraryWindow : public QMainWindow {
     Q_OBJECT
 
   public:
     // editorProgram is what Open in Editor runs with the kit file; midi is
-    // how the Instrument panel reaches the instrument.
-    LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QString editorProgram,
-                  LibraryMidi midi = SystemMidi(), QWidget* parent = nullptr);
+    // how the Instrument panel reaches the instrument. The window remembers
+    // its geometry in `settings`.
+    LibraryWindow(Library& library, LibraryPrompts& prompts, QSettings& settings,
+                  QString editorProgram, LibraryMidi midi = SystemMidi(),
+                  QWidget* parent = nullptr);
     // A transfer still running is cancelled and waited for.
     ~LibraryWindow() override;
 
@@ -69,43 +71,20 @@ class LibraryWindow : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    QAction* addAction(QMenu* menu, const char* name, const QString& text,
-                       const QKeySequence& keys, void (LibraryWindow::*slot)());
-    void createFileMenu();
-    void createEditMenu();
-    void createKitMenu();
+    void connectActions();
     void updateActions();
     void updateTitle();
-    void rememberFile(const QString& path);
-    void fillRecentMenu();
-    void rememberFolder(const QString& folder);
-    QString lastFolder() const;
-
-    void openFiles();
-    void openFolder();
-    void save();
-    void saveAs();
-    void exportKit();
-    void exportAll();
-    void closeBank();
+    void addView(BankDocument* doc);
+    BankView* viewOf(const BankDocument* doc) const;
     void closeTab(int tab);
-    void quit();
-    void cut();
-    void copy();
-    void paste();
-    void rename();
-    void moveUp();
-    void moveDown();
-    void replaceFromFile();
-    void compare();
-    void openInEditor();
+    // Asks about unsaved changes, showing the bank first; true when it may
+    // close.
+    bool mayClose(BankView& view);
+    void showDiskChange(BankDocument* doc, const DiskChange& change);
 
     void receiveKits(int kits);
     void receiveEnded(transfer::ReceivedKits& received, const QString& port, int timeout);
-    void sendSelected();
-    void sendBank();
     void sendKits(const std::vector<int>& positions, bool wholeBank);
-    void cancelTransfer();
     // Runs work off this thread; `ended` runs here once it has returned.
     // False while another transfer runs.
     bool startTransfer(TransferJob::Running what, std::function<void(TransferJob&)> work,
@@ -116,38 +95,27 @@ class LibraryWindow : public QMainWindow {
     bool mayStopTransfer();
     // Cancels the running transfer and waits for it; its end is not shown.
     void stopTransfer();
-    void createInstrumentPanel();
-    BankDocument& addBankTab(Bank bank);
-
-    bool saveView(BankView& view);
-    void showDiskChange(BankDocument* doc, const DiskChange& change);
-    void reloadBank(BankView& view);
-    void setKitNumber();
-    void numberByPosition();
-    // Asks about moved kits first unless Save has asked already.
-    bool saveViewAs(BankView& view, bool askAboutKits = true);
-    // Asks about unsaved changes; true when the bank may close.
-    bool mayClose(BankView& view);
-    void copyKits(bool cut);
-    void moveBy(int step);
-    void push(BankView& view, EditOutcome edit, const QString& name = QString());
+    void createInstrumentPanel(QSettings& settings);
     void tell(const QString& text, LibraryPrompts::Severity severity);
-    KitsDecoded clipboardKits() const;
 
+    Library& library_;
     LibraryPrompts& prompts_;
     QSettings& settings_;
-    QString editorProgram_;
     QTabWidget* tabs_;
     QUndoGroup* undoGroup_;
-    BankWatcher* watcher_;
-    QMenu* recentMenu_ = nullptr;
-    QAction* undo_ = nullptr;
-    QAction* redo_ = nullptr;
-    QList<QAction*> bankActions_;  // need an open bank
+    KitCommands* commands_;
+    KitTools* tools_;
+    BankSaving* saving_;
+    LibraryActions actions_;
     LibraryMidi midi_;
     InstrumentPanel* instrument_ = nullptr;
     TransferJob* job_ = nullptr;
     std::function<void()> transferEnded_;
 };
+
+// Shows the window in front (or, where the window manager refuses that,
+// asks for the user's attention) and opens the files another start of the
+// Library handed over.
+void OpenHandedFiles(LibraryWindow& window, const QStringList& paths);
 
 }  // namespace tamboril::library

@@ -17,6 +17,7 @@
 #include "ui/FormDriver.h"
 #include "library/ScriptedLibraryPrompts.h"
 #include "library/BankView.h"
+#include "library/Library.h"
 #include "library/LibraryWindow.h"
 
 #include <QDir>
@@ -481,7 +482,8 @@ class TestAlsaVm : public QObject {
         settings.setValue("instrument/receiveTimeout", 20);
         settings.setValue("instrument/sendPause", 20);
         ScriptedLibraryPrompts prompts;
-        library::LibraryWindow window(prompts, settings, "true");
+        library::Library banks(settings);
+        library::LibraryWindow window(banks, prompts, settings, "true");
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const auto press = [&window](const char* name) {

@@ -5,6 +5,7 @@
 
 #include "bank/Bank.h"
 #include "bank/BankDocument.h"
+#include "bank/BankEdits.h"
 #include "bank/BankModel.h"
 #include "bank/KitNumbers.h"
 #include "bank/KitWords.h"
@@ -43,9 +44,8 @@ std::vector<KitData> kitsOf(BankDocument& doc) {
     return doc.bank().kits;
 }
 
-void push(BankDocument& doc, EditOutcome edit) {
-    QVERIFY(edit.command);
-    doc.undoStack()->push(edit.command.release());
+void made(const EditOutcome& edit) {
+    QVERIFY(edit.made);
 }
 
 }  // namespace
@@ -166,10 +166,11 @@ class TestBank : public QObject {
     }
 
     void editsAndArrangementsUndoExactly() {
+        BankEdits edits;
         BankDocument doc(Bank{BankSource::BulkFile, "mem", joinableKits()});
         const std::vector<KitData> original = kitsOf(doc);
 
-        push(doc, SetPadSound(doc, 2, 3, 200));
+        made(edits.setPadSound(doc, 2, 3, 200));
         QCOMPARE(PadSound(doc.kit(2), 3), 200);
         QCOMPARE(StateOfKit(doc.kit(2)), KitState::Right);  // checksum stored as Save does
         KitData expected = original[2];
@@ -177,35 +178,41 @@ class TestBank : public QObject {
         StoreChecksum(expected, FileChecksumFirst);
         QCOMPARE(doc.kit(2), expected);
 
-        push(doc, RenameKit(doc, 2, "JAZZ"));
+        made(edits.rename(doc, 2, "JAZZ"));
         QCOMPARE(KitName(doc.kit(2)), QStringLiteral("JAZZ       "));
-        const EditOutcome tooLong = RenameKit(doc, 2, "TWELVE CHARS");
+        QSignalSpy refused(&edits, &BankEdits::refused);
+        const EditOutcome tooLong = edits.rename(doc, 2, "TWELVE CHARS");
+        QCOMPARE(refused.count(), 1);
+        const auto told = refused.at(0).at(0).value<EditOutcome>();
+        QCOMPARE(told.refusal, EditRefusal::BadName);
+        QCOMPARE(told.position, 2);
+        QCOMPARE(told.name, QStringLiteral("TWELVE CHARS"));
         QCOMPARE(tooLong.refusal, EditRefusal::BadName);
         QCOMPARE(tooLong.nameFault->kind, KitNameFault::Kind::TooLong);
-        QCOMPARE(RenameKit(doc, 2, QStringLiteral("Caf\u00e9")).nameFault->kind,
+        QCOMPARE(edits.rename(doc, 2, QStringLiteral("Caf\u00e9")).nameFault->kind,
                  KitNameFault::Kind::NotPrintable);
-        QCOMPARE(SetPadSound(doc, 2, 3, 200).refusal, EditRefusal::NoChange);
+        QCOMPARE(edits.setPadSound(doc, 2, 3, 200).refusal, EditRefusal::NoChange);
 
         const KitData edited = doc.kit(2);
-        push(doc, MoveKit(doc, 2, 5));
+        made(edits.move(doc, 2, 5));
         QCOMPARE(doc.kit(5), edited);
         QCOMPARE(doc.kit(2), original[3]);
         QCOMPARE(doc.kit(4), original[5]);
-        push(doc, MoveKit(doc, 63, 0));
+        made(edits.move(doc, 63, 0));
         QCOMPARE(doc.kit(0), original[63]);
         QCOMPARE(doc.kit(1), original[0]);
         // Kits 10, 12 and 13 moved together to 11: they keep their order and
         // the rest close up around them.
         const std::vector<KitData> beforeBlock = kitsOf(doc);
-        push(doc, MoveKits(doc, {13, 10, 12}, 11));
+        made(edits.moveKits(doc, {13, 10, 12}, 11));
         QCOMPARE(doc.kit(10), beforeBlock[11]);
         QCOMPARE(doc.kit(11), beforeBlock[10]);
         QCOMPARE(doc.kit(12), beforeBlock[12]);
         QCOMPARE(doc.kit(13), beforeBlock[13]);
         QCOMPARE(doc.kit(14), beforeBlock[14]);
         // Already as near the end as they fit: nothing to do.
-        QCOMPARE(MoveKits(doc, {62, 63}, 63).refusal, EditRefusal::NoChange);
-        push(doc, MoveKits(doc, {0, 1}, 62));
+        QCOMPARE(edits.moveKits(doc, {62, 63}, 63).refusal, EditRefusal::NoChange);
+        made(edits.moveKits(doc, {0, 1}, 62));
         QCOMPARE(doc.kit(62), beforeBlock[0]);
         QCOMPARE(doc.kit(63), beforeBlock[1]);
         QCOMPARE(doc.kit(0), beforeBlock[2]);
@@ -214,7 +221,7 @@ class TestBank : public QObject {
         KitData foreign = original[40];
         foreign[100] = 0x55;
         foreign[KitNumberIndex] = 99;
-        push(doc, PlaceKits(doc, 62, {foreign, foreign, foreign}, "Paste"));
+        made(edits.place(doc, 62, {foreign, foreign, foreign}, "Paste"));
         QCOMPARE(doc.kit(62), foreign);
         QCOMPARE(doc.kit(63), foreign);  // the third kit falls past the end
 
@@ -229,21 +236,22 @@ class TestBank : public QObject {
 
         KitData notEditable = original[7];
         notEditable[0] = 0;
-        push(doc, PlaceKits(doc, 7, {notEditable}, "Paste"));
-        QCOMPARE(SetPadSound(doc, 7, 0, 1).refusal, EditRefusal::NotEditable);
-        QCOMPARE(RenameKit(doc, 7, "X").refusal, EditRefusal::NotEditable);
+        made(edits.place(doc, 7, {notEditable}, "Paste"));
+        QCOMPARE(edits.setPadSound(doc, 7, 0, 1).refusal, EditRefusal::NotEditable);
+        QCOMPARE(edits.rename(doc, 7, "X").refusal, EditRefusal::NotEditable);
         QCOMPARE(StateOfKit(doc.kit(7)), KitState::Damaged);
         QCOMPARE(StateOfKit(original[8]), KitState::Differs);
     }
 
     void savesEachKindThroughTheOneWriter() {
+        BankEdits edits;
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("kits"));
         QVERIFY(WriteSplitFiles(joinableKits(), dir.filePath("kits")).ok());
         BankOpenOutcome opened = OpenBank(dir.filePath("kits"));
         BankDocument doc(std::move(*opened.bank));
-        push(doc, MoveKit(doc, 0, 1));
-        push(doc, RenameKit(doc, 0, "FIRST"));
+        made(edits.move(doc, 0, 1));
+        made(edits.rename(doc, 0, "FIRST"));
         QVERIFY(doc.save().ok());
         QVERIFY(!doc.isModified());
         // What join makes of the folder is the bank, byte for byte.
@@ -258,7 +266,7 @@ class TestBank : public QObject {
         QCOMPARE(doc.bank().source, BankSource::BulkFile);
 
         // A failed save changes nothing and keeps the changes unsaved.
-        push(doc, RenameKit(doc, 3, "THIRD"));
+        made(edits.rename(doc, 3, "THIRD"));
         const BankSaveOutcome failed = doc.saveAs(BankSource::BulkFile, dir.filePath("kits"));
         QVERIFY(!failed.ok());
         QVERIFY(failed.firstFailure);
@@ -271,9 +279,10 @@ class TestBank : public QObject {
     }
 
     void modelsFollowEveryCommand() {
+        BankEdits edits;
         BankDocument doc(Bank{BankSource::BulkFile, "mem", joinableKits()});
-        BankModel bank(doc);
-        PadModel pads;
+        BankModel bank(doc, edits);
+        PadModel pads(edits);
         QAbstractItemModelTester bankTester(&bank, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QAbstractItemModelTester padTester(&pads, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(bank.rowCount(), 64);
@@ -302,7 +311,7 @@ class TestBank : public QObject {
         QCOMPARE(doc.kit(9), joinableKits()[5]);
         QCOMPARE(doc.kit(5), joinableKits()[6]);
         BankDocument other(Bank{BankSource::BulkFile, "other", std::vector<KitData>(64)});
-        BankModel otherModel(other);
+        BankModel otherModel(other, edits);
         QVERIFY(otherModel.dropMimeData(dragged.get(), Qt::MoveAction, -1, -1,
                                         otherModel.index(0, 0)));
         QCOMPARE(other.kit(0), joinableKits()[5]);

@@ -21,6 +21,7 @@
 #include "ui/FormDriver.h"
 #include "library/ScriptedLibraryPrompts.h"
 #include "library/BankView.h"
+#include "library/Library.h"
 #include "library/LibraryWindow.h"
 
 #include <QDir>
@@ -131,6 +132,7 @@ struct Scene {
     std::unique_ptr<JackSource> feeder;
     ScriptedLibraryPrompts libraryPrompts;
     std::unique_ptr<QSettings> librarySettings;
+    std::unique_ptr<library::Library> banks;
     std::unique_ptr<library::LibraryWindow> library;
 
     // What the user was told, and whether it said the write failed.
@@ -153,7 +155,9 @@ struct Scene {
     void openLibrary(const QString& bank) {
         librarySettings =
             std::make_unique<QSettings>(files.filePath("library.ini"), QSettings::IniFormat);
-        library = std::make_unique<library::LibraryWindow>(libraryPrompts, *librarySettings, "true");
+        banks = std::make_unique<library::Library>(*librarySettings);
+        library = std::make_unique<library::LibraryWindow>(*banks, libraryPrompts, *librarySettings,
+                                                           "true");
         QVERIFY(library->openBank(bank));
     }
     // Runs a Library command; told is what the window said, and a failure

@@ -12,6 +12,7 @@
 #include "transfer/KitSending.h"
 #include "library/ScriptedLibraryPrompts.h"
 #include "library/BankView.h"
+#include "library/Library.h"
 #include "library/LibraryWindow.h"
 
 #include <QAccessible>
@@ -85,13 +86,15 @@ struct Library {
     QTemporaryDir dir;
     ScriptedLibraryPrompts prompts;
     std::unique_ptr<QSettings> settings;
+    std::unique_ptr<library::Library> banks;
     std::unique_ptr<library::LibraryWindow> window;
 
     Library() { make(); }
     void make() {
         window.reset();
         settings = std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat);
-        window = std::make_unique<library::LibraryWindow>(prompts, *settings, "/bin/true");
+        banks = std::make_unique<library::Library>(*settings);
+        window = std::make_unique<library::LibraryWindow>(*banks, prompts, *settings, "/bin/true");
         window->show();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -241,7 +244,8 @@ class TestLibrary : public QObject {
         settings.setValue("instrument/sendPause", 60000);
         ScriptedLibraryPrompts prompts;
         const auto sent = std::make_shared<Sent>();
-        library::LibraryWindow window(prompts, settings, "/bin/true", FakeMidi(sent));
+        library::Library banks(settings);
+        library::LibraryWindow window(banks, prompts, settings, "/bin/true", FakeMidi(sent));
         window.show();
         std::vector<KitData> kits;
         for (int k = 0; k < BulkKitCount; ++k) {
@@ -282,7 +286,9 @@ class TestLibrary : public QObject {
         // A receive waiting out an hour's timeout ends as soon.
         settings.setValue("instrument/inputPort", "synth:out");
         settings.setValue("instrument/receiveTimeout", 3600);
-        library::LibraryWindow receiving(prompts, settings, "/bin/true", FakeMidi(sent));
+        library::Library receivingBanks(settings);
+        library::LibraryWindow receiving(receivingBanks, prompts, settings, "/bin/true",
+                                         FakeMidi(sent));
         receiving.show();
         receiving.findChild<QPushButton*>("receiveAll")->click();
         QVERIFY(receiving.transferRunning());
@@ -378,7 +384,8 @@ class TestLibrary : public QObject {
         const QString editor = l.file("editor.sh");
         writeBytes(editor, "#!/bin/sh\nprintf '%s' \"$1\" >\"$0.args\"\n");
         QVERIFY(QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        library::LibraryWindow window(l.prompts, *l.settings, editor);
+        library::Library banks(*l.settings);
+        library::LibraryWindow window(banks, l.prompts, *l.settings, editor);
         QVERIFY(window.openBank(l.file("kits")));
         window.currentView()->selectRow(3);
         window.findChild<QAction*>("actionOpenInEditor")->trigger();

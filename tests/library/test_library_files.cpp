@@ -11,6 +11,7 @@
 #include "library/ScriptedLibraryPrompts.h"
 #include "library/BankView.h"
 #include "library/DiskChangeBar.h"
+#include "library/Library.h"
 #include "library/LibraryWindow.h"
 
 #include <QAction>
@@ -58,10 +59,12 @@ struct Library {
     QTemporaryDir dir;
     ScriptedLibraryPrompts prompts;
     QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
+    std::unique_ptr<library::Library> banks;
     std::unique_ptr<library::LibraryWindow> window;
 
     explicit Library(const QString& editor = QStringLiteral("/bin/true")) {
-        window = std::make_unique<library::LibraryWindow>(prompts, settings, editor);
+        banks = std::make_unique<library::Library>(settings);
+        window = std::make_unique<library::LibraryWindow>(*banks, prompts, settings, editor);
         window->show();
     }
     QString file(const QString& name) const { return dir.filePath(name); }

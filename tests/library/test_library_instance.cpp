@@ -9,6 +9,7 @@
 #include "support/TestFiles.h"
 #include "library/ScriptedLibraryPrompts.h"
 #include "library/BankView.h"
+#include "library/Library.h"
 #include "library/LibraryInstance.h"
 #include "library/LibraryWindow.h"
 
@@ -107,12 +108,12 @@ class TestLibraryInstance : public QObject {
     void secondStartsHandTheirFilesToTheRunningLibrary() {
         ScriptedLibraryPrompts prompts;
         QSettings settings(file("settings.ini"), QSettings::IniFormat);
-        library::LibraryWindow window(prompts, settings, "/bin/true");
+        auto instance = std::make_unique<library::LibraryInstance>();
+        QCOMPARE(instance->start({}).start, library::Start::Serving);
+        // The Library takes what is handed over; its window shows it.
+        library::Library banks(settings, std::move(instance));
+        library::LibraryWindow window(banks, prompts, settings, "/bin/true");
         window.show();
-        library::LibraryInstance instance;
-        QCOMPARE(instance.start({}).start, library::Start::Serving);
-        connect(&instance, &library::LibraryInstance::filesHanded, &window,
-                [&window](const QStringList& paths) { library::OpenHandedFiles(window, paths); });
 
         Ended first = run({"dump.syx"});  // relative to the start's folder
         QVERIFY2(first.status == 0, qPrintable(first.err));

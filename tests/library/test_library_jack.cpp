@@ -13,6 +13,7 @@
 #include "support/TestFiles.h"
 #include "library/ScriptedLibraryPrompts.h"
 #include "library/BankView.h"
+#include "library/Library.h"
 #include "library/LibraryWindow.h"
 
 #include <QAction>
@@ -48,6 +49,7 @@ struct Library {
     QTemporaryDir dir;
     ScriptedLibraryPrompts prompts;
     std::unique_ptr<QSettings> settings;
+    std::unique_ptr<library::Library> banks;
     std::unique_ptr<library::LibraryWindow> window;
     std::unique_ptr<midi::JackWatch> watch;
 
@@ -58,7 +60,8 @@ struct Library {
         settings->setValue("instrument/outputPort", output);
         settings->setValue("instrument/receiveTimeout", 6);
         settings->setValue("instrument/sendPause", 5);
-        window = std::make_unique<library::LibraryWindow>(prompts, *settings, "/bin/true");
+        banks = std::make_unique<library::Library>(*settings);
+        window = std::make_unique<library::LibraryWindow>(*banks, prompts, *settings, "/bin/true");
         window->show();
         QString reason;
         watch = midi::JackWatch::connect(QStringLiteral("tl-watch"), reason);

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/LibraryActions.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QUndoGroup>
+
+namespace tamboril::library {
+
+namespace {
+
+QAction* Add(QMenu* menu, const char* name, const QString& text, const QKeySequence& keys) {
+    auto* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(keys);
+    return action;
+}
+
+QMenu* AddMenu(QMainWindow& window, const QString& title, const char* name) {
+    QMenu* menu = window.menuBar()->addMenu(title);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+void CreateFileMenu(QMainWindow& window, LibraryActions& a) {
+    QMenu* file = AddMenu(window, QStringLiteral("&File"), "menuFile");
+    a.open = Add(file, "actionOpen", QStringLiteral("&Open..."), QKeySequence::Open);
+    a.openFolder = Add(file, "actionOpenFolder", QStringLiteral("Open &Folder..."),
+                       QKeySequence(QStringLiteral("Ctrl+Shift+O")));
+    a.recent = file->addMenu(QStringLiteral("Open &Recent"));
+    a.recent->setObjectName(QStringLiteral("menuRecent"));
+    file->addSeparator();
+    a.save = Add(file, "actionSave", QStringLiteral("&Save"), QKeySequence::Save);
+    a.saveAs = Add(file, "actionSaveAs", QStringLiteral("Save &As..."),
+                   QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    file->addSeparator();
+    a.exportKit = Add(file, "actionExportKit", QStringLiteral("&Export Kit..."),
+                      QKeySequence(QStringLiteral("Ctrl+E")));
+    a.exportAll = Add(file, "actionExportAll", QStringLiteral("Export A&ll Kits..."),
+                      QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    file->addSeparator();
+    a.close = Add(file, "actionClose", QStringLiteral("&Close"), QKeySequence::Close);
+    // Ctrl+Q everywhere: not every platform theme binds the standard Quit key.
+    a.quit = Add(file, "actionQuit", QStringLiteral("&Quit"), QKeySequence(QStringLiteral("Ctrl+Q")));
+}
+
+void CreateEditMenu(QMainWindow& window, QUndoGroup& undo, LibraryActions& a) {
+    QMenu* edit = AddMenu(window, QStringLiteral("&Edit"), "menuEdit");
+    a.undo = undo.createUndoAction(&window, QStringLiteral("&Undo"));
+    a.undo->setObjectName(QStringLiteral("actionUndo"));
+    a.undo->setShortcut(QKeySequence::Undo);
+    a.redo = undo.createRedoAction(&window, QStringLiteral("&Redo"));
+    a.redo->setObjectName(QStringLiteral("actionRedo"));
+    a.redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence::Redo});
+    edit->addAction(a.undo);
+    edit->addAction(a.redo);
+    edit->addSeparator();
+    a.cut = Add(edit, "actionCut", QStringLiteral("Cu&t Kits"), QKeySequence::Cut);
+    a.copy = Add(edit, "actionCopy", QStringLiteral("&Copy Kits"), QKeySequence::Copy);
+    a.paste = Add(edit, "actionPaste", QStringLiteral("&Paste Kits"), QKeySequence::Paste);
+    edit->addSeparator();
+    a.rename = Add(edit, "actionRename", QStringLiteral("Re&name Kit..."), QKeySequence(Qt::Key_F2));
+    a.moveUp = Add(edit, "actionMoveUp", QStringLiteral("Move Kit &Up"),
+                   QKeySequence(QStringLiteral("Alt+Up")));
+    a.moveDown = Add(edit, "actionMoveDown", QStringLiteral("Move Kit &Down"),
+                     QKeySequence(QStringLiteral("Alt+Down")));
+    a.replace = Add(edit, "actionReplace", QStringLiteral("Replace from &File..."),
+                    QKeySequence(QStringLiteral("Ctrl+R")));
+    a.setNumber = Add(edit, "actionSetNumber", QStringLiteral("Set Kit &Number..."),
+                      QKeySequence(QStringLiteral("Ctrl+K")));
+}
+
+void CreateKitMenu(QMainWindow& window, LibraryActions& a) {
+    // The menu bar keeps room after this menu for the instrument's commands.
+    QMenu* kit = AddMenu(window, QStringLiteral("&Kit"), "menuKit");
+    a.compare = Add(kit, "actionCompare", QStringLiteral("&Compare Kits"),
+                    QKeySequence(QStringLiteral("Ctrl+D")));
+    a.openInEditor = Add(kit, "actionOpenInEditor", QStringLiteral("Open in &Editor"),
+                         QKeySequence(QStringLiteral("Ctrl+Shift+D")));
+    a.numberByPosition = Add(kit, "actionNumberByPosition",
+                             QStringLiteral("Number Kits by &Position"),
+                             QKeySequence(QStringLiteral("Ctrl+Shift+K")));
+}
+
+}  // namespace
+
+QList<QAction*> LibraryActions::needBank() const {
+    return {save,   saveAs, exportKit, exportAll, close,     cut,     copy,         paste,
+            rename, moveUp, moveDown,  replace,   setNumber, compare, openInEditor, numberByPosition};
+}
+
+QList<QAction*> LibraryActions::needSeveralKits() const {
+    return {moveUp, moveDown, exportAll, numberByPosition};
+}
+
+LibraryActions CreateLibraryMenus(QMainWindow& window, QUndoGroup& undo) {
+    LibraryActions actions;
+    CreateFileMenu(window, actions);
+    CreateEditMenu(window, undo, actions);
+    CreateKitMenu(window, actions);
+    return actions;
+}
+
+void FillRecentMenu(QMenu& menu, const QStringList& files,
+                    const std::function<void(const QString&)>& open) {
+    menu.clear();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files.at(i);
+        QAction* action =
+            menu.addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString(path).replace('&', "&&")));
+        action->setObjectName(QStringLiteral("actionRecent%1").arg(i));
+        QObject::connect(action, &QAction::triggered, &menu, [open, path] { open(path); });
+    }
+    menu.setEnabled(!files.isEmpty());
+}
+
+}  // namespace tamboril::library

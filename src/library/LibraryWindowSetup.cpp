@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How the Library's window is put together: its tabs, menus and Instrument
+// panel, each action connected to the command it stands for.
+#include "library/LibraryWindow.h"
+
+#include "bank/BankWatcher.h"
+#include "bank/KitNumbers.h"
+#include "library/BankSaving.h"
+#include "library/BankView.h"
+#include "library/InstrumentPanel.h"
+#include "library/KitCommands.h"
+#include "library/KitTools.h"
+#include "library/Library.h"
+#include "library/LibraryTexts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QMenu>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUndoGroup>
+
+namespace tamboril::library {
+
+namespace {
+
+const QString GeometryKey = QStringLiteral("geometry");
+// How long the window manager gets to activate the window before the
+// window asks for attention instead.
+constexpr int AlertDelayMs = 500;
+
+void SetUpTabs(QTabWidget* tabs) {
+    tabs->setObjectName(QStringLiteral("banks"));
+    tabs->setAccessibleName(QStringLiteral("Open banks"));
+    tabs->setDocumentMode(true);
+    tabs->setTabsClosable(true);
+    tabs->setMovable(true);
+    // Dragging kits over another bank's tab shows that bank to drop them on.
+    tabs->tabBar()->setChangeCurrentOnDrag(true);
+    tabs->tabBar()->setAccessibleName(QStringLiteral("Bank tabs"));
+}
+
+// Shows what `source` tells of its commands in the status bar.
+template <typename Source>
+void ShowStatus(Source* source, QStatusBar* bar) {
+    QObject::connect(source, &Source::status, bar,
+                     [bar](const QString& text) { bar->showMessage(text); });
+}
+
+// Connects `action` to `command` on the current bank's view, when there is one.
+template <typename Commands>
+void OnView(LibraryWindow* window, QAction* action, Commands* commands,
+                   void (Commands::*command)(BankView&)) {
+    QObject::connect(action, &QAction::triggered, commands, [window, commands, command] {
+        if (BankView* view = window->currentView()) {
+            (commands->*command)(*view);
+        }
+    });
+}
+
+}  // namespace
+
+LibraryWindow::LibraryWindow(Library& library, LibraryPrompts& prompts, QSettings& settings,
+                             QString editorProgram, LibraryMidi midi, QWidget* parent)
+    : QMainWindow(parent),
+      library_(library),
+      prompts_(prompts),
+      settings_(settings),
+      tabs_(new QTabWidget(this)),
+      undoGroup_(new QUndoGroup(this)),
+      commands_(new KitCommands(library, prompts, this)),
+      tools_(new KitTools(library, prompts, std::move(editorProgram), this)),
+      saving_(new BankSaving(library, prompts, this)),
+      actions_(CreateLibraryMenus(*this, *undoGroup_)),
+      midi_(std::move(midi)),
+      job_(new TransferJob(this)) {
+    setObjectName(QStringLiteral("LibraryWindow"));
+    setAccessibleName(LibraryTitle);
+    SetUpTabs(tabs_);
+    setCentralWidget(tabs_);
+    statusBar()->setAccessibleName(QStringLiteral("Status"));
+    setAcceptDrops(true);
+    connectActions();
+    createInstrumentPanel(settings);
+    ShowStatus(commands_, statusBar());
+    ShowStatus(tools_, statusBar());
+    ShowStatus(saving_, statusBar());
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        BankView* view = currentView();
+        undoGroup_->setActiveStack(view ? view->document().undoStack() : nullptr);
+        updateActions();
+        updateTitle();
+    });
+    connect(tabs_, &QTabWidget::tabCloseRequested, this, &LibraryWindow::closeTab);
+    connect(&library_, &Library::documentAdded, this, &LibraryWindow::addView);
+    connect(&library_, &Library::recentFilesChanged, this, [this] {
+        FillRecentMenu(*actions_.recent, library_.recentFiles(),
+                       [this](const QString& path) { openBank(path); });
+    });
+    connect(&library_, &Library::filesHanded, this,
+            [this](const QStringList& paths) { OpenHandedFiles(*this, paths); });
+    connect(&library_.watcher(), &BankWatcher::changed, this, &LibraryWindow::showDiskChange);
+    emit library_.recentFilesChanged();
+    if (!restoreGeometry(settings_.value(GeometryKey).toByteArray())) {
+        // A first start: room for the bank, its pads and the instrument panel.
+        resize(QSize(1100, 680).boundedTo(screen()->availableSize() * 0.9));
+    }
+    for (const auto& doc : library_.documents()) {
+        addView(doc.get());
+    }
+    updateActions();
+    updateTitle();
+}
+
+void LibraryWindow::connectActions() {
+    const LibraryActions& a = actions_;
+    connect(a.open, &QAction::triggered, this, [this] {
+        for (const QString& path :
+             prompts_.openFiles(QStringLiteral("Open Bank or Kit"), library_.lastFolder())) {
+            openBank(path);
+        }
+    });
+    connect(a.openFolder, &QAction::triggered, this, [this] {
+        if (auto folder = prompts_.chooseFolder(QStringLiteral("Open Folder of Kit Files"),
+                                                library_.lastFolder())) {
+            openBank(*folder);
+        }
+    });
+    connect(a.save, &QAction::triggered, this, [this] {
+        if (BankView* view = currentView()) {
+            saving_->save(view->document());
+        }
+    });
+    connect(a.saveAs, &QAction::triggered, this, [this] {
+        if (BankView* view = currentView()) {
+            saving_->saveAs(view->document());
+        }
+    });
+    connect(a.close, &QAction::triggered, this, [this] { closeTab(tabs_->currentIndex()); });
+    connect(a.quit, &QAction::triggered, this, &QWidget::close);
+    OnView(this, a.exportKit, tools_, &KitTools::exportKit);
+    OnView(this, a.exportAll, tools_, &KitTools::exportAll);
+    OnView(this, a.compare, tools_, &KitTools::compare);
+    OnView(this, a.openInEditor, tools_, &KitTools::openInEditor);
+    OnView(this, a.cut, commands_, &KitCommands::cut);
+    OnView(this, a.copy, commands_, &KitCommands::copy);
+    OnView(this, a.paste, commands_, &KitCommands::paste);
+    OnView(this, a.rename, commands_, &KitCommands::rename);
+    OnView(this, a.moveUp, commands_, &KitCommands::moveUp);
+    OnView(this, a.moveDown, commands_, &KitCommands::moveDown);
+    OnView(this, a.replace, commands_, &KitCommands::replaceFromFile);
+    OnView(this, a.setNumber, commands_, &KitCommands::setNumber);
+    OnView(this, a.numberByPosition, commands_, &KitCommands::numberByPosition);
+}
+
+void LibraryWindow::createInstrumentPanel(QSettings& settings) {
+    instrument_ = new InstrumentPanel(midi_, settings, this);
+    auto* dock = new QDockWidget(QStringLiteral("Instrument"), this);
+    dock->setObjectName(QStringLiteral("instrumentDock"));
+    dock->setAccessibleName(QStringLiteral("Instrument"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    dock->setWidget(instrument_);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    connect(instrument_, &InstrumentPanel::receiveRequested, this, &LibraryWindow::receiveKits);
+    connect(instrument_, &InstrumentPanel::sendSelectedRequested, this, [this] {
+        if (BankView* view = currentView()) {
+            sendKits(view->selectedRows(), false);
+        }
+    });
+    connect(instrument_, &InstrumentPanel::sendBankRequested, this, [this] {
+        if (BankView* view = currentView()) {
+            sendKits(AllPositions(view->document().kitCount()), true);
+        }
+    });
+    connect(instrument_, &InstrumentPanel::cancelRequested, job_, &TransferJob::cancel);
+    connect(instrument_, &InstrumentPanel::saveRequested, actions_.save, &QAction::trigger);
+    connect(job_, &TransferJob::progress, instrument_, &InstrumentPanel::showProgress);
+    connect(job_, &TransferJob::finished, this, &LibraryWindow::transferFinished);
+}
+
+void OpenHandedFiles(LibraryWindow& window, const QStringList& paths) {
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.show();
+    window.raise();
+    window.activateWindow();
+    // Window managers may keep the focus from a window that asks for it
+    // itself: then the window asks for the user's attention instead.
+    QTimer::singleShot(AlertDelayMs, &window, [&window] {
+        if (!window.isActiveWindow()) {
+            QApplication::alert(&window);
+        }
+    });
+    for (const QString& path : paths) {
+        window.openBank(path);
+    }
+}
+
+}  // namespace tamboril::library
