@@ -12,6 +12,7 @@
 #include "library/KitQuestions.h"
 #include "library/LibraryTexts.h"
 #include "library/TransferJob.h"
+#include "library/TransferTexts.h"
 
 #include <QDateTime>
 #include <QStatusBar>
