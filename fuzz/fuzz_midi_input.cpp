@@ -210,12 +210,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SysExAssembler assembler(MaxMessage);
     // Each count shown, with the number of reads done by then.
     QList<std::pair<int, int>> shown;
-    ReceiveWait wait;
+    ReceiveLimits wait;
+    TransferControl control;
     wait.kits = wanted;
     wait.timeout = std::chrono::milliseconds(0);
     wait.stopRequested = [&in] { return in.stopAsked(); };
-    wait.progress = [&](int count) { shown.append({count, in.readCount()}); };
-    const ReceiveOutcome outcome = WaitForKits(in, assembler, wait);
+    control.progress = [&](int count) { shown.append({count, in.readCount()}); };
+    const ReceiveOutcome outcome = WaitForKits(in, assembler, wait, control);
     checkOutcome(outcome, in, assembler.kitCount(), wanted);
 
     SysExAssembler whole(MaxMessage);

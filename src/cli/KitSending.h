@@ -2,14 +2,14 @@
 #pragma once
 
 // send's steps are the transfer layer's; the command uses them by these
-// names.
+// names, and words what they did in TransferWords.
+#include "cli/TransferWords.h"
 #include "transfer/KitSending.h"
 
 namespace tamboril::cli {
 
 using transfer::KitSendProblem;
 using transfer::MaxTries;
-using transfer::SendMessages;
 using transfer::SendReport;
 
 }  // namespace tamboril::cli

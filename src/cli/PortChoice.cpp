@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/PortChoice.h"
 
+#include "cli/Command.h"
 #include "cli/KitArgs.h"
 
 namespace tamboril::cli {
@@ -22,6 +23,18 @@ midi::RtMidiOptions MidiOptions() {
     options.clientName = QStringLiteral("tamboril-kit");
     options.portAdvice = QStringLiteral("from the list 'tamboril-kit ports' shows");
     return options;
+}
+
+void AddFileAndPort(CLI::App& sub, const std::string& name, std::string& file,
+                    const std::string& fileHelp, std::string& port, const std::string& direction) {
+    sub.add_option(name, file, fileHelp)->required()->check(FileName());
+    sub.add_option("--port", port,
+                   "The MIDI " + direction +
+                       " port: its number or (part of) its name, as 'tamboril-kit ports' lists "
+                       "them")
+        ->required()
+        ->type_name("N|NAME")
+        ->check(NonEmptyName());
 }
 
 PortChoice FindPort(const QStringList& names, const QString& wanted) {

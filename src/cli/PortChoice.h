@@ -2,7 +2,8 @@
 #pragma once
 
 #include "midi/MidiSystem.h"
-#include "transfer/PortNames.h"
+
+#include <CLI/CLI.hpp>
 
 #include <QString>
 #include <QStringList>
@@ -15,8 +16,10 @@ namespace tamboril::cli {
 // with error texts that point at 'tamboril-kit ports'.
 midi::RtMidiOptions MidiOptions();
 
-// The names of the ports at this moment, as the transfer layer lists them.
-using transfer::ListPorts;
+// The file argument `name` of send or receive and its --port option, for an
+// "output" or "input" port.
+void AddFileAndPort(CLI::App& sub, const std::string& name, std::string& file,
+                    const std::string& fileHelp, std::string& port, const std::string& direction);
 
 struct PortChoice {
     int index = -1;   // the port's number in the list, or -1

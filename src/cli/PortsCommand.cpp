@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Command.h"
 #include "midi/MidiIn.h"
-#include "midi/MidiOut.h"
 #include "cli/PortChoice.h"
 #include "midi/RtMidiOutput.h"
+#include "transfer/Ports.h"
 
 namespace tamboril::cli {
 
@@ -22,26 +22,25 @@ class PortsCommand final : public Command {
 
     int run(Console& console) override {
         midi::RtMidiOutput out(MidiOptions());
-        const std::optional<QStringList> outputs = ListPorts(out);
-        if (!outputs) {
-            console.error(QStringLiteral("cannot list the MIDI ports: ") +
-                          out.errorText(out.lastResult()));
+        const transfer::PortListing outputs = transfer::MidiOutPorts(out, &out).list();
+        if (!outputs.names) {
+            console.error(QStringLiteral("cannot list the MIDI ports: %1").arg(outputs.reason));
             return ExitFailed;
         }
 
         midi::MidiIn in(MidiOptions());
-        const std::optional<QStringList> inputs = ListPorts(in);
-        if (!inputs) {
-            console.error(QStringLiteral("cannot list the MIDI input ports: ") +
-                          in.errorText(in.lastResult()));
+        const transfer::PortListing inputs = transfer::MidiInputPorts(in).list();
+        if (!inputs.names) {
+            console.error(
+                QStringLiteral("cannot list the MIDI input ports: %1").arg(inputs.reason));
             return ExitFailed;
         }
 
-        console.print(QStringLiteral("MIDI system: ") + out.systemName());
+        console.print(QStringLiteral("MIDI system: %1").arg(outputs.system));
         console.print(QStringLiteral("Output ports, for 'tamboril-kit send --port':"));
-        console.print(PortLines(*outputs));
+        console.print(PortLines(*outputs.names));
         console.print(QStringLiteral("Input ports, for 'tamboril-kit receive --port':"));
-        console.print(PortLines(*inputs));
+        console.print(PortLines(*inputs.names));
         return ExitOk;
     }
 };

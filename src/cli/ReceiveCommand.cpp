@@ -4,8 +4,8 @@
 #include "kit/FileIO.h"
 #include "cli/KitArgs.h"
 #include "midi/MidiIn.h"
-#include "midi/MidiOut.h"
 #include "cli/PortChoice.h"
+#include "cli/TransferWords.h"
 #include "midi/Receiving.h"
 #include "transfer/KitReceiving.h"
 
@@ -66,16 +66,9 @@ class ReceiveCommand final : public Command {
             "The timeout counts from the start and from each SysEx byte that arrives, so a\n"
             "running MIDI clock does not keep the command waiting. With --timeout 0 it waits\n"
             "until the kits have come or Ctrl+C stops it.");
-        sub.add_option("OUT", file_,
-                       "The file to write: the kits received, back to back (197 bytes each)")
-            ->required()
-            ->check(FileName());
-        sub.add_option("--port", port_,
-                       "The MIDI input port: its number or (part of) its name, as "
-                       "'tamboril-kit ports' lists them")
-            ->required()
-            ->type_name("N|NAME")
-            ->check(NonEmptyName());
+        AddFileAndPort(sub, "OUT", file_,
+                       "The file to write: the kits received, back to back (197 bytes each)",
+                       port_, "input");
         sub.add_option("--kits", kits_, "How many kits to wait for: 1 or 64 (a bulk dump)")
             ->type_name("1|64")
             ->default_val(1)
@@ -97,16 +90,17 @@ class ReceiveCommand final : public Command {
             return ExitFailed;
         }
         midi::MidiIn in(MidiOptions());
+        transfer::MidiInputPorts ports(in);
         QString port;
-        if (!openPort(console, in, port)) {
+        if (!openPort(console, ports, port)) {
             return ExitFailed;
         }
         const StopSignals stop;
         const transfer::ReceivedKits received =
-            transfer::ReceiveKits(in, waitFor(console, stop));
-        in.close();
+            transfer::ReceiveKits(ports, limits(stop), progress(console));
+        ports.close();
         if (!received.ok()) {
-            console.error(transfer::UnfinishedText(
+            console.error(UnfinishedText(
                 received, port, timeoutSeconds_,
                 QStringLiteral("Nothing was written to %1").arg(path)));
             warnLeftOut(console, received);
@@ -140,50 +134,55 @@ class ReceiveCommand final : public Command {
     }
 
     // Finds the port --port names and listens on it; `port` gets its name.
-    bool openPort(Console& console, midi::MidiIn& in, QString& port) const {
-        const std::optional<QStringList> listed = ListPorts(in);
-        if (!listed) {
-            console.error(QStringLiteral("cannot receive: ") + in.errorText(in.lastResult()));
+    bool openPort(Console& console, transfer::InputPorts& ports, QString& port) const {
+        const transfer::PortListing listed = ports.list();
+        if (!listed.names) {
+            console.error(QStringLiteral("cannot receive: %1").arg(listed.reason));
             return false;
         }
-        const QStringList& names = *listed;
+        const QStringList& names = *listed.names;
         const PortChoice choice = FindPort(names, ArgText(port_));
         if (choice.index < 0) {
             console.error(QStringLiteral("cannot receive from --port %1: %2. The MIDI input ports "
                                          "(%3) are:\n%4")
-                              .arg(Printable(ArgText(port_)), choice.problem, in.systemName(),
+                              .arg(Printable(ArgText(port_)), choice.problem, listed.system,
                                    PortLines(names)));
             return false;
         }
         port = Printable(names.at(choice.index));
-        if (const int rc = in.open(choice.index); rc != midi::NoError) {
-            console.error(
-                QStringLiteral("cannot receive from \"%1\": %2").arg(port, in.errorText(rc)));
+        if (const transfer::PortStatus opened = ports.open(names.at(choice.index)); !opened.ok()) {
+            console.error(QStringLiteral("cannot receive from \"%1\": %2")
+                              .arg(port, OpenFailureText(opened, names.at(choice.index))));
             return false;
         }
         console.note(QStringLiteral("Listening on \"%1\" (%2) for %3; Ctrl+C stops without "
                                     "writing anything.")
-                         .arg(port, in.systemName(), transfer::KitsText(kits_)));
+                         .arg(port, listed.system, transfer::KitsText(kits_)));
         return true;
     }
 
-    midi::ReceiveWait waitFor(Console& console, const StopSignals& stop) const {
-        midi::ReceiveWait wait;
-        wait.kits = kits_;
-        wait.timeout = std::chrono::ceil<std::chrono::milliseconds>(
+    midi::ReceiveLimits limits(const StopSignals& stop) const {
+        midi::ReceiveLimits limits;
+        limits.kits = kits_;
+        limits.timeout = std::chrono::ceil<std::chrono::milliseconds>(
             std::chrono::duration<double>(timeoutSeconds_));
-        wait.stopRequested = [&stop] { return stop.requested(); };
+        limits.stopRequested = [&stop] { return stop.requested(); };
+        return limits;
+    }
+
+    midi::TransferControl progress(Console& console) const {
+        midi::TransferControl control;
         if (kits_ > 1) {
-            wait.progress = [&console, kits = kits_](int count) {
+            control.progress = [&console, kits = kits_](int count) {
                 console.progress(
                     QStringLiteral("Received kit %1/%2").arg(std::min(count, kits)).arg(kits));
             };
         }
-        return wait;
+        return control;
     }
 
     static void warnLeftOut(Console& console, const transfer::ReceivedKits& received) {
-        for (const QString& warning : transfer::LeftOutWarnings(received)) {
+        for (const QString& warning : LeftOutWarnings(received)) {
             console.warning(warning);
         }
     }

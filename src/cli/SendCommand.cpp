@@ -28,16 +28,9 @@ class SendCommand final : public Command {
             "Examples:\n"
             "  tamboril-kit send kit.syx --port 0\n"
             "  tamboril-kit send dump.syx --port \"DR-202\" --delay 200");
-        sub.add_option("FILE", file_,
-                       "A kit file (up to 200 bytes) or a bulk file of 64 kits (12608 bytes)")
-            ->required()
-            ->check(FileName());
-        sub.add_option("--port", port_,
-                       "The MIDI output port: its number or (part of) its name, as "
-                       "'tamboril-kit ports' lists them")
-            ->required()
-            ->type_name("N|NAME")
-            ->check(NonEmptyName());
+        AddFileAndPort(sub, "FILE", file_,
+                       "A kit file (up to 200 bytes) or a bulk file of 64 kits (12608 bytes)",
+                       port_, "output");
         sub.add_option("--delay", delayMs_,
                        "Pause between the kits of a bulk file in milliseconds; the instrument "
                        "and the ALSA sequencer's output buffer drop data sent faster")
@@ -57,20 +50,19 @@ class SendCommand final : public Command {
             return ExitFailed;
         }
         midi::RtMidiOutput out(MidiOptions());
-        const std::optional<int> device = findPort(console, out, path);
-        if (!device) {
+        transfer::MidiOutPorts ports(out, &out);
+        if (!findPort(console, ports, path)) {
             return ExitFailed;
         }
-        const QList<QByteArray> messages =
-            transfer::KitMessages(std::vector<KitData>(kits->begin(), kits->end()));
-        const int total = int(messages.size());
-        const SendReport report = SendMessages(
-            out, *device, messages, std::chrono::milliseconds(delayMs_),
-            [&console, total](int delivered) {
+        const int total = int(kits->size());
+        const midi::TransferControl control{
+            std::chrono::milliseconds(delayMs_), [&console, total](int delivered) {
                 if (total > 1) {
                     console.progress(QStringLiteral("Sent kit %1/%2").arg(delivered).arg(total));
                 }
-            });
+            }};
+        const SendReport report = transfer::SendKitsToPort(
+            ports, portName_, std::vector<KitData>(kits->begin(), kits->end()), control);
         return reportSend(console, report, path, out, *kits);
     }
 
@@ -89,9 +81,9 @@ class SendCommand final : public Command {
                 console.warning(warning);
             }
             const KitData kit = KitFromBytes(read.bytes);
-            if (const QString problem = KitSendProblem(kit); !problem.isEmpty()) {
-                console.error(
-                    QStringLiteral("%1 cannot be sent: %2. Nothing was sent.").arg(path, problem));
+            if (const auto problem = KitSendProblem(kit)) {
+                console.error(QStringLiteral("%1 cannot be sent: %2. Nothing was sent.")
+                                  .arg(path, KitProblemText(*problem)));
                 return std::nullopt;
             }
             return QList<KitData>{kit};
@@ -117,9 +109,11 @@ class SendCommand final : public Command {
         QList<KitData> kits;
         QStringList problems;
         for (const KitData& kit : CutBulk(bytes)) {
-            if (const QString problem = KitSendProblem(kit); !problem.isEmpty()) {
+            if (const auto problem = KitSendProblem(kit)) {
                 const int k = int(kits.size());
-                problems << QStringLiteral("kit %1 (%2): %3").arg(k).arg(SplitFileName(k), problem);
+                problems << QStringLiteral("kit %1 (%2): %3")
+                                .arg(k)
+                                .arg(SplitFileName(k), KitProblemText(*problem));
             }
             kits << kit;
         }
@@ -156,27 +150,25 @@ class SendCommand final : public Command {
         return true;
     }
 
-    // The output port --port names; nullopt, after telling why, when there
-    // is none.
-    std::optional<int> findPort(Console& console, midi::RtMidiOutput& out,
-                                const QString& path) {
-        const std::optional<QStringList> listed = ListPorts(out);
-        if (!listed) {
-            console.error(QStringLiteral("cannot send %1: ").arg(path) +
-                          out.errorText(out.lastResult()));
-            return std::nullopt;
+    // Finds the output port --port names and keeps its whole name; false,
+    // after telling why, when there is none.
+    bool findPort(Console& console, transfer::OutputPorts& ports, const QString& path) {
+        const transfer::PortListing listed = ports.list();
+        if (!listed.names) {
+            console.error(QStringLiteral("cannot send %1: %2").arg(path, listed.reason));
+            return false;
         }
-        const QStringList& names = *listed;
+        const QStringList& names = *listed.names;
         const PortChoice choice = FindPort(names, ArgText(port_));
         if (choice.index < 0) {
             console.error(QStringLiteral("cannot send %1 to --port %2: %3. The MIDI output ports "
                                          "(%4) are:\n%5")
                               .arg(path, Printable(ArgText(port_)), choice.problem,
-                                   out.systemName(), PortLines(names)));
-            return std::nullopt;
+                                   listed.system, PortLines(names)));
+            return false;
         }
         portName_ = names.at(choice.index);
-        return choice.index;
+        return true;
     }
 
     int reportSend(Console& console, const SendReport& report, const QString& path,
@@ -185,14 +177,15 @@ class SendCommand final : public Command {
         const int total = report.total;
         if (!report.ok()) {
             QString message =
-                QStringLiteral("sending %1 to \"%2\" failed: %3").arg(path, port, report.failure);
+                QStringLiteral("sending %1 to \"%2\" failed: %3")
+                    .arg(path, port, SendFailureText(report, portName_));
             if (total > 1) {
                 message += QStringLiteral(
                                "\n%1 of %2 kits had gone out before %3; the rest were "
                                "not sent.")
                                .arg(report.delivered)
                                .arg(total)
-                               .arg(report.portGone ? QStringLiteral("the port went away")
+                               .arg(report.portGone() ? QStringLiteral("the port went away")
                                                     : QStringLiteral("it"));
             }
             // A receiver that counts kits and got one twice ends early, and
@@ -200,8 +193,8 @@ class SendCommand final : public Command {
             console.error(message + againText(report, QStringLiteral("of the kits that went")));
             return ExitFailed;
         }
-        if (!report.closeWarning.isEmpty()) {
-            console.warning(report.closeWarning);
+        if (const QString warning = CloseWarningText(report); !warning.isEmpty()) {
+            console.warning(warning);
         }
         const QString again = againText(report, QStringLiteral("of them"));
         const QString what = total == 1

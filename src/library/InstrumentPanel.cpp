@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/InstrumentPanel.h"
 
-#include "transfer/PortNames.h"
+#include "transfer/Ports.h"
 #include "library/LibraryTexts.h"
 
 #include <QComboBox>
@@ -140,14 +140,15 @@ void InstrumentPanel::showEvent(QShowEvent* event) {
 void InstrumentPanel::rescan() {
     listed_ = true;
     const std::unique_ptr<midi::MidiInput> in = midi_.input();
-    const std::optional<QStringList> inputs = transfer::ListPorts(*in);
+    const transfer::PortListing inputs = transfer::MidiInputPorts(*in).list();
     const std::unique_ptr<midi::MidiOut> out = midi_.output();
-    const std::optional<QStringList> outputs = transfer::ListPorts(*out);
-    fillPorts(input_, inputs.value_or(QStringList()), InputKey);
-    fillPorts(output_, outputs.value_or(QStringList()), OutputKey);
-    status_->setText(inputs ? PortsListedText(in->systemName(), int(inputs->size()),
-                                              int(outputs.value_or(QStringList()).size()))
-                            : NoMidiSystemText(in->errorText(in->lastResult())));
+    const transfer::PortListing outputs = transfer::MidiOutPorts(*out).list();
+    fillPorts(input_, inputs.names.value_or(QStringList()), InputKey);
+    fillPorts(output_, outputs.names.value_or(QStringList()), OutputKey);
+    status_->setText(inputs.names
+                         ? PortsListedText(inputs.system, int(inputs.names->size()),
+                                           int(outputs.names.value_or(QStringList()).size()))
+                         : NoMidiSystemText(inputs.reason));
 }
 
 void InstrumentPanel::fillPorts(QComboBox* box, const QStringList& names, const QString& key) {

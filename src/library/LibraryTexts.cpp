@@ -6,6 +6,7 @@
 #include "kit/KitFile.h"
 #include "transfer/KitReceiving.h"
 #include "transfer/KitSending.h"
+#include "library/TransferTexts.h"
 
 #include <QFileInfo>
 
@@ -135,13 +136,6 @@ namespace tamboril::library {
 
 namespace {
 
-QString Capitalised(QString text) {
-    if (!text.isEmpty()) {
-        text[0] = text[0].toUpper();
-    }
-    return text;
-}
-
 // " Slots written: 00 to 63." for the numbers of the kits that went; a slot
 // written more than once says how often, since only the last kit stays.
 QString SlotsText(std::vector<int> numbers) {
@@ -219,19 +213,15 @@ QString ReceiveInstructions(int kits, const QString& port, int timeoutSeconds) {
 QString ReceiveResultText(const transfer::ReceivedKits& received, const QString& port,
                           int timeoutSeconds) {
     QStringList lines;
-    if (!received.openFailure.isEmpty()) {
-        lines << QStringLiteral("Could not listen on \"%1\": %2")
-                     .arg(Printable(port), received.openFailure);
+    if (!received.open.ok()) {
+        lines << ListenFailureSentence(received.open, port);
     } else if (received.ok()) {
         lines << QStringLiteral("Received %1 from \"%2\".")
                      .arg(transfer::KitsText(received.asked), Printable(port));
     } else {
-        lines << Capitalised(transfer::UnfinishedText(received, Printable(port), timeoutSeconds,
-                                                      QStringLiteral("Nothing was kept")));
+        lines << UnfinishedSentence(received, port, timeoutSeconds);
     }
-    for (const QString& warning : transfer::LeftOutWarnings(received)) {
-        lines << Capitalised(warning) + QLatin1Char('.');
-    }
+    lines << LeftOutSentences(received);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -272,8 +262,8 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
                            .arg(transfer::KitsText(report.total), Printable(port),
                                 PositionsText(went)) +
                        written + again;
-        if (!report.closeWarning.isEmpty()) {
-            text += QLatin1Char('\n') + Capitalised(report.closeWarning) + QLatin1Char('.');
+        if (const QString warning = CloseWarningSentence(report); !warning.isEmpty()) {
+            text += QLatin1Char('\n') + warning;
         }
         return text;
     }
@@ -285,10 +275,7 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
     if (!went.empty()) {
         text += written + again + QStringLiteral(" Not sent: %1.").arg(PositionsText(left));
     }
-    // The failure may end in the MIDI system's own sentence.
-    const QString failure = Capitalised(report.failure);
-    return text + QLatin1Char('\n') + failure +
-           (failure.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral("."));
+    return text + QLatin1Char('\n') + SendFailureSentence(report, port);
 }
 
 QString UnsendableText(const QStringList& faults) {

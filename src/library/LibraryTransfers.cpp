@@ -13,6 +13,7 @@
 #include "library/Library.h"
 #include "library/LibraryTexts.h"
 #include "library/TransferJob.h"
+#include "library/TransferTexts.h"
 
 #include <QDateTime>
 #include <QStatusBar>
@@ -47,13 +48,14 @@ void LibraryWindow::receiveKits(int kits) {
     auto received = std::make_shared<transfer::ReceivedKits>();
     const QString port = choice.port;
     auto work = [midi = midi_, port, kits, timeout, received](TransferJob& job) {
-        midi::ReceiveWait wait;
-        wait.kits = kits;
-        wait.timeout = std::chrono::seconds(timeout);
-        wait.cancel = &job.cancellation();
-        wait.progress = [&job](int count) { job.kitDone(count); };
+        midi::ReceiveLimits limits;
+        limits.kits = kits;
+        limits.timeout = std::chrono::seconds(timeout);
+        const midi::TransferControl control{
+            {}, [&job](int count) { job.kitDone(count); }, &job.cancellation()};
         const std::unique_ptr<midi::MidiInput> in = midi.input();
-        *received = transfer::ReceiveKitsFromPort(*in, port, wait);
+        transfer::MidiInputPorts ports(*in);
+        *received = transfer::ReceiveKitsFromPort(ports, port, limits, control);
     };
     auto ended = [this, received, port, timeout] { receiveEnded(*received, port, timeout); };
     if (startTransfer({false, port, kits}, std::move(work), std::move(ended))) {
@@ -71,7 +73,7 @@ void LibraryWindow::receiveEnded(transfer::ReceivedKits& received, const QString
         return;
     }
     // A cancel is the user's own doing and needs no message box.
-    if (received.outcome.end != midi::ReceiveEnd::Stopped || !received.openFailure.isEmpty()) {
+    if (received.outcome.end != midi::ReceiveEnd::Stopped || !received.open.ok()) {
         tell(result, LibraryPrompts::Severity::Warning);
     }
 }
@@ -96,8 +98,8 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
     QStringList faults;
     for (const int position : positions) {
         const KitData& kit = view->document().kit(position);
-        if (const QString problem = transfer::KitSendProblem(kit); !problem.isEmpty()) {
-            faults << KitLabel(view->document().bank(), position) + QStringLiteral(": ") + problem;
+        if (const auto problem = transfer::KitSendProblem(kit)) {
+            faults << UnsendableKitText(KitLabel(view->document().bank(), position), *problem);
         }
         kits.push_back(kit);
         numbers.push_back(KitNumber(kit));
@@ -109,16 +111,17 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
     auto report = std::make_shared<transfer::SendReport>();
     const QString port = choice.port;
     auto work = [midi = midi_, port, kits, pause = instrument_->pause(), report](TransferJob& job) {
-        const transfer::SendControl control{pause, [&job](int count) { job.kitDone(count); },
-                                            &job.cancellation()};
+        const midi::TransferControl control{pause, [&job](int count) { job.kitDone(count); },
+                                           &job.cancellation()};
         const std::unique_ptr<midi::MidiOut> out = midi.output();
-        *report = transfer::SendKitsToPort(*out, port, kits, control);
+        transfer::MidiOutPorts ports(*out);
+        *report = transfer::SendKitsToPort(ports, port, kits, control);
     };
     auto ended = [this, report, positions, numbers, port] {
         const QString result = SendResultText(*report, positions, numbers, port);
         instrument_->showEnded(result);
         statusBar()->showMessage(result.section(QLatin1Char('\n'), 0, 0));
-        if (!report->ok() && !report->cancelled) {
+        if (!report->ok() && !report->cancelled()) {
             tell(result, LibraryPrompts::Severity::Warning);
         }
     };

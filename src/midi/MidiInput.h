@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "midi/MidiSystem.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +13,7 @@ namespace tamboril::midi {
 // MIDI input as receiving uses it: list the sources, open one, take what has
 // arrived, and learn why input stopped or was lost. Result codes are the
 // ResultCode values of MidiOut.h; only 0 is success.
-class MidiInput {
+class MidiInput : public SystemState {
   public:
     virtual ~MidiInput() = default;
 
@@ -45,12 +47,8 @@ class MidiInput {
     // The user-facing text for a result code; right after a failing call,
     // the text for its code names the port and the reason.
     virtual QString errorText(int code) const = 0;
-    // The MIDI system the last listing or open used; empty when none could
-    // be reached.
-    virtual QString systemName() const = 0;
-    // The result code of the last call (numDevs returns a count: this tells
-    // why it is 0).
-    virtual int lastResult() const = 0;
+    // systemName and lastResult (SystemState) tell of the last listing or
+    // open; lastResult tells why numDevs counted 0.
 };
 
 }  // namespace tamboril::midi

@@ -30,4 +30,16 @@ struct RtMidiOptions {
     QString portAdvice;
 };
 
+// What a backend tells of the MIDI system behind its ports.
+class SystemState {
+  public:
+    virtual ~SystemState() = default;
+    // "ALSA" or "JACK": the MIDI system the last listing or open used, empty
+    // when none could be reached.
+    virtual QString systemName() const = 0;
+    // The result code of the last call (a listing returns a count: this
+    // tells why it is 0).
+    virtual int lastResult() const = 0;
+};
+
 }  // namespace tamboril::midi

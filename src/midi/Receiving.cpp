@@ -14,13 +14,13 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds ReadSlice{100};
 
 // Why the wait ends before the next read, if it does.
-bool Ended(const MidiInput& in, const SysExAssembler& assembler, const ReceiveWait& wait,
-           ReceiveOutcome& outcome) {
+bool Ended(const MidiInput& in, const SysExAssembler& assembler, const ReceiveLimits& wait,
+           const TransferControl& control, ReceiveOutcome& outcome) {
     if (in.overruns() > 0) {
         outcome.end = ReceiveEnd::Overrun;
     } else if (assembler.kitCount() >= wait.kits) {
         outcome.end = ReceiveEnd::Done;
-    } else if ((wait.cancel != nullptr && wait.cancel->requested()) ||
+    } else if ((control.cancel != nullptr && control.cancel->requested()) ||
                (wait.stopRequested && wait.stopRequested())) {
         outcome.end = ReceiveEnd::Stopped;
     } else if (outcome.lostReason = in.lostReason(); !outcome.lostReason.isEmpty()) {
@@ -33,13 +33,14 @@ bool Ended(const MidiInput& in, const SysExAssembler& assembler, const ReceiveWa
 
 }  // namespace
 
-ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const ReceiveWait& wait) {
+ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const ReceiveLimits& wait,
+                           const TransferControl& control) {
     const bool limited = wait.timeout.count() > 0;
     Clock::time_point deadline = Clock::now() + wait.timeout;
     int shown = -1;
     ReceiveOutcome outcome;
-    const Cancellation::Wake wake(wait.cancel, [&in] { in.wake(); });
-    while (!Ended(in, assembler, wait, outcome)) {
+    const Cancellation::Wake wake(control.cancel, [&in] { in.wake(); });
+    while (!Ended(in, assembler, wait, control, outcome)) {
         std::chrono::milliseconds slice = ReadSlice;
         if (limited) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
@@ -49,9 +50,9 @@ ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const Recei
         if (assembler.feed(in.read(slice))) {
             deadline = Clock::now() + wait.timeout;
         }
-        if (assembler.kitCount() != shown && wait.progress) {
+        if (assembler.kitCount() != shown && control.progress) {
             shown = assembler.kitCount();
-            wait.progress(shown);
+            control.progress(shown);
         }
         if (limited && assembler.kitCount() < wait.kits && Clock::now() >= deadline) {
             return {ReceiveEnd::TimedOut, QString(), in.skippedCycles()};
@@ -62,8 +63,8 @@ ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const Recei
         // the kits asked for, they all came whole, unless input was lost on
         // the way meanwhile.
         assembler.feed(in.read(std::chrono::milliseconds(0)));
-        if (assembler.kitCount() != shown && wait.progress) {
-            wait.progress(assembler.kitCount());
+        if (assembler.kitCount() != shown && control.progress) {
+            control.progress(assembler.kitCount());
         }
         if (in.overruns() > 0) {
             outcome = {ReceiveEnd::Overrun, QString()};

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "midi/Cancellation.h"
 #include "midi/MidiInput.h"
 #include "midi/SysExAssembler.h"
+#include "midi/TransferControl.h"
 
 #include <QString>
 
@@ -29,7 +29,8 @@ struct ReceiveOutcome {
     int skippedCycles = 0;
 };
 
-struct ReceiveWait {
+// What a receive waits for, besides what every transfer has.
+struct ReceiveLimits {
     int kits = 1;
     // Counts from the start and again from every SysEx byte, so that clock
     // and active sensing from an idle instrument keep nobody waiting; zero
@@ -37,17 +38,16 @@ struct ReceiveWait {
     std::chrono::milliseconds timeout{60000};
     // Asked between reads; true ends the wait. For a flag that cannot wake
     // anyone (one a signal handler sets): it is seen within a tenth of a
-    // second.
+    // second. The control's cancel ends the wait at once instead.
     std::function<bool()> stopRequested;
-    // Ends the wait too, at once: a read waiting for input is woken.
-    const Cancellation* cancel = nullptr;
-    // Called with the number of kits whenever it changes.
-    std::function<void(int)> progress;
 };
 
-// Takes what `in` receives into `assembler` until `wait.kits` kit messages
-// have come, or the wait ends otherwise. A loss of input spoils the whole
-// dump, even when enough kits have come: a kit may be made of two halves.
-ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const ReceiveWait& wait);
+// Takes what `in` receives into `assembler` until `limits.kits` kit
+// messages have come, or the wait ends otherwise: a cancel of the control
+// wakes a read waiting for input; its progress hears the number of kits
+// whenever it changes. A loss of input spoils the whole dump, even when
+// enough kits have come: a kit may be made of two halves.
+ReceiveOutcome WaitForKits(MidiInput& in, SysExAssembler& assembler, const ReceiveLimits& limits,
+                           const TransferControl& control);
 
 }  // namespace tamboril::midi

@@ -27,7 +27,7 @@ class JackWatch;
 // MIDI system started or restarted meanwhile is found), and close disconnects.
 // RtMidi's error callback is always set, so RtMidi never throws at us or only
 // prints a warning: every failure becomes a result code with its text.
-class RtMidiOutput final : public MidiOut {
+class RtMidiOutput final : public MidiOut, public SystemState {
   public:
     explicit RtMidiOutput(RtMidiOptions options = {});
     ~RtMidiOutput() override;
@@ -43,12 +43,8 @@ class RtMidiOutput final : public MidiOut {
     int close() override;
     QString errorText(int code) override;
 
-    // "ALSA" or "JACK": the MIDI system the last listing or open used, empty
-    // when none could be reached.
-    QString systemName() const { return ports_.systemName(); }
-    // The result code of the last call, as that call returned it (numDevs
-    // returns a count: this tells why it is 0).
-    int lastResult() const { return ports_.lastCode(); }
+    QString systemName() const override { return ports_.systemName(); }
+    int lastResult() const override { return ports_.lastCode(); }
 
     // The largest message prepareHeader accepts.
     static constexpr qsizetype MaxMessageSize = 4096;

@@ -43,25 +43,25 @@ bool DeliveryUncertain(const Step& step) {
     return step.failed == SendStep::Unprepare && step.code != NoDevice;
 }
 
-// Waits the plan's pause; false when a cancel came before it or ended it.
-bool Paused(const SendPlan& plan) {
-    if (plan.cancel != nullptr) {
-        return !plan.cancel->waitFor(plan.pause);
+// Waits the control's pause; false when a cancel came before it or ended it.
+bool Paused(const TransferControl& control) {
+    if (control.cancel != nullptr) {
+        return !control.cancel->waitFor(control.pause);
     }
-    if (plan.pause.count() > 0) {
-        std::this_thread::sleep_for(plan.pause);
+    if (control.pause.count() > 0) {
+        std::this_thread::sleep_for(control.pause);
     }
     return true;
 }
 
 // Sends message `index` with its retries; true when it went.
-bool SendWithRetries(MidiOut& out, const QByteArray& message, int index, const SendPlan& plan,
-                     SendOutcome& outcome) {
+bool SendWithRetries(MidiOut& out, const QByteArray& message, int index,
+                     const TransferControl& control, int maxTries, SendOutcome& outcome) {
     Step step = SendOnce(out, message);
     int tries = 1;
     // A cancel leaves an uncertain message as it is: failed, not cancelled,
     // since it may or may not have arrived.
-    for (; DeliveryUncertain(step) && tries < plan.maxTries && Paused(plan); ++tries) {
+    for (; DeliveryUncertain(step) && tries < maxTries && Paused(control); ++tries) {
         step = SendOnce(out, message);
     }
     if (step.failed != SendStep::None) {
@@ -74,37 +74,42 @@ bool SendWithRetries(MidiOut& out, const QByteArray& message, int index, const S
     }
     outcome.sentAgain += tries > 1 ? 1 : 0;
     ++outcome.delivered;
-    if (plan.delivered) {
-        plan.delivered(outcome.delivered);
+    if (control.progress) {
+        control.progress(outcome.delivered);
     }
     return true;
 }
 
 }  // namespace
 
-SendOutcome SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,
-                         const SendPlan& plan) {
+SendOutcome SendOpened(MidiOut& out, const QList<QByteArray>& messages,
+                       const TransferControl& control, int tries) {
     SendOutcome outcome;
+    for (qsizetype i = 0; i < messages.size(); ++i) {
+        // A cancel before or during the pause is honoured before the next
+        // message.
+        if (i > 0 && !Paused(control)) {
+            outcome.cancelled = true;
+            break;
+        }
+        if (!SendWithRetries(out, messages.at(i), int(i), control, tries, outcome)) {
+            break;
+        }
+    }
+    return outcome;
+}
+
+SendOutcome SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,
+                         const TransferControl& control, int tries) {
     if (const int rc = Code16(out.open(device)); rc != NoError) {
+        SendOutcome outcome;
         const Step step = Failed(out, SendStep::Open, rc);
         outcome.failedStep = step.failed;
         outcome.code = step.code;
         outcome.errorText = step.text;
         return outcome;
     }
-    for (qsizetype i = 0; i < messages.size(); ++i) {
-        // A cancel before or during the pause is honoured before the next
-        // message.
-        if (i > 0 && !Paused(plan)) {
-            outcome.cancelled = true;
-            break;
-        }
-        if (!SendWithRetries(out, messages.at(i), int(i), plan, outcome)) {
-            break;
-        }
-    }
-    // Close waits for anything still in flight, so a send ends only after
-    // the last byte has left the program.
+    SendOutcome outcome = SendOpened(out, messages, control, tries);
     if (const int rc = Code16(out.close()); rc != NoError) {
         outcome.closeCode = rc;
         outcome.closeText = out.errorText(rc);

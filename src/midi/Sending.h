@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "midi/Cancellation.h"
 #include "midi/MidiOut.h"
+#include "midi/TransferControl.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
-#include <chrono>
-#include <functional>
 
 namespace tamboril::midi {
 
@@ -28,38 +26,30 @@ struct SendOutcome {
     int sentAgain = 0;      // of those, the ones whose first try was uncertain
     int closeCode = NoError;
     QString closeText;      // the close's text when closeCode is not 0
-    // The plan's cancel came before message `delivered` went (before or
+    // The control's cancel came before message `delivered` went (before or
     // during the pause); the rest were not sent. No step failed.
     bool cancelled = false;
 
     bool ok() const { return failedStep == SendStep::None && !cancelled; }
 };
 
-struct SendPlan {
-    // The pause between two messages, and before a message goes again; a
-    // cancel ends it at once.
-    std::chrono::milliseconds pause{0};
-    // A message the port took but could not confirm gone (its unprepare
-    // failed, other than for a port that went away) goes again, up to this
-    // many tries in all. Sending a kit again is harmless to the instrument.
-    int maxTries = 1;
-    // Called after each message has gone, with the number gone so far.
-    std::function<void(int)> delivered;
-    // Looked at before each message but the first, and waited on in the
-    // pauses: a request leaves the rest unsent, and a message whose delivery
-    // is uncertain is not tried again. A message on its way is never cut
-    // off. Null: the send cannot be cancelled.
-    const Cancellation* cancel = nullptr;
-};
-
-// The one send sequence: opens output `device`; for each message prepares
-// it, hands it over and unprepares it (which waits until it has left), with
-// the plan's pause between two messages; stops at the first failure or when
-// the plan's cancel asks it to between two messages (a pause under way ends
-// at once); and
-// closes the port when it was opened. After a failed hand-over it goes
-// straight to close, which releases the message.
+// The one send sequence: opens output `device`, sends as SendOpened does,
+// and closes the port when it was opened. Close waits for anything still in
+// flight, so a send ends only after the last byte has left the program.
 SendOutcome SendMessages(MidiOut& out, int device, const QList<QByteArray>& messages,
-                         const SendPlan& plan = {});
+                         const TransferControl& control = {}, int maxTries = 1);
+
+// The messages of a send on the open port `out`: for each message prepares
+// it, hands it over and unprepares it (which waits until it has left), with
+// the control's pause between two messages. Stops at the first failure, or
+// when the control's cancel asks it to between two messages (a pause under
+// way ends at once; a message on its way is never cut off); progress hears
+// of each message gone. A message the port took but could not confirm gone
+// (its unprepare failed, other than for a port that went away) goes again,
+// after the pause, up to `maxTries` tries in all, unless a cancel comes: it
+// then stays failed, since it may or may not have arrived. Leaves the port
+// open: after a failed hand-over the caller's close releases the message.
+SendOutcome SendOpened(MidiOut& out, const QList<QByteArray>& messages,
+                       const TransferControl& control, int maxTries);
 
 }  // namespace tamboril::midi

@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "support/FakeMidiOut.h"
 #include "cli/KitSending.h"
+#include "cli/TransferWords.h"
 #include "cli/PortChoice.h"
 #include "support/TestFiles.h"
 #include "midi/WireFormat.h"
@@ -89,6 +90,24 @@ struct CapturedConsole {
 
 }  // namespace
 
+namespace {
+
+// Sends through the port adapter, as send does, to port `device` of the
+// fake's list.
+SendReport Send(test::FakeMidiOut& out, const QList<QByteArray>& messages,
+                std::chrono::milliseconds pause, std::function<void(int)> progress = {},
+                int device = 0) {
+    transfer::MidiOutPorts ports(out);
+    return transfer::SendToPort(ports, out.ports.at(device), messages,
+                                TransferControl{pause, std::move(progress)});
+}
+
+QString Failure(const SendReport& report) {
+    return SendFailureText(report, QStringLiteral("A"));
+}
+
+}  // namespace
+
 class TestCliSending : public QObject {
     Q_OBJECT
   private slots:
@@ -98,11 +117,11 @@ class TestCliSending : public QObject {
         const QList<QByteArray> messages = messagesFor(3);
         QList<int> progress;
         const SendReport report =
-            SendMessages(out, 1, messages, 0ms, [&progress](int n) { progress << n; });
+            Send(out, messages, 0ms, [&progress](int n) { progress << n; }, 1);
         QVERIFY(report.ok());
         QCOMPARE(report.total, 3);
         QCOMPARE(report.delivered, 3);
-        QVERIFY(report.closeWarning.isEmpty());
+        QVERIFY(CloseWarningText(report).isEmpty());
         QCOMPARE(out.openedDevice, 1);
         QCOMPARE(out.sent, messages);
         QCOMPARE(progress, (QList<int>{1, 2, 3}));
@@ -113,7 +132,7 @@ class TestCliSending : public QObject {
                      << "unprepareHeader";
         }
         expected << "close";
-        QCOMPARE(out.calls, expected);
+        QCOMPARE(out.calls.mid(out.calls.indexOf("open 1")), expected);
         QVERIFY(!out.isOpen());
     }
 
@@ -122,13 +141,13 @@ class TestCliSending : public QObject {
         out.ports = {"A"};
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(SendMessages(out, 0, messagesFor(3), 60ms).ok());
+        QVERIFY(Send(out, messagesFor(3), 60ms).ok());
         const qint64 took = timer.elapsed();
         QVERIFY2(took >= 120, qPrintable(QString::number(took)));
         QVERIFY2(took < 170 + 1000, qPrintable(QString::number(took)));
 
         timer.restart();
-        QVERIFY(SendMessages(out, 0, messagesFor(1), 500ms).ok());
+        QVERIFY(Send(out, messagesFor(1), 500ms).ok());
         QVERIFY(timer.elapsed() < 400);
     }
 
@@ -137,13 +156,13 @@ class TestCliSending : public QObject {
         out.ports = {"A"};
         out.failAt = 13;
         out.texts[NotReady] = "the port refused it";
-        const SendReport report = SendMessages(out, 0, messagesFor(64), 0ms);
+        const SendReport report = Send(out, messagesFor(64), 0ms);
         QVERIFY(!report.ok());
         QCOMPARE(report.delivered, 12);
         QCOMPARE(out.sent.size(), 12);
-        QVERIFY2(report.failure.startsWith("kit 13 of 64 was not taken"),
-                 qPrintable(report.failure));
-        QVERIFY(report.failure.contains("the port refused it"));
+        QVERIFY2(Failure(report).startsWith("kit 13 of 64 was not taken"),
+                 qPrintable(Failure(report)));
+        QVERIFY(Failure(report).contains("the port refused it"));
         // Nothing more is tried; the port is closed, which releases the
         // refused message, as the window's Send does.
         QCOMPARE(out.calls.mid(out.calls.size() - 3),
@@ -158,19 +177,19 @@ class TestCliSending : public QObject {
             out.ports = {"A"};
             out.openResult = NoDevice;
             out.texts[NoDevice] = "port \"A\" went away";
-            const SendReport report = SendMessages(out, 0, messagesFor(1), 0ms);
+            const SendReport report = Send(out, messagesFor(1), 0ms);
             QCOMPARE(report.delivered, 0);
-            QVERIFY2(report.failure.contains("could not be opened: port \"A\" went away"),
-                     qPrintable(report.failure));
+            QVERIFY2(Failure(report).contains("could not be opened: port \"A\" went away"),
+                     qPrintable(Failure(report)));
             QVERIFY(!out.calls.contains("close"));  // nothing was opened
         }
         {
             test::FakeMidiOut out;
             out.ports = {"A"};
             out.prepareResult = InvalidParam;
-            const SendReport report = SendMessages(out, 0, messagesFor(1), 0ms);
-            QVERIFY2(report.failure.startsWith("the kit could not be prepared"),
-                     qPrintable(report.failure));
+            const SendReport report = Send(out, messagesFor(1), 0ms);
+            QVERIFY2(Failure(report).startsWith("the kit could not be prepared"),
+                     qPrintable(Failure(report)));
             QCOMPARE(out.calls.last(), QStringLiteral("close"));
         }
         {
@@ -179,11 +198,11 @@ class TestCliSending : public QObject {
             test::FakeMidiOut out;
             out.ports = {"A"};
             out.unprepareResult = StillPlaying;
-            const SendReport report = SendMessages(out, 0, messagesFor(2), 0ms);
+            const SendReport report = Send(out, messagesFor(2), 0ms);
             QCOMPARE(report.delivered, 0);
-            QVERIFY2(report.failure.startsWith("kit 1 of 2 may not have been delivered after 3 "
+            QVERIFY2(Failure(report).startsWith("kit 1 of 2 may not have been delivered after 3 "
                                                "tries: "),
-                     qPrintable(report.failure));
+                     qPrintable(Failure(report)));
             QCOMPARE(out.sent.size(), MaxTries);
         }
         {
@@ -191,11 +210,11 @@ class TestCliSending : public QObject {
             test::FakeMidiOut out;
             out.ports = {"A"};
             out.unprepareResult = NoDevice;
-            const SendReport report = SendMessages(out, 0, messagesFor(1), 0ms);
-            QVERIFY2(report.failure.startsWith("the port went away before the kit could be "
+            const SendReport report = Send(out, messagesFor(1), 0ms);
+            QVERIFY2(Failure(report).startsWith("the port went away before the kit could be "
                                                "sent: "),
-                     qPrintable(report.failure));
-            QVERIFY(report.portGone);
+                     qPrintable(Failure(report)));
+            QVERIFY(report.portGone());
             QCOMPARE(out.sent.size(), 1);
         }
         {
@@ -203,10 +222,10 @@ class TestCliSending : public QObject {
             test::FakeMidiOut out;
             out.ports = {"A"};
             out.closeResult = Error;
-            const SendReport report = SendMessages(out, 0, messagesFor(2), 0ms);
+            const SendReport report = Send(out, messagesFor(2), 0ms);
             QVERIFY(report.ok());
             QCOMPARE(report.delivered, 2);
-            QVERIFY(report.closeWarning.contains("did not close cleanly"));
+            QVERIFY(CloseWarningText(report).contains("did not close cleanly"));
         }
     }
 
@@ -217,8 +236,8 @@ class TestCliSending : public QObject {
         out.ports = {"A"};
         out.uncertain = {2, 5, 6};  // kit 2 once, kit 4 twice
         const QList<QByteArray> messages = messagesFor(5);
-        const SendReport report = SendMessages(out, 0, messages, 0ms);
-        QVERIFY2(report.ok(), qPrintable(report.failure));
+        const SendReport report = Send(out, messages, 0ms);
+        QVERIFY2(report.ok(), qPrintable(Failure(report)));
         QCOMPARE(report.delivered, 5);
         QCOMPARE(report.sentAgain, 2);
         const QList<QByteArray> expected{messages[0], messages[1], messages[1], messages[2],
@@ -227,30 +246,30 @@ class TestCliSending : public QObject {
     }
 
     void onlyWholeSysExKitsCanBeSent() {
-        QVERIFY(KitSendProblem(test::sampleKit()).isEmpty());
+        QVERIFY(!KitSendProblem(test::sampleKit()));
 
         KitData kit = test::sampleKit();
         kit[0] = 0x41;
-        QVERIFY(KitSendProblem(kit).contains("byte 0 is 0x41, not 0xF0"));
+        QVERIFY(KitProblemText(*KitSendProblem(kit)).contains("byte 0 is 0x41, not 0xF0"));
         kit = test::sampleKit();
         kit[EndIndex] = 0;
-        QVERIFY(KitSendProblem(kit).contains("byte 196 is 0x00, not 0xF7"));
+        QVERIFY(KitProblemText(*KitSendProblem(kit)).contains("byte 196 is 0x00, not 0xF7"));
         kit = test::sampleKit();
         kit[KitNameFirst] = 0xE9;  // a name character above 0x7F
-        QVERIFY(KitSendProblem(kit).contains("byte 184 is 0xE9"));
+        QVERIFY(KitProblemText(*KitSendProblem(kit)).contains("byte 184 is 0xE9"));
         kit = test::sampleKit();
         kit[1] = 0xF7;  // an early end of exclusive
-        QVERIFY(KitSendProblem(kit).contains("byte 1 is 0xF7"));
+        QVERIFY(KitProblemText(*KitSendProblem(kit)).contains("byte 1 is 0xF7"));
         // Byte 195 is replaced by the transmission checksum: what it holds
         // in the file does not matter.
         kit = test::sampleKit();
         kit[ChecksumIndex] = 0xFF;
-        QVERIFY(KitSendProblem(kit).isEmpty());
+        QVERIFY(!KitSendProblem(kit));
         // Bytes 6..194 all zero: the checksum would be 128.
         KitData empty{};
         empty[0] = SysExStart;
         empty[EndIndex] = SysExEnd;
-        QVERIFY(KitSendProblem(empty).contains("0x80"));
+        QVERIFY(KitProblemText(*KitSendProblem(empty)).contains("0x80"));
     }
 
     void findsPortsByNumberNameOrPartOfAName() {

@@ -92,17 +92,18 @@ class TestReceiving : public QObject {
         in.chunks = chunks;
         in.lostFromRead = lostFromRead;
         in.overrunFromRead = overrunFromRead;
-        ReceiveWait wait;
+        ReceiveLimits wait;
+        TransferControl control;
         wait.kits = kits;
         wait.timeout = std::chrono::milliseconds(timeoutMs);
         wait.stopRequested = [&] { return stopAfterReads >= 0 && in.reads >= stopAfterReads; };
         QList<int> progress;
-        wait.progress = [&](int count) { progress << count; };
+        control.progress = [&](int count) { progress << count; };
 
         SysExAssembler assembler;
         QElapsedTimer clock;
         clock.start();
-        const ReceiveOutcome outcome = WaitForKits(in, assembler, wait);
+        const ReceiveOutcome outcome = WaitForKits(in, assembler, wait, control);
         QCOMPARE(int(outcome.end), end);
         QCOMPARE(assembler.kitCount(), kitCount);
         QCOMPARE(progress.last(), kitCount);

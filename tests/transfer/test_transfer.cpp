@@ -7,6 +7,7 @@
 #include "support/FakeMidiOut.h"
 #include "support/ScriptedMidiInput.h"
 #include "support/TestFiles.h"
+#include "cli/TransferWords.h"
 #include "transfer/KitReceiving.h"
 #include "transfer/KitSending.h"
 
@@ -63,18 +64,20 @@ class TestTransfer : public QObject {
         // once.
         transfer::SendReport report = Cancelled(
             [&](const midi::Cancellation& cancel) {
-                const transfer::SendControl control{
+                const midi::TransferControl control{
                     60s, [&progress](int n) { progress << n; }, &cancel};
-                return transfer::SendKitsToPort(out, QStringLiteral("Synth:in 2"), Kits(5),
+                transfer::MidiOutPorts ports(out);
+                return transfer::SendKitsToPort(ports, QStringLiteral("Synth:in 2"), Kits(5),
                                                 control);
             });
         QCOMPARE(out.openedDevice, 1);
         QCOMPARE(out.sent, transfer::KitMessages(Kits(1)));
         QCOMPARE(progress, (QList<int>{1}));
-        QVERIFY(report.cancelled);
+        QVERIFY(report.cancelled());
         QVERIFY(!report.ok());
         QCOMPARE(report.delivered, 1);
-        QCOMPARE(report.failure, QStringLiteral("the send was cancelled before kit 2 of 5"));
+        QCOMPARE(cli::SendFailureText(report, "Synth:in 2"),
+                 QStringLiteral("the send was cancelled before kit 2 of 5"));
         QVERIFY(!out.isOpen());
 
         // A kit whose delivery is uncertain is not tried again once the
@@ -85,21 +88,26 @@ class TestTransfer : public QObject {
         uncertain.unprepareResult = midi::Error;
         report = Cancelled(
             [&](const midi::Cancellation& cancel) {
-                return transfer::SendKitsToPort(uncertain, QStringLiteral("synth:in"), Kits(1),
-                                                transfer::SendControl{60s, {}, &cancel});
+                transfer::MidiOutPorts ports(uncertain);
+                return transfer::SendKitsToPort(ports, QStringLiteral("synth:in"), Kits(1),
+                                                midi::TransferControl{60s, {}, &cancel});
             });
         QCOMPARE(uncertain.sent.size(), 1);
-        QVERIFY(!report.cancelled);
-        QCOMPARE(report.failure,
+        QVERIFY(!report.cancelled());
+        QVERIFY(report.failure.result == transfer::PortResult::Uncertain);
+        QCOMPARE(cli::SendFailureText(report, "synth:in"),
                  QStringLiteral("the kit may not have been delivered: Fake MIDI error 1"));
         QVERIFY(!uncertain.isOpen());
 
         // A name that is only like a listed one is not taken for it.
         FakeMidiOut other;
         other.ports = out.ports;
+        transfer::MidiOutPorts otherPorts(other);
         const transfer::SendReport refused =
-            transfer::SendKitsToPort(other, QStringLiteral("synth"), Kits(1), {});
-        QVERIFY(refused.failure.startsWith(QStringLiteral("the port \"synth\" is not there")));
+            transfer::SendKitsToPort(otherPorts, QStringLiteral("synth"), Kits(1), {});
+        QVERIFY(refused.failure.result == transfer::PortResult::NoSuchPort);
+        QVERIFY(cli::SendFailureText(refused, "synth")
+                    .startsWith(QStringLiteral("the port \"synth\" is not there")));
         QVERIFY(!other.calls.contains(QStringLiteral("open 0")));
         QVERIFY(other.sent.isEmpty());
     }
@@ -111,26 +119,31 @@ class TestTransfer : public QObject {
         ScriptedInput in;
         in.chunks = {QByteArray("\xF8\xFE", 2) + one, QByteArray("\xF0\x41\xF7", 3),
                      two + toBytes(sampleKit(3))};
-        midi::ReceiveWait wait;
+        midi::ReceiveLimits wait;
         wait.kits = 2;
         QList<int> progress;
-        wait.progress = [&progress](int n) { progress << n; };
+        midi::TransferControl control;
+        control.progress = [&progress](int n) { progress << n; };
+        transfer::MidiInputPorts ports(in);
         const transfer::ReceivedKits got =
-            transfer::ReceiveKitsFromPort(in, QStringLiteral("synth:out"), wait);
+            transfer::ReceiveKitsFromPort(ports, QStringLiteral("synth:out"), wait, control);
         QVERIFY(got.ok());
         QCOMPARE(in.opened, 0);
         QCOMPARE(got.bytes(), one + toBytes(sampleKit(2)));
         QCOMPARE(got.kitCount, 3);
         QCOMPARE(progress.last(), 3);
-        QCOMPARE(transfer::LeftOutWarnings(got),
+        QCOMPARE(cli::LeftOutWarnings(got),
                  (QStringList{"1 SysEx message(s) that are not kits (3 bytes, not 197) were left out",
                               "1 more kit(s) arrived after the 2 kits asked for and were left "
                               "out"}));
 
         ScriptedInput missing;
+        transfer::MidiInputPorts missingPorts(missing);
         const transfer::ReceivedKits refused =
-            transfer::ReceiveKitsFromPort(missing, QStringLiteral("Synth:out"), wait);
-        QVERIFY(refused.openFailure.startsWith("the port \"Synth:out\" is not there"));
+            transfer::ReceiveKitsFromPort(missingPorts, QStringLiteral("Synth:out"), wait, {});
+        QVERIFY(refused.open.result == transfer::PortResult::NoSuchPort);
+        QVERIFY(cli::OpenFailureText(refused.open, "Synth:out")
+                    .startsWith("the port \"Synth:out\" is not there"));
         QCOMPARE(missing.opened, -1);
     }
 
@@ -175,21 +188,20 @@ class TestTransfer : public QObject {
         in.lostFromRead = lostFrom;
         in.overrunFromRead = overrunFrom;
         in.skipped = skipped;
-        midi::ReceiveWait wait;
+        midi::ReceiveLimits wait;
         wait.kits = 64;
         wait.timeout = cancel ? std::chrono::milliseconds(60s) : 200ms;
         wait.stopRequested = [&in, stop] { return stop && in.reads >= 2; };
+        transfer::MidiInputPorts ports(in);
         const transfer::ReceivedKits got =
             cancel ? Cancelled([&](const midi::Cancellation& c) {
-                midi::ReceiveWait cancellable = wait;
-                cancellable.cancel = &c;
-                return transfer::ReceiveKits(in, cancellable);
+                return transfer::ReceiveKits(ports, wait, midi::TransferControl{{}, {}, &c});
             })
-                   : transfer::ReceiveKits(in, wait);
+                   : transfer::ReceiveKits(ports, wait, {});
         QVERIFY(!got.ok());
         QVERIFY(got.kits.empty());
         QCOMPARE(got.kitCount, 1);
-        QCOMPARE(transfer::UnfinishedText(got, "P", 0.2, "Nothing was kept"), text);
+        QCOMPARE(cli::UnfinishedText(got, "P", 0.2, "Nothing was kept"), text);
     }
 };
 
