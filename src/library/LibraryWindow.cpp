@@ -6,7 +6,7 @@
 #include "library/BankView.h"
 #include "library/DiskChangeBar.h"
 #include "library/InstrumentPanel.h"
-#include "library/TransferJob.h"
+#include "library/TransferController.h"
 #include "library/LibraryTexts.h"
 
 #include <QAction>
@@ -43,7 +43,7 @@ LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QStri
       undoGroup_(new QUndoGroup(this)),
       watcher_(new BankWatcher(this)),
       midi_(std::move(midi)),
-      job_(new TransferJob(this)) {
+      transfers_(new TransferController(midi_, prompts_, this)) {
     setObjectName(QStringLiteral("LibraryWindow"));
     setAccessibleName(LibraryTitle);
     tabs_->setObjectName(QStringLiteral("banks"));
@@ -79,7 +79,7 @@ LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QStri
 
 LibraryWindow::~LibraryWindow() {
     // The transfer's thread ends before anything it reports to goes.
-    delete job_;
+    delete transfers_;
 }
 
 void LibraryWindow::createInstrumentPanel() {
@@ -90,14 +90,8 @@ void LibraryWindow::createInstrumentPanel() {
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock->setWidget(instrument_);
     addDockWidget(Qt::RightDockWidgetArea, dock);
-    connect(instrument_, &InstrumentPanel::receiveRequested, this, &LibraryWindow::receiveKits);
-    connect(instrument_, &InstrumentPanel::sendSelectedRequested, this,
-            &LibraryWindow::sendSelected);
-    connect(instrument_, &InstrumentPanel::sendBankRequested, this, &LibraryWindow::sendBank);
-    connect(instrument_, &InstrumentPanel::cancelRequested, this, &LibraryWindow::cancelTransfer);
     connect(instrument_, &InstrumentPanel::saveRequested, this, &LibraryWindow::save);
-    connect(job_, &TransferJob::progress, instrument_, &InstrumentPanel::showProgress);
-    connect(job_, &TransferJob::finished, this, &LibraryWindow::transferFinished);
+    connectTransfers();
 }
 
 BankView* LibraryWindow::currentView() const {
@@ -255,7 +249,7 @@ void LibraryWindow::quit() {
 void LibraryWindow::closeEvent(QCloseEvent* event) {
     // The transfer is asked about first and stopped last, once nothing else
     // can keep the window open.
-    if (!mayStopTransfer()) {
+    if (!transfers_->mayStop()) {
         event->ignore();
         return;
     }
@@ -265,7 +259,7 @@ void LibraryWindow::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    stopTransfer();
+    transfers_->stop();
     settings_.setValue(GeometryKey, saveGeometry());
     event->accept();
 }

@@ -5,7 +5,6 @@
 #include "bank/BankModel.h"
 #include "library/LibraryMidi.h"
 #include "library/LibraryPrompts.h"
-#include "library/TransferJob.h"
 
 #include <QMainWindow>
 
@@ -23,14 +22,11 @@ namespace tamboril {
 class BankWatcher;
 }
 
-namespace tamboril::transfer {
-struct ReceivedKits;
-}
-
 namespace tamboril::library {
 
 class BankView;
 class InstrumentPanel;
+class TransferController;
 
 // The Library's main window: open banks in tabs, each a table of its kits
 // and the pads of the selected kit. Every command is a menu action with a
@@ -100,22 +96,11 @@ class LibraryWindow : public QMainWindow {
     void compare();
     void openInEditor();
 
-    void receiveKits(int kits);
-    void receiveEnded(transfer::ReceivedKits& received, const QString& port, int timeout);
-    void sendSelected();
-    void sendBank();
-    void sendKits(const std::vector<int>& positions, bool wholeBank);
-    void cancelTransfer();
-    // Runs work off this thread; `ended` runs here once it has returned.
-    // False while another transfer runs.
-    bool startTransfer(TransferJob::Running what, std::function<void(TransferJob&)> work,
-                       std::function<void()> ended);
-    void transferFinished();
-    // Asks whether a running transfer may be stopped for the window to
-    // close; true when none runs.
-    bool mayStopTransfer();
-    // Cancels the running transfer and waits for it; its end is not shown.
-    void stopTransfer();
+    // Sends the current bank's selected kits, or all of them.
+    void sendKits(bool wholeBank);
+    // Shows the transfers in the Instrument panel and the status bar, and
+    // opens the kits received.
+    void connectTransfers();
     void createInstrumentPanel();
     BankDocument& addBankTab(Bank bank);
 
@@ -146,8 +131,7 @@ class LibraryWindow : public QMainWindow {
     QList<QAction*> bankActions_;  // need an open bank
     LibraryMidi midi_;
     InstrumentPanel* instrument_ = nullptr;
-    TransferJob* job_ = nullptr;
-    std::function<void()> transferEnded_;
+    TransferController* transfers_ = nullptr;
 };
 
 }  // namespace tamboril::library
