@@ -23,8 +23,7 @@ void LibraryWindow::connectTransfers() {
     connect(instrument_, &InstrumentPanel::cancelRequested, transfers_,
             &TransferController::cancel);
     connect(transfers_, &TransferController::started, instrument_, &InstrumentPanel::showStarted);
-    connect(transfers_, &TransferController::progress, instrument_,
-            &InstrumentPanel::showProgress);
+    connect(transfers_, &TransferController::progress, instrument_, &InstrumentPanel::showProgress);
     connect(transfers_, &TransferController::ended, instrument_, &InstrumentPanel::showEnded);
     connect(transfers_, &TransferController::kitsReceived, this, &LibraryWindow::openReceived);
     connect(transfers_, &TransferController::statusMessage, this,

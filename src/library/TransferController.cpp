@@ -57,8 +57,7 @@ QString FirstLine(const QString& text) {
 
 }  // namespace
 
-TransferController::TransferController(LibraryMidi midi, LibraryPrompts& prompts,
-                                       QObject* parent)
+TransferController::TransferController(LibraryMidi midi, LibraryPrompts& prompts, QObject* parent)
     : QObject(parent), midi_(std::move(midi)), prompts_(prompts), job_(new TransferJob(this)) {
     connect(job_, &TransferJob::progress, this, &TransferController::progress);
     connect(job_, &TransferJob::finished, this, &TransferController::finished);
@@ -85,8 +84,7 @@ void TransferController::receive(int kits, const InstrumentPanel::Choice& input,
         const QString result = ReceiveResultText(*received, port, timeoutSeconds);
         emit ended(result);
         if (received->ok()) {
-            emit kitsReceived(std::move(received->kits),
-                              BackupName(QDateTime::currentDateTime()));
+            emit kitsReceived(std::move(received->kits), BackupName(QDateTime::currentDateTime()));
             emit statusMessage(FirstLine(result));
         } else if (NeedsWarning(*received)) {
             tell(result, LibraryPrompts::Severity::Warning);
@@ -97,8 +95,8 @@ void TransferController::receive(int kits, const InstrumentPanel::Choice& input,
     }
 }
 
-void TransferController::send(BankDocument& doc, const std::vector<int>& positions,
-                              bool wholeBank, const InstrumentPanel::Choice& output,
+void TransferController::send(BankDocument& doc, const std::vector<int>& positions, bool wholeBank,
+                              const InstrumentPanel::Choice& output,
                               std::chrono::milliseconds pause) {
     if (positions.empty()) {
         tell(QStringLiteral("Open a bank and select the kits to send."),

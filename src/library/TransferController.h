@@ -69,8 +69,8 @@ class TransferController : public QObject {
   private:
     // Runs `work` off this thread; `whenEnded` runs here once it has
     // returned. False while another transfer runs.
-    bool start(bool sending, const QString& port, int kits,
-               std::function<void(TransferJob&)> work, std::function<void()> whenEnded);
+    bool start(bool sending, const QString& port, int kits, std::function<void(TransferJob&)> work,
+               std::function<void()> whenEnded);
     void finished();
     void tell(const QString& text, LibraryPrompts::Severity severity);
     // The kits at `positions`, or nothing after telling why some cannot go.
