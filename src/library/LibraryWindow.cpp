@@ -11,6 +11,7 @@
 #include "library/KitTools.h"
 #include "library/Library.h"
 #include "library/LibraryTexts.h"
+#include "library/TransferController.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -34,7 +35,7 @@ const QString GeometryKey = QStringLiteral("geometry");
 
 LibraryWindow::~LibraryWindow() {
     // The transfer's thread ends before anything it reports to goes.
-    delete job_;
+    delete transfers_;
 }
 
 BankView* LibraryWindow::currentView() const {
@@ -163,7 +164,7 @@ void LibraryWindow::showDiskChange(BankDocument* doc, const DiskChange& change) 
 void LibraryWindow::closeEvent(QCloseEvent* event) {
     // The transfer is asked about first and stopped last, once nothing else
     // can keep the window open.
-    if (!mayStopTransfer()) {
+    if (!transfers_->mayStop()) {
         event->ignore();
         return;
     }
@@ -173,7 +174,7 @@ void LibraryWindow::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    stopTransfer();
+    transfers_->stop();
     settings_.setValue(GeometryKey, saveGeometry());
     event->accept();
 }

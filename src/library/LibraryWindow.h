@@ -6,21 +6,14 @@
 #include "library/LibraryActions.h"
 #include "library/LibraryMidi.h"
 #include "library/LibraryPrompts.h"
-#include "library/TransferJob.h"
 
 #include <QMainWindow>
 
-#include <functional>
-#include <optional>
 #include <vector>
 
 class QSettings;
 class QTabWidget;
 class QUndoGroup;
-
-namespace tamboril::transfer {
-struct ReceivedKits;
-}
 
 namespace tamboril::library {
 
@@ -30,12 +23,14 @@ class InstrumentPanel;
 class KitCommands;
 class KitTools;
 class Library;
+class TransferController;
 
 // The Library's main window: a tab for each bank the Library holds open,
 // each a table of its kits and the pads of the selected kit, and the
 // Instrument panel. It only shows: the documents belong to `library`, edits
-// go through KitCommands, saves through BankSaving, and every command is an
-// action of LibraryActions with a key.
+// go through KitCommands, saves through BankSaving, transfers through the
+// TransferController, and every command is an action of LibraryActions with
+// a key.
 class LibraryWindow : public QMainWindow {
     Q_OBJECT
 
@@ -82,19 +77,11 @@ class LibraryWindow : public QMainWindow {
     bool mayClose(BankView& view);
     void showDiskChange(BankDocument* doc, const DiskChange& change);
 
-    void receiveKits(int kits);
-    void receiveEnded(transfer::ReceivedKits& received, const QString& port, int timeout);
-    void sendKits(const std::vector<int>& positions, bool wholeBank);
-    // Runs work off this thread; `ended` runs here once it has returned.
-    // False while another transfer runs.
-    bool startTransfer(TransferJob::Running what, std::function<void(TransferJob&)> work,
-                       std::function<void()> ended);
-    void transferFinished();
-    // Asks whether a running transfer may be stopped for the window to
-    // close; true when none runs.
-    bool mayStopTransfer();
-    // Cancels the running transfer and waits for it; its end is not shown.
-    void stopTransfer();
+    // The Instrument panel's requests go to the transfer controller, and
+    // what it reports is shown.
+    void connectTransfers();
+    // Sends the selected kits, or the whole bank, of the current view.
+    void sendKits(bool wholeBank);
     void createInstrumentPanel(QSettings& settings);
     void tell(const QString& text, LibraryPrompts::Severity severity);
 
@@ -109,8 +96,7 @@ class LibraryWindow : public QMainWindow {
     LibraryActions actions_;
     LibraryMidi midi_;
     InstrumentPanel* instrument_ = nullptr;
-    TransferJob* job_ = nullptr;
-    std::function<void()> transferEnded_;
+    TransferController* transfers_;
 };
 
 // Shows the window in front (or, where the window manager refuses that,

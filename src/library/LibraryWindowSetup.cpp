@@ -12,6 +12,7 @@
 #include "library/KitTools.h"
 #include "library/Library.h"
 #include "library/LibraryTexts.h"
+#include "library/TransferController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,8 +78,8 @@ LibraryWindow::LibraryWindow(Library& library, LibraryPrompts& prompts, QSetting
       tools_(new KitTools(library, prompts, std::move(editorProgram), this)),
       saving_(new BankSaving(library, prompts, this)),
       actions_(CreateLibraryMenus(*this, *undoGroup_)),
-      midi_(std::move(midi)),
-      job_(new TransferJob(this)) {
+      midi_(midi),
+      transfers_(new TransferController(std::move(midi), prompts, library.edits(), this)) {
     setObjectName(QStringLiteral("LibraryWindow"));
     setAccessibleName(LibraryTitle);
     SetUpTabs(tabs_);
@@ -166,21 +167,8 @@ void LibraryWindow::createInstrumentPanel(QSettings& settings) {
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock->setWidget(instrument_);
     addDockWidget(Qt::RightDockWidgetArea, dock);
-    connect(instrument_, &InstrumentPanel::receiveRequested, this, &LibraryWindow::receiveKits);
-    connect(instrument_, &InstrumentPanel::sendSelectedRequested, this, [this] {
-        if (BankView* view = currentView()) {
-            sendKits(view->selectedRows(), false);
-        }
-    });
-    connect(instrument_, &InstrumentPanel::sendBankRequested, this, [this] {
-        if (BankView* view = currentView()) {
-            sendKits(AllPositions(view->document().kitCount()), true);
-        }
-    });
-    connect(instrument_, &InstrumentPanel::cancelRequested, job_, &TransferJob::cancel);
     connect(instrument_, &InstrumentPanel::saveRequested, actions_.save, &QAction::trigger);
-    connect(job_, &TransferJob::progress, instrument_, &InstrumentPanel::showProgress);
-    connect(job_, &TransferJob::finished, this, &LibraryWindow::transferFinished);
+    connectTransfers();
 }
 
 void OpenHandedFiles(LibraryWindow& window, const QStringList& paths) {

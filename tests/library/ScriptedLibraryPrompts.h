@@ -18,6 +18,7 @@ class ScriptedLibraryPrompts : public library::LibraryPrompts {
         QString title;
         QString text;
         Severity severity;
+        QStringList choices;  // the buttons of a question
     };
 
     QList<QStringList> openAnswers;  // each call takes the first; none: cancelled
@@ -51,11 +52,11 @@ class ScriptedLibraryPrompts : public library::LibraryPrompts {
         return unsavedAnswers.isEmpty() ? Unsaved::Cancel : unsavedAnswers.takeFirst();
     }
     void message(const QString& title, const QString& text, Severity severity) override {
-        messages.append(Shown{title, text, severity});
+        messages.append(Shown{title, text, severity, {}});
     }
 
-    int choose(const QString& title, const QString& text, const QStringList&) override {
-        questions.append(Shown{title, text, Severity::Information});
+    int choose(const QString& title, const QString& text, const QStringList& choices) override {
+        questions.append(Shown{title, text, Severity::Information, choices});
         return choiceAnswers.isEmpty() ? -1 : choiceAnswers.takeFirst();
     }
 

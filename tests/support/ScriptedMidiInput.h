@@ -18,7 +18,8 @@ namespace tamboril::test {
 // A MIDI input that hands out one prepared chunk per read (an empty chunk is
 // a read on which nothing came: it waits as a real input would), then
 // nothing. The input is lost, or overruns, from a given read on. A wake ends
-// a waiting read, as on a real input.
+// a waiting read, as on a real input. With a systemError it stands for an
+// input that reaches no MIDI system: no ports, no system name, that error.
 class ScriptedMidiInput final : public midi::MidiInput {
   public:
     QStringList ports{QStringLiteral("synth:out")};
@@ -28,8 +29,9 @@ class ScriptedMidiInput final : public midi::MidiInput {
     int skipped = 0;  // cycles the MIDI system ran without the program
     int reads = 0;
     int opened = -1;  // the device last opened
+    QString systemError;
 
-    int numDevs() override { return int(ports.size()); }
+    int numDevs() override { return systemError.isEmpty() ? int(ports.size()) : 0; }
     int devName(int device, QString& name) override {
         name = ports.value(device);
         return midi::NoError;
@@ -62,9 +64,13 @@ class ScriptedMidiInput final : public midi::MidiInput {
     int overruns() const override { return overrunFromRead >= 0 && reads >= overrunFromRead; }
     int skippedCycles() const override { return skipped; }
     int close() override { return midi::NoError; }
-    QString errorText(int) const override { return {}; }
-    QString systemName() const override { return QStringLiteral("test"); }
-    int lastResult() const override { return midi::NoError; }
+    QString errorText(int) const override { return systemError; }
+    QString systemName() const override {
+        return systemError.isEmpty() ? QStringLiteral("test") : QString();
+    }
+    int lastResult() const override {
+        return systemError.isEmpty() ? midi::NoError : midi::NotEnabled;
+    }
 
   private:
     std::mutex mutex_;
