@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "cli/CliTexts.h"
 #include "cli/Console.h"
 #include "kit/FileIO.h"
 
@@ -28,9 +29,9 @@ class Command {
     virtual int run(Console& console) = 0;
 };
 
+// A command's one line for --help is CommandSummary(name).
 struct CommandSpec {
     const char* name;
-    const char* summary;  // one line for --help
     std::unique_ptr<Command> (*make)();
 };
 
@@ -39,7 +40,7 @@ struct CommandSpec {
 inline CLI::Validator NonEmptyName() {
     return CLI::Validator(
         [](std::string& value) {
-            return value.empty() ? std::string("the name must not be empty") : std::string();
+            return value.empty() ? EmptyNameText().toStdString() : std::string();
         },
         "", "NONEMPTY");
 }
@@ -69,7 +70,7 @@ inline CLI::Validator FileName() {
     return CLI::Validator(
         [](std::string& value) {
             if (value.empty()) {
-                return std::string("the name must not be empty");
+                return EmptyNameText().toStdString();
             }
             const std::optional<QString> problem =
                 NameNotKept(QByteArray(value.data(), static_cast<qsizetype>(value.size())));

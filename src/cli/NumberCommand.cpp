@@ -32,25 +32,11 @@ class NumberCommand final : public Command {
 
     int run(Console& console) override {
         const QString path = ArgPath(file_);
-        std::optional<KitToEdit> edited = LoadKitToEdit(console, path);
-        if (!edited) {
-            return ExitFailed;
-        }
-        const int before = KitNumber(edited->kit);
-        StoreKitNumber(edited->kit, number_);
-        if (!SaveEditedKit(console, path, *edited)) {
-            return ExitFailed;
-        }
-        const QString noSlot =
-            number_ < UserSlotCount
-                ? QString()
-                : QStringLiteral(
-                      " %1 is no user slot of the instrument, whose user kits are "
-                      "00 to %2.")
-                      .arg(TwoDigitText(number_), TwoDigitText(UserSlotCount - 1));
-        console.print(QStringLiteral("%1: kit number set to %2 (was %3).%4 Saved Complete.")
-                          .arg(path, TwoDigitText(number_), TwoDigitText(before), noSlot));
-        return ExitOk;
+        return EditKitFile(console, path, [&](KitData& kit) {
+            const int before = KitNumber(kit);
+            StoreKitNumber(kit, number_);
+            return KitNumberSetText(path, number_, before);
+        });
     }
 
   private:

@@ -39,18 +39,11 @@ class RenameCommand final : public Command {
     int run(Console& console) override {
         const QString path = ArgPath(file_);
         const QString name = ArgText(name_);  // checked while parsing
-        std::optional<KitToEdit> edited = LoadKitToEdit(console, path);
-        if (!edited) {
-            return ExitFailed;
-        }
-        const QString before = KitName(edited->kit);
-        StoreKitName(edited->kit, name);
-        if (!SaveEditedKit(console, path, *edited)) {
-            return ExitFailed;
-        }
-        console.print(QStringLiteral("%1: kit name set to \"%2\" (was \"%3\"). Saved Complete.")
-                          .arg(path, KitName(edited->kit), Printable(before)));
-        return ExitOk;
+        return EditKitFile(console, path, [&](KitData& kit) {
+            const QString before = KitName(kit);
+            StoreKitName(kit, name);
+            return KitNameSetText(path, KitName(kit), Printable(before));
+        });
     }
 
   private:

@@ -56,18 +56,11 @@ class SetCommand final : public Command {
         const int pad = FindPad(ArgText(pad_)).value_or(0);
         const int sound = FindSound(ArgText(sound_)).value_or(0);
 
-        std::optional<KitToEdit> edited = LoadKitToEdit(console, path);
-        if (!edited) {
-            return ExitFailed;
-        }
-        const int before = PadSound(edited->kit, pad);
-        StorePadSound(edited->kit, pad, sound);
-        if (!SaveEditedKit(console, path, *edited)) {
-            return ExitFailed;
-        }
-        console.print(QStringLiteral("%1: %2 set to %3 (was %4). Saved Complete.")
-                          .arg(path, PadName(pad), SoundEntry(sound), SoundEntry(before)));
-        return ExitOk;
+        return EditKitFile(console, path, [&](KitData& kit) {
+            const int before = PadSound(kit, pad);
+            StorePadSound(kit, pad, sound);
+            return PadSoundSetText(path, PadName(pad), SoundEntry(sound), SoundEntry(before));
+        });
     }
 
   private:

@@ -33,15 +33,11 @@ class SplitCommand final : public Command {
         const QString wanted = into_.empty() ? QDir::currentPath() : ArgPath(into_);
         const QFileInfo folderInfo(wanted);
         if (!folderInfo.exists()) {
-            console.error(QStringLiteral("cannot split into %1: there is no such folder. Nothing "
-                                         "was written.")
-                              .arg(wanted));
+            console.error(NoSplitFolderText(wanted));
             return ExitFailed;
         }
         if (!folderInfo.isDir()) {
-            console.error(QStringLiteral("cannot split into %1: it is a file, not a folder. "
-                                         "Nothing was written.")
-                              .arg(wanted));
+            console.error(SplitIntoFileText(wanted));
             return ExitFailed;
         }
         const QString folder = QDir::cleanPath(folderInfo.absoluteFilePath());
