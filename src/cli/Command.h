@@ -79,6 +79,13 @@ inline CLI::Validator FileName() {
         "", "FILENAME");
 }
 
+// A required file or folder argument, checked by FileName(): the first
+// argument of most commands.
+inline CLI::Option* AddFileArgument(CLI::App& sub, const std::string& name, std::string& value,
+                                    const std::string& description) {
+    return sub.add_option(name, value, description)->required()->check(FileName());
+}
+
 std::unique_ptr<Command> MakeShowCommand();
 std::unique_ptr<Command> MakeSetCommand();
 std::unique_ptr<Command> MakeRenameCommand();

@@ -33,9 +33,7 @@ class JoinCommand final : public Command {
             "  tamboril-kit join dump.syx --from kits\n"
             "  tamboril-kit join dump.syx --from kits --fix-checksums\n"
             "  tamboril-kit join dump.syx first.syx second.syx ... last.syx   (64 files)");
-        sub.add_option("OUT", out_, "The bulk file to write (replaced if it exists)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "OUT", out_, "The bulk file to write (replaced if it exists)");
         CLI::Option* from =
             sub.add_option("--from", from_,
                            "A folder holding \"Kit - 63.syx\" ... \"Kit - 00.syx\", as split "

@@ -21,9 +21,8 @@ class NumberCommand final : public Command {
             "Examples:\n"
             "  tamboril-kit number kit.syx 5\n"
             "  tamboril-kit number \"kits/Kit - 63.syx\" 0");
-        sub.add_option("FILE", file_, "The kit file to number (a single kit, up to 200 bytes)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "FILE", file_,
+                        "The kit file to number (a single kit, up to 200 bytes)");
         sub.add_option("N", number_, "The kit number, 0 to 127; it goes into byte 6")
             ->required()
             ->transform(LeadingZerosDecimal())

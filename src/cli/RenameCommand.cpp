@@ -26,9 +26,8 @@ class RenameCommand final : public Command {
             "Examples:\n"
             "  tamboril-kit rename kit.syx \"JAZZ KIT\"\n"
             "  tamboril-kit rename \"kits/Kit - 63.syx\" \"Live 2024\"");
-        sub.add_option("FILE", file_, "The kit file to rename (a single kit, up to 200 bytes)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "FILE", file_,
+                        "The kit file to rename (a single kit, up to 200 bytes)");
         sub.add_option("NAME", name_,
                        "The new kit name: up to 11 printable ASCII characters (blank to '~'), "
                        "padded with blanks; it goes into bytes 184 to 194")

@@ -49,9 +49,7 @@ class RenumberCommand final : public Command {
             "\n"
             "Example:\n"
             "  tamboril-kit renumber dump.syx");
-        sub.add_option("BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back");
     }
 
     int run(Console& console) override {

@@ -37,9 +37,8 @@ class SetCommand final : public Command {
             "  tamboril-kit set kit.syx \"SNARE 2\" \"808 S1\"\n"
             "  tamboril-kit set kit.syx 0 49\n"
             "  tamboril-kit set kit.syx \"kick 1\" \"49 808 K1\"");
-        sub.add_option("FILE", file_, "The kit file to change (a single kit, up to 200 bytes)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "FILE", file_,
+                        "The kit file to change (a single kit, up to 200 bytes)");
         sub.add_option("PAD", pad_, "Pad index 0 to 13, or pad name such as \"SNARE 2\"")
             ->required()
             ->check(padValidator());

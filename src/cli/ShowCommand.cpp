@@ -55,11 +55,9 @@ class ShowCommand final : public Command {
             "Examples:\n"
             "  tamboril-kit show \"Kit - 63.syx\"\n"
             "  tamboril-kit show --json dump.syx");
-        sub.add_option(
-               "FILE", file_,
-               "A kit file (up to 200 bytes) or a bulk file (longer: its 64 kits are listed)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(
+            sub, "FILE", file_,
+            "A kit file (up to 200 bytes) or a bulk file (longer: its 64 kits are listed)");
         sub.add_flag("--json", json_, "Print the same information as JSON");
     }
 

@@ -18,9 +18,7 @@ class SplitCommand final : public Command {
         sub.footer(
             "Example:\n"
             "  tamboril-kit split dump.syx --into kits");
-        sub.add_option("BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back");
         sub.add_option("--into", into_,
                        "The folder for \"Kit - 63.syx\" ... \"Kit - 00.syx\" (default: the "
                        "current folder); it must exist")
