@@ -5,6 +5,8 @@
 #include "kit/BulkSplit.h"
 #include "kit/KitFile.h"
 
+#include <QCoreApplication>
+
 namespace tamboril {
 
 namespace {
@@ -46,8 +48,14 @@ QString padDifference(const KitData& a, const KitData& b, int pad) {
 
 }  // namespace
 
+QString CountedText(qsizetype count, const QString& singular, const QString& plural) {
+    return QString(count == 1 ? singular : plural)
+        .replace(QLatin1String("%n"), QString::number(count));
+}
+
 QString KitsText(qsizetype count) {
-    return count == 1 ? QStringLiteral("1 kit") : QStringLiteral("%1 kits").arg(count);
+    return CountedText(count, QCoreApplication::translate("KitWords", "%n kit"),
+                       QCoreApplication::translate("KitWords", "%n kits"));
 }
 
 QString HexByte(std::uint8_t value) {
@@ -153,8 +161,10 @@ QStringList PositionRuns(const std::vector<int>& positions) {
 }
 
 QString PositionsText(const std::vector<int>& positions) {
-    return (positions.size() == 1 ? QStringLiteral("position ") : QStringLiteral("positions ")) +
-           PositionRuns(positions).join(QStringLiteral(", "));
+    return CountedText(qsizetype(positions.size()),
+                       QCoreApplication::translate("KitWords", "position %1"),
+                       QCoreApplication::translate("KitWords", "positions %1"))
+        .arg(PositionRuns(positions).join(QStringLiteral(", ")));
 }
 
 QString SharedNumberText(const SharedNumber& shared) {

@@ -17,8 +17,17 @@ namespace tamboril {
 // The words in which both front ends, tamboril-kit and the Library, describe
 // kits, so that a comparison or a refused name reads the same in both.
 
-// A count of kits as English reads it: "1 kit", "64 kits". Every text that
-// counts kits takes it from here.
+// The one place that picks the singular or the plural form of a sentence
+// that counts. Both forms are whole sentences, already through the
+// translation function; %n in them stands for the count, as in Qt's
+// tr(text, nullptr, n), and %1, %2 ... are left for the caller's arguments.
+// English has two forms, chosen here by hand: a count of 1 takes the
+// singular, every other count (0 too) the plural. Texts are written as the
+// two forms rather than tr(..., n) alone, so that they read right without a
+// loaded translation.
+QString CountedText(qsizetype count, const QString& singular, const QString& plural);
+
+// A count of kits as English reads it: "1 kit", "64 kits".
 QString KitsText(qsizetype count);
 
 // A byte as the SysEx world writes it: "0xF0".

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "cli/CliTexts.h"
 #include "cli/Console.h"
 #include "kit/FileIO.h"
 
@@ -28,9 +29,9 @@ class Command {
     virtual int run(Console& console) = 0;
 };
 
+// A command's one line for --help is CommandSummary(name).
 struct CommandSpec {
     const char* name;
-    const char* summary;  // one line for --help
     std::unique_ptr<Command> (*make)();
 };
 
@@ -39,7 +40,7 @@ struct CommandSpec {
 inline CLI::Validator NonEmptyName() {
     return CLI::Validator(
         [](std::string& value) {
-            return value.empty() ? std::string("the name must not be empty") : std::string();
+            return value.empty() ? EmptyNameText().toStdString() : std::string();
         },
         "", "NONEMPTY");
 }
@@ -69,13 +70,20 @@ inline CLI::Validator FileName() {
     return CLI::Validator(
         [](std::string& value) {
             if (value.empty()) {
-                return std::string("the name must not be empty");
+                return EmptyNameText().toStdString();
             }
             const std::optional<QString> problem =
                 NameNotKept(QByteArray(value.data(), static_cast<qsizetype>(value.size())));
             return problem ? problem->toStdString() : std::string();
         },
         "", "FILENAME");
+}
+
+// A required file or folder argument, checked by FileName(): the first
+// argument of most commands.
+inline CLI::Option* AddFileArgument(CLI::App& sub, const std::string& name, std::string& value,
+                                    const std::string& description) {
+    return sub.add_option(name, value, description)->required()->check(FileName());
 }
 
 std::unique_ptr<Command> MakeShowCommand();

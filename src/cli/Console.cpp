@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Console.h"
 
+#include "cli/CliTexts.h"
+
 #include <QByteArray>
 
 #include <unistd.h>
@@ -32,13 +34,12 @@ void Console::write(const QString& text) {
 void Console::error(const QString& message) {
     endProgress();
     std::fflush(out_);  // keep results and complaints in order on a shared terminal
-    put(err_,
-        QString::fromLatin1(ProgramName) + QStringLiteral(": ") + message + QLatin1Char('\n'));
+    put(err_, ErrorLine(message) + QLatin1Char('\n'));
     std::fflush(err_);
 }
 
 void Console::warning(const QString& message) {
-    error(QStringLiteral("warning: ") + message);
+    error(WarningText(message));
 }
 
 void Console::progress(const QString& line) {

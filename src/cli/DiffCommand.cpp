@@ -39,11 +39,7 @@ SideName parseSideName(const QString& text) {
     bool ok = false;
     const int position = match.captured(2).toInt(&ok);
     if (!ok || position >= BulkKitCount) {
-        name.problem = QStringLiteral(
-                           "there is no position %1 in a bulk file: its kits are at "
-                           "positions 0 to %2")
-                           .arg(match.captured(2))
-                           .arg(BulkKitCount - 1);
+        name.problem = NoSuchPositionText(match.captured(2), BulkKitCount - 1);
     } else {
         name.position = position;
     }
@@ -71,8 +67,7 @@ struct Side {
 
     bool wholeBulk() const { return bulk && !name.position; }
     QString label() const {
-        return name.position ? QStringLiteral("%1@%2").arg(name.path, PositionText(*name.position))
-                             : name.path;
+        return name.position ? BulkKitLabel(name.path, *name.position) : name.path;
     }
     QJsonObject json() const {
         QJsonObject object{{"file", name.path}, {"size", size}, {"kind", bulk ? "bulk" : "kit"}};
@@ -92,16 +87,12 @@ bool readSide(Console& console, Side& side) {
     KitData kit{};
     const LoadOutcome load = Loadfile(path, kit);
     if (load.status == LoadStatus::Failed || load.status == LoadStatus::Ignored) {
-        console.error(QStringLiteral("cannot read %1: %2").arg(path, load.reason));
+        console.error(CannotReadText(path, load.reason));
         return false;
     }
     if (load.status != LoadStatus::Refused) {
         if (side.name.position) {
-            console.error(QStringLiteral("%1 is a kit file (%2 bytes), not a bulk file: it has "
-                                         "no position %3")
-                              .arg(path)
-                              .arg(side.size)
-                              .arg(*side.name.position));
+            console.error(KitFileHasNoPositionText(path, side.size, *side.name.position));
             return false;
         }
         if (const QString warning = KitSizeWarning(path, side.size); !warning.isEmpty()) {
@@ -112,7 +103,7 @@ bool readSide(Console& console, Side& side) {
     }
     BulkKits bulk = ReadBulkKits(path);
     if (bulk.error) {
-        console.error(QStringLiteral("cannot read %1: %2").arg(path, bulk.error->reason));
+        console.error(CannotReadText(path, bulk.error->reason));
         return false;
     }
     if (const QString warning = BulkSizeWarning(path, side.size); !warning.isEmpty()) {
@@ -198,12 +189,8 @@ class DiffCommand final : public Command {
         if (a.wholeBulk() != b.wholeBulk()) {
             const Side& whole = a.wholeBulk() ? a : b;
             const Side& one = a.wholeBulk() ? b : a;
-            console.error(QStringLiteral("cannot compare the one kit of %1 with the %2 kits of "
-                                         "the bulk file %3: name one of them, as in %3@0\n"
-                                         "Run 'tamboril-kit diff --help' for more information.")
-                              .arg(one.label())
-                              .arg(whole.kits.size())
-                              .arg(whole.name.path));
+            console.error(
+                CannotCompareText(one.label(), qsizetype(whole.kits.size()), whole.name.path));
             return Trouble;
         }
         return json_ ? printJson(console, a, b) : printText(console, a, b);
@@ -224,15 +211,12 @@ class DiffCommand final : public Command {
         const std::vector<int> positions = differing(a, b);
         const bool whole = a.wholeBulk();
         if (positions.empty()) {
-            console.print(whole ? QStringLiteral("%1 and %2 hold the same %3 kits.")
-                                      .arg(a.label(), b.label())
-                                      .arg(a.kits.size())
-                                : QStringLiteral("%1 and %2 hold the same kit: %3")
-                                      .arg(a.label(), b.label(), Printable(KitTitle(a.kits[0]))));
+            console.print(whole ? SameKitsText(a.label(), b.label(), qsizetype(a.kits.size()))
+                                : SameKitText(a.label(), b.label(), Printable(KitTitle(a.kits[0]))));
             return Same;
         }
-        console.print(QStringLiteral("A: ") + a.label());
-        console.print(QStringLiteral("B: ") + b.label());
+        console.print(SideALine(a.label()));
+        console.print(SideBLine(b.label()));
         QStringList numbers;
         for (const int k : positions) {
             const auto index = static_cast<std::size_t>(k);
@@ -242,17 +226,13 @@ class DiffCommand final : public Command {
                 console.print(lines.join(QLatin1Char('\n')));
                 continue;
             }
-            console.print(QStringLiteral("Pos %1:").arg(PositionText(k)));
+            console.print(PositionHeading(k));
             console.print(QStringLiteral("  ") + lines.join(QStringLiteral("\n  ")));
             numbers << QString::number(k);
         }
         if (whole) {
-            console.print(QStringLiteral("%1 of %2 kits differ: %3 %4.")
-                              .arg(positions.size())
-                              .arg(a.kits.size())
-                              .arg(positions.size() == 1 ? QStringLiteral("position")
-                                                         : QStringLiteral("positions"),
-                                   numbers.join(QStringLiteral(", "))));
+            console.print(KitsDifferText(qsizetype(positions.size()), qsizetype(a.kits.size()),
+                                         numbers.join(QStringLiteral(", "))));
         }
         return Differ;
     }

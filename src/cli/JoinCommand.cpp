@@ -14,8 +14,8 @@ namespace tamboril::cli {
 namespace {
 
 QString failureText(const JoinFailure& failure) {
-    return QStringLiteral("  %1: %2")
-        .arg(failure.file, failure.readError ? *failure.readError : KitFileFaultText(*failure.fault));
+    return JoinFailureLine(failure.file, failure.readError ? *failure.readError
+                                                           : KitFileFaultText(*failure.fault));
 }
 
 // Puts 64 kit files together into one bulk file: the way back from split.
@@ -33,9 +33,7 @@ class JoinCommand final : public Command {
             "  tamboril-kit join dump.syx --from kits\n"
             "  tamboril-kit join dump.syx --from kits --fix-checksums\n"
             "  tamboril-kit join dump.syx first.syx second.syx ... last.syx   (64 files)");
-        sub.add_option("OUT", out_, "The bulk file to write (replaced if it exists)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "OUT", out_, "The bulk file to write (replaced if it exists)");
         CLI::Option* from =
             sub.add_option("--from", from_,
                            "A folder holding \"Kit - 63.syx\" ... \"Kit - 00.syx\", as split "
@@ -52,17 +50,11 @@ class JoinCommand final : public Command {
                      "as Save does");
         sub.callback([this] {
             if (from_.empty() && kits_.empty()) {
-                throw CLI::RequiredError(QStringLiteral("--from DIR or the %1 KIT files")
-                                             .arg(BulkKitCount)
-                                             .toStdString());
+                throw CLI::RequiredError(JoinSourceRequiredText(BulkKitCount).toStdString());
             }
             if (!kits_.empty() && kits_.size() != BulkKitCount) {
                 throw CLI::ValidationError(
-                    "KIT", QStringLiteral("%1 kit files were given; a bulk file takes %2, one for "
-                                          "each position")
-                               .arg(kits_.size())
-                               .arg(BulkKitCount)
-                               .toStdString());
+                    "KIT", JoinFileCountText(qsizetype(kits_.size()), BulkKitCount).toStdString());
             }
         });
     }
@@ -74,8 +66,7 @@ class JoinCommand final : public Command {
         if (!from_.empty()) {
             source = ArgPath(from_);
             if (const QString problem = folderProblem(source); !problem.isEmpty()) {
-                console.error(QStringLiteral("cannot join from %1: %2. Nothing was written.")
-                                  .arg(source, problem));
+                console.error(problem);
                 return ExitFailed;
             }
             paths = SplitFilePaths(QDir::cleanPath(source));
@@ -83,7 +74,7 @@ class JoinCommand final : public Command {
             for (const std::string& kit : kits_) {
                 paths << ArgPath(kit);
             }
-            source = QStringLiteral("%1 kit files").arg(paths.size());
+            source = KitFilesText(paths.size());
         }
 
         const JoinOutcome joined = JoinKitFiles(paths, fixChecksums_);
@@ -92,35 +83,27 @@ class JoinCommand final : public Command {
             for (const JoinFailure& failure : joined.failures) {
                 lines << failureText(failure);
             }
-            console.error(QStringLiteral("cannot join into %1: %2 of the %3 kit files cannot go "
-                                         "into a bulk file. Nothing was written.\n")
-                              .arg(out)
-                              .arg(joined.failures.size())
-                              .arg(paths.size()) +
-                          lines.join(QLatin1Char('\n')));
+            console.error(
+                CannotJoinText(out, qsizetype(joined.failures.size()), paths.size(), lines));
             return ExitFailed;
         }
         if (const auto failure = ReplaceFile(out, joined.bulk)) {
-            console.error(CannotWriteText(*failure, QStringLiteral("Nothing was written.")));
+            console.error(CannotWriteText(*failure, NothingWrittenText()));
             return ExitFailed;
         }
-        console.print(
-            QStringLiteral("Joined %1 kits from %2 into %3 (%4 bytes)%5.")
-                .arg(paths.size())
-                .arg(source, out)
-                .arg(joined.bulk.size())
-                .arg(fixChecksums_ ? QStringLiteral(", file checksums stored") : QString()));
+        console.print(JoinedText(paths.size(), source, out, joined.bulk.size(), fixChecksums_));
         return ExitOk;
     }
 
   private:
+    // Why kits cannot be joined from folder; empty when they can.
     static QString folderProblem(const QString& folder) {
         const QFileInfo info(folder);
         if (!info.exists()) {
-            return QStringLiteral("there is no such folder");
+            return NoJoinFolderText(folder);
         }
         if (!info.isDir()) {
-            return QStringLiteral("it is a file, not a folder");
+            return JoinFromFileText(folder);
         }
         return QString();
     }

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/KitArgs.h"
 
-#include "kit/BulkSplit.h"
 #include "sounds/PadSounds.h"
 
 #include <QFile>
-#include <QStringList>
 
 namespace tamboril::cli {
 
@@ -66,70 +64,12 @@ std::optional<int> FindSound(const QString& text) {
     return std::nullopt;
 }
 
-QString PadNotFoundText(const QString& text) {
-    QStringList names;
-    for (int pad = 0; pad < PadCount; ++pad) {
-        names << PadName(pad);
-    }
-    return QStringLiteral("no pad \"%1\": give 0 to 13 or a pad name (%2)")
-        .arg(text, names.join(QStringLiteral(", ")));
-}
-
-QString SoundNotFoundText(const QString& text) {
-    return QStringLiteral(
-               "no sound \"%1\": give a number 0 to 255, a sound list entry such as "
-               "\"49 808 K1\" or a sound name such as \"808 K1\"")
-        .arg(text);
-}
-
-QString KitSizeWarning(const QString& path, qint64 fileSize) {
-    const auto expected = static_cast<qint64>(KitSize);
-    if (fileSize == expected) {
-        return QString();
-    }
-    return QStringLiteral("%1 is %2 bytes, not %3: %4")
-        .arg(path)
-        .arg(fileSize)
-        .arg(expected)
-        .arg(fileSize < expected
-                 ? QStringLiteral("the bytes after its end read as 0")
-                 : QStringLiteral("the bytes after the 197th are not part of the kit"));
-}
-
-QString BulkSizeWarning(const QString& path, qint64 fileSize) {
-    if (fileSize == BulkSize) {
-        return QString();
-    }
-    return QStringLiteral("%1 is %2 bytes, not %3 (64 kits of 197 bytes): %4")
-        .arg(path)
-        .arg(fileSize)
-        .arg(BulkSize)
-        .arg(fileSize < BulkSize ? QStringLiteral("the bytes after its end read as 0")
-                                 : QStringLiteral("the bytes after the 12608th are ignored"));
-}
-
 QString ArgText(const std::string& arg) {
     return QString::fromLocal8Bit(arg.data(), static_cast<qsizetype>(arg.size()));
 }
 
 QString ArgPath(const std::string& arg) {
     return QFile::decodeName(QByteArray(arg.data(), static_cast<qsizetype>(arg.size())));
-}
-
-QString WithoutFullStop(const QString& reason) {
-    return reason.endsWith(QLatin1Char('.')) ? reason.chopped(1) : reason;
-}
-
-QString AfterFailedWrite(const FileError& failure, const QString& usual) {
-    return failure.oldContentIn.isEmpty()
-               ? usual
-               : QStringLiteral("The file may be damaged: its old content is kept in %1.")
-                     .arg(failure.oldContentIn);
-}
-
-QString CannotWriteText(const FileError& failure, const QString& usual) {
-    return QStringLiteral("cannot write %1: %2. %3")
-        .arg(failure.file, WithoutFullStop(failure.reason), AfterFailedWrite(failure, usual));
 }
 
 }  // namespace tamboril::cli

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bank/KitWords.h"
+#include "cli/CliTexts.h"
 #include "kit/FileIO.h"
 
 #include <QString>
@@ -25,32 +26,10 @@ std::optional<int> FindPad(const QString& text);
 // finds "99 RockS " with its trailing blank.
 std::optional<int> FindSound(const QString& text);
 
-// What to tell a user whose pad or sound was not found.
-QString PadNotFoundText(const QString& text);
-QString SoundNotFoundText(const QString& text);
-
-// A warning for a file of fileSize bytes read as a kit file (197 bytes) or
-// as a bulk file (12608 bytes): how the difference is read. Empty when the
-// size is the expected one.
-QString KitSizeWarning(const QString& path, qint64 fileSize);
-QString BulkSizeWarning(const QString& path, qint64 fileSize);
-
 // A command-line argument as text. File names go through QFile::decodeName
 // so that they name the same file the shell did.
 QString ArgText(const std::string& arg);
 QString ArgPath(const std::string& arg);
-
-// A reason without its closing full stop, for a sentence that goes on
-// ("It is a folder, not a file" + ". Nothing was written.").
-QString WithoutFullStop(const QString& reason);
-
-// What a failed write left: `usual` ("The file was left as it was."), or
-// where the old content is when the file may be damaged.
-QString AfterFailedWrite(const FileError& failure, const QString& usual);
-
-// A failed write in one sentence: "cannot write FILE: REASON. " and what
-// AfterFailedWrite says it left.
-QString CannotWriteText(const FileError& failure, const QString& usual);
 
 // A byte as "0xF0", and text with control characters shown as '.': the
 // words both front ends share.

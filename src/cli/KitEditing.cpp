@@ -15,21 +15,13 @@ std::optional<KitToEdit> LoadKitToEdit(Console& console, const QString& path) {
     switch (load.status) {
         case LoadStatus::Failed:
         case LoadStatus::Ignored:
-            console.error(QStringLiteral("cannot read %1: %2").arg(path, load.reason));
+            console.error(CannotReadText(path, load.reason));
             return std::nullopt;
         case LoadStatus::Refused:
-            console.error(QStringLiteral("%1: File needs to be Spilt. It is %2 bytes, and a "
-                                         "single kit file has at most %3; 'tamboril-kit "
-                                         "split' cuts a bulk file into kit files. Nothing "
-                                         "was written.")
-                              .arg(path)
-                              .arg(edited.size)
-                              .arg(MaxKitFileSize));
+            console.error(NeedsSplitText(path, edited.size));
             return std::nullopt;
         case LoadStatus::NotEditable:
-            console.error(QStringLiteral("%1: the kit cannot be edited: byte 0 is %2, not "
-                                         "0xF0. Nothing was written.")
-                              .arg(path, HexByte(edited.kit[0])));
+            console.error(NotEditableText(path, edited.kit[0]));
             return std::nullopt;
         case LoadStatus::Editable:
             break;
@@ -40,16 +32,27 @@ std::optional<KitToEdit> LoadKitToEdit(Console& console, const QString& path) {
 bool SaveEditedKit(Console& console, const QString& path, KitToEdit& edited) {
     StoreChecksum(edited.kit, FileChecksumFirst);
     if (const auto failure = TrueSave(path, edited.kit)) {
-        console.error(CannotWriteText(*failure, QStringLiteral("The file was left as it was.")));
+        console.error(CannotWriteText(*failure, FileLeftText()));
         return false;
     }
     if (edited.size != static_cast<qint64>(KitSize)) {
-        console.warning(QStringLiteral("%1 was %2 bytes; it now holds the %3 bytes of the kit")
-                            .arg(path)
-                            .arg(edited.size)
-                            .arg(KitSize));
+        console.warning(ResizedKitWarning(path, edited.size));
     }
     return true;
+}
+
+int EditKitFile(Console& console, const QString& path,
+                const std::function<QString(KitData&)>& change) {
+    std::optional<KitToEdit> edited = LoadKitToEdit(console, path);
+    if (!edited) {
+        return ExitFailed;
+    }
+    const QString done = change(edited->kit);
+    if (!SaveEditedKit(console, path, *edited)) {
+        return ExitFailed;
+    }
+    console.print(done);
+    return ExitOk;
 }
 
 }  // namespace tamboril::cli

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace tamboril::cli {
@@ -26,5 +27,11 @@ std::optional<KitToEdit> LoadKitToEdit(Console& console, const QString& path);
 // Save does; says why when that fails (the file is then left as it was) and
 // warns when the file had another size than 197 bytes. True when saved.
 bool SaveEditedKit(Console& console, const QString& path, KitToEdit& edited);
+
+// What set, rename and number share: loads path for a change, lets `change`
+// make it (it returns the sentence that tells what it did), saves the kit
+// and prints that sentence. ExitOk, or ExitFailed after saying why.
+int EditKitFile(Console& console, const QString& path,
+                const std::function<QString(KitData&)>& change);
 
 }  // namespace tamboril::cli

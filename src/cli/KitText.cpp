@@ -46,10 +46,6 @@ QJsonObject KitJson(const KitData& kit) {
     };
 }
 
-QString PositionText(int position) {
-    return QStringLiteral("%1 (%2)").arg(position).arg(SplitFileName(position));
-}
-
 void PrintJson(Console& console, const QJsonObject& object) {
     console.write(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bank/KitWords.h"
+#include "cli/CliTexts.h"
 #include "cli/Console.h"
 #include "kit/KitImage.h"
 
@@ -21,9 +22,6 @@ QJsonObject PadJson(int pad, int sound);
 // The kit as JSON: title, kitNumber, name, startsWithF0, endsWithF7,
 // checksum, fileChecksum, checksumMatches and the 14 pads.
 QJsonObject KitJson(const KitData& kit);
-
-// A bulk position and the file split writes it to: "12 (Kit - 51.syx)".
-QString PositionText(int position);
 
 void PrintJson(Console& console, const QJsonObject& object);
 

@@ -21,9 +21,8 @@ class NumberCommand final : public Command {
             "Examples:\n"
             "  tamboril-kit number kit.syx 5\n"
             "  tamboril-kit number \"kits/Kit - 63.syx\" 0");
-        sub.add_option("FILE", file_, "The kit file to number (a single kit, up to 200 bytes)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "FILE", file_,
+                        "The kit file to number (a single kit, up to 200 bytes)");
         sub.add_option("N", number_, "The kit number, 0 to 127; it goes into byte 6")
             ->required()
             ->transform(LeadingZerosDecimal())
@@ -32,25 +31,11 @@ class NumberCommand final : public Command {
 
     int run(Console& console) override {
         const QString path = ArgPath(file_);
-        std::optional<KitToEdit> edited = LoadKitToEdit(console, path);
-        if (!edited) {
-            return ExitFailed;
-        }
-        const int before = KitNumber(edited->kit);
-        StoreKitNumber(edited->kit, number_);
-        if (!SaveEditedKit(console, path, *edited)) {
-            return ExitFailed;
-        }
-        const QString noSlot =
-            number_ < UserSlotCount
-                ? QString()
-                : QStringLiteral(
-                      " %1 is no user slot of the instrument, whose user kits are "
-                      "00 to %2.")
-                      .arg(TwoDigitText(number_), TwoDigitText(UserSlotCount - 1));
-        console.print(QStringLiteral("%1: kit number set to %2 (was %3).%4 Saved Complete.")
-                          .arg(path, TwoDigitText(number_), TwoDigitText(before), noSlot));
-        return ExitOk;
+        return EditKitFile(console, path, [&](KitData& kit) {
+            const int before = KitNumber(kit);
+            StoreKitNumber(kit, number_);
+            return KitNumberSetText(path, number_, before);
+        });
     }
 
   private:

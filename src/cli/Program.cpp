@@ -14,27 +14,12 @@ namespace tamboril::cli {
 
 std::span<const CommandSpec> Commands() {
     static const CommandSpec commands[] = {
-        {"show", "Show a kit file (title, pads, checksum) or list the kits of a bulk file",
-         MakeShowCommand},
-        {"set", "Set the sound of one pad in a kit file and save it with a fresh checksum",
-         MakeSetCommand},
-        {"rename", "Set the kit name of a kit file and save it with a fresh checksum",
-         MakeRenameCommand},
-        {"number", "Set the kit number (byte 6) of a kit file and save it with a fresh checksum",
-         MakeNumberCommand},
-        {"renumber", "Give each kit of a bulk file its position's slot as its kit number",
-         MakeRenumberCommand},
-        {"diff", "Compare two kit files, two bulk files, or a kit with one kit of a bulk file",
-         MakeDiffCommand},
-        {"split", "Cut a 64-kit bulk file into \"Kit - 63.syx\" ... \"Kit - 00.syx\"",
-         MakeSplitCommand},
-        {"join", "Put 64 kit files (a split folder) together into one bulk file", MakeJoinCommand},
-        {"ports", "List the MIDI output ports (for send) and input ports (for receive)",
-         MakePortsCommand},
-        {"send", "Send a kit file, or the 64 kits of a bulk file, to a MIDI output port",
-         MakeSendCommand},
-        {"receive", "Receive 1 kit or a 64-kit bulk dump from a MIDI input port into a file",
-         MakeReceiveCommand},
+        {"show", MakeShowCommand},         {"set", MakeSetCommand},
+        {"rename", MakeRenameCommand},     {"number", MakeNumberCommand},
+        {"renumber", MakeRenumberCommand}, {"diff", MakeDiffCommand},
+        {"split", MakeSplitCommand},       {"join", MakeJoinCommand},
+        {"ports", MakePortsCommand},       {"send", MakeSendCommand},
+        {"receive", MakeReceiveCommand},
     };
     return commands;
 }
@@ -70,59 +55,36 @@ int usageError(Console& console, const CLI::App& app, const CommandList& command
     // land on the wrong arguments.
     if (const QString option = unexpectedOption(app);
         !option.isEmpty() && !message.contains(option)) {
-        message = QStringLiteral(
-                      "unexpected option \"%1\"; a file whose name starts with \"-\" is given "
-                      "after \"--\" (%2 -- %1 ...) or as ./%1")
-                      .arg(option, helpCommand);
+        message = UnexpectedOptionText(option, helpCommand);
     } else if (!inCommand && !app.remaining().empty() &&
                !app.remaining().front().starts_with('-')) {
         QStringList names;
         for (const CommandSpec& entry : Commands()) {
             names << QString::fromLatin1(entry.name);
         }
-        message = QStringLiteral("\"%1\" is not a command; the commands are %2")
-                      .arg(ArgText(app.remaining().front()), names.join(QStringLiteral(", ")));
+        message = NotACommandText(ArgText(app.remaining().front()), names);
     }
-    console.error(message + QStringLiteral("\nRun '") + helpCommand +
-                  QStringLiteral(" --help' for more information."));
+    console.error(message + QLatin1Char('\n') + HelpHint(helpCommand));
     return ExitUsage;
 }
 
 // The program's own --help text around the command list, and --version.
 void describeProgram(CLI::App& app) {
     app.set_version_flag("--version", std::string(ProgramName) + " " + ProgramVersion,
-                         "Print the version and exit");
-    app.footer(
-        "Examples:\n"
-        "  tamboril-kit show kit.syx\n"
-        "  tamboril-kit show --json kit.syx\n"
-        "  tamboril-kit set kit.syx \"SNARE 2\" \"808 S1\"\n"
-        "  tamboril-kit rename kit.syx \"JAZZ KIT\"\n"
-        "  tamboril-kit number kit.syx 5\n"
-        "  tamboril-kit renumber dump.syx\n"
-        "  tamboril-kit diff kit.syx dump.syx@12\n"
-        "  tamboril-kit split dump.syx --into kits\n"
-        "  tamboril-kit join dump.syx --from kits\n"
-        "  tamboril-kit ports\n"
-        "  tamboril-kit receive dump.syx --port 0 --kits 64\n"
-        "  tamboril-kit send kit.syx --port 0\n"
-        "\n"
-        "Exit status: 0 on success, 1 when the operation failed, 2 for a wrong command line\n"
-        "(diff: 0 same, 1 different, 2 trouble).\n"
-        "Run 'tamboril-kit COMMAND --help' for the arguments of a command.");
+                         VersionFlagText().toStdString());
+    app.footer(ProgramFooter().toStdString());
 }
 
 }  // namespace
 
 int RunProgram(int argc, const char* const* argv, Console& console) {
-    CLI::App app{
-        "Inspect, edit, compare, split, join, send and receive DR-202 drum-kit SysEx files.",
-        ProgramName};
+    CLI::App app{ProgramDescription().toStdString(), ProgramName};
     describeProgram(app);
     CommandList commands;
     for (const CommandSpec& entry : Commands()) {
         std::unique_ptr<Command> command = entry.make();
-        CLI::App* sub = app.add_subcommand(entry.name, entry.summary);
+        CLI::App* sub = app.add_subcommand(
+            entry.name, CommandSummary(QString::fromLatin1(entry.name)).toStdString());
         sub->footer("");  // each command gives its own examples, if any
         command->define(*sub);
         commands.emplace_back(sub, std::move(command));
@@ -145,7 +107,7 @@ int RunProgram(int argc, const char* const* argv, Console& console) {
             return command->run(console);
         }
     }
-    return usageError(console, app, commands, QStringLiteral("a command is required"));
+    return usageError(console, app, commands, CommandRequiredText());
 }
 
 }  // namespace tamboril::cli

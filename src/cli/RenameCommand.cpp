@@ -26,9 +26,8 @@ class RenameCommand final : public Command {
             "Examples:\n"
             "  tamboril-kit rename kit.syx \"JAZZ KIT\"\n"
             "  tamboril-kit rename \"kits/Kit - 63.syx\" \"Live 2024\"");
-        sub.add_option("FILE", file_, "The kit file to rename (a single kit, up to 200 bytes)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "FILE", file_,
+                        "The kit file to rename (a single kit, up to 200 bytes)");
         sub.add_option("NAME", name_,
                        "The new kit name: up to 11 printable ASCII characters (blank to '~'), "
                        "padded with blanks; it goes into bytes 184 to 194")
@@ -39,18 +38,11 @@ class RenameCommand final : public Command {
     int run(Console& console) override {
         const QString path = ArgPath(file_);
         const QString name = ArgText(name_);  // checked while parsing
-        std::optional<KitToEdit> edited = LoadKitToEdit(console, path);
-        if (!edited) {
-            return ExitFailed;
-        }
-        const QString before = KitName(edited->kit);
-        StoreKitName(edited->kit, name);
-        if (!SaveEditedKit(console, path, *edited)) {
-            return ExitFailed;
-        }
-        console.print(QStringLiteral("%1: kit name set to \"%2\" (was \"%3\"). Saved Complete.")
-                          .arg(path, KitName(edited->kit), Printable(before)));
-        return ExitOk;
+        return EditKitFile(console, path, [&](KitData& kit) {
+            const QString before = KitName(kit);
+            StoreKitName(kit, name);
+            return KitNameSetText(path, KitName(kit), Printable(before));
+        });
     }
 
   private:

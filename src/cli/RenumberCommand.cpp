@@ -26,12 +26,8 @@ QString changesText(const std::map<int, KitData>& changed) {
              ++next) {
             last = next;
         }
-        const QString number = TwoDigitText(KitNumber(it->second));
-        runs << (last == it ? QStringLiteral("%1 -> %2").arg(it->first).arg(number)
-                            : QStringLiteral("%1 to %2 -> %3 to %4")
-                                  .arg(it->first)
-                                  .arg(last->first)
-                                  .arg(number, TwoDigitText(KitNumber(last->second))));
+        runs << ChangeRunText(it->first, last->first, KitNumber(it->second),
+                              KitNumber(last->second));
         it = std::next(last);
     }
     return runs.join(QStringLiteral(", "));
@@ -53,9 +49,7 @@ class RenumberCommand final : public Command {
             "\n"
             "Example:\n"
             "  tamboril-kit renumber dump.syx");
-        sub.add_option("BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back");
     }
 
     int run(Console& console) override {
@@ -70,14 +64,10 @@ class RenumberCommand final : public Command {
         const int leftAlone = warnLeftAlone(console, path, *bank, positions, changed);
         if (changed.empty()) {
             if (leftAlone > 0) {
-                console.error(QStringLiteral("cannot renumber %1: no kit that needs another "
-                                             "number can be edited. Nothing was written.")
-                                  .arg(path));
+                console.error(CannotRenumberText(path));
                 return ExitFailed;
             }
-            console.print(QStringLiteral("%1: every kit already carries its position's slot. "
-                                         "Nothing was written.")
-                              .arg(path));
+            console.print(AlreadyNumberedText(path));
             return ExitOk;
         }
         for (const auto& [position, kit] : changed) {
@@ -85,45 +75,30 @@ class RenumberCommand final : public Command {
         }
         const BankSaveOutcome saved = SaveBank(bank->kits, BankSource::BulkFile, path);
         if (!saved.ok()) {
-            console.error(CannotWriteText(*saved.firstFailure,
-                                          QStringLiteral("The file was left as it was.")));
+            console.error(CannotWriteText(*saved.firstFailure, FileLeftText()));
             return ExitFailed;
         }
-        console.print(
-            QStringLiteral("%1: renumbered %2 (position -> number): %3. Saved Complete.")
-                .arg(path, transfer::KitsText(int(changed.size())), changesText(changed)));
+        console.print(RenumberedText(path, qsizetype(changed.size()), changesText(changed)));
         return ExitOk;
     }
 
   private:
     // The bulk file at path; nullopt, after telling why, for anything else.
     static std::optional<Bank> openBulk(Console& console, const QString& path) {
-        const QString takes =
-            QStringLiteral("renumber takes a bulk file of 64 kits (%1 bytes)").arg(BulkSize);
         if (QFileInfo(path).isDir()) {
-            console.error(QStringLiteral("%1 is a folder: %2; 'tamboril-kit join' makes one of a "
-                                         "split folder. Nothing was written.")
-                              .arg(path, takes));
+            console.error(RenumberFolderText(path));
             return std::nullopt;
         }
         BankOpenOutcome opened = OpenBank(path);
         if (opened.fault) {
             const BankOpenFault& fault = *opened.fault;
             console.error(fault.kind == BankOpenFault::Kind::Unreadable
-                              ? QStringLiteral("cannot read %1: %2").arg(path, fault.reason)
-                              : QStringLiteral("%1 is %2 bytes: %3. Nothing was written.")
-                                    .arg(path)
-                                    .arg(fault.size)
-                                    .arg(takes));
+                              ? CannotReadText(path, fault.reason)
+                              : RenumberWrongSizeText(path, fault.size));
             return std::nullopt;
         }
         if (opened.bank->source != BankSource::BulkFile) {
-            console.error(QStringLiteral("%1 is a kit file of %2 bytes: %3; 'tamboril-kit "
-                                         "number FILE N' gives a kit its number. Nothing was "
-                                         "written.")
-                              .arg(path)
-                              .arg(QFileInfo(path).size())
-                              .arg(takes));
+            console.error(RenumberKitFileText(path, QFileInfo(path).size()));
             return std::nullopt;
         }
         return std::move(opened.bank);
@@ -140,11 +115,7 @@ class RenumberCommand final : public Command {
                 continue;
             }
             const KitData& kit = bank.kits[std::size_t(p)];
-            console.warning(QStringLiteral("%1: the kit at position %2 keeps number %3: it "
-                                           "cannot be edited, as byte 0 is %4, not 0xF0")
-                                .arg(path)
-                                .arg(p)
-                                .arg(TwoDigitText(KitNumber(kit)), HexByte(kit[0])));
+            console.warning(KeepsNumberWarning(path, p, KitNumber(kit), kit[0]));
             ++count;
         }
         return count;

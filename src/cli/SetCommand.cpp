@@ -37,9 +37,8 @@ class SetCommand final : public Command {
             "  tamboril-kit set kit.syx \"SNARE 2\" \"808 S1\"\n"
             "  tamboril-kit set kit.syx 0 49\n"
             "  tamboril-kit set kit.syx \"kick 1\" \"49 808 K1\"");
-        sub.add_option("FILE", file_, "The kit file to change (a single kit, up to 200 bytes)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "FILE", file_,
+                        "The kit file to change (a single kit, up to 200 bytes)");
         sub.add_option("PAD", pad_, "Pad index 0 to 13, or pad name such as \"SNARE 2\"")
             ->required()
             ->check(padValidator());
@@ -56,18 +55,11 @@ class SetCommand final : public Command {
         const int pad = FindPad(ArgText(pad_)).value_or(0);
         const int sound = FindSound(ArgText(sound_)).value_or(0);
 
-        std::optional<KitToEdit> edited = LoadKitToEdit(console, path);
-        if (!edited) {
-            return ExitFailed;
-        }
-        const int before = PadSound(edited->kit, pad);
-        StorePadSound(edited->kit, pad, sound);
-        if (!SaveEditedKit(console, path, *edited)) {
-            return ExitFailed;
-        }
-        console.print(QStringLiteral("%1: %2 set to %3 (was %4). Saved Complete.")
-                          .arg(path, PadName(pad), SoundEntry(sound), SoundEntry(before)));
-        return ExitOk;
+        return EditKitFile(console, path, [&](KitData& kit) {
+            const int before = PadSound(kit, pad);
+            StorePadSound(kit, pad, sound);
+            return PadSoundSetText(path, PadName(pad), SoundEntry(sound), SoundEntry(before));
+        });
     }
 
   private:

@@ -17,51 +17,34 @@ namespace {
 // Width of the kit title column in a bulk listing: "255 - " and 11 characters.
 constexpr int TitleColumn = 17;
 
-QString yesNo(bool value) {
-    return value ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
 void printKit(Console& console, const QString& path, qint64 size, const KitData& kit) {
-    console.print(QStringLiteral("File: %1 (%2 bytes)").arg(path).arg(size));
-    console.print(QStringLiteral("Kit title: ") + Printable(KitTitle(kit)));
+    console.print(KitFileLine(path, size));
+    console.print(KitTitleLine(Printable(KitTitle(kit))));
     for (int pad = 0; pad < PadCount; ++pad) {
         console.print(PadLine(pad, SoundEntry(PadSound(kit, pad))));
     }
-    console.print(
-        QStringLiteral("Byte 0 is 0xF0 (start of exclusive): ") +
-        (kit[0] == SysExStart
-             ? QStringLiteral("yes")
-             : QStringLiteral("no, it is %1 (the kit cannot be edited)").arg(HexByte(kit[0]))));
-    console.print(QStringLiteral("Byte 196 is 0xF7 (end of exclusive): ") +
-                  (kit[EndIndex] == SysExEnd
-                       ? QStringLiteral("yes")
-                       : QStringLiteral("no, it is %1").arg(HexByte(kit[EndIndex]))));
-    console.print(QStringLiteral("Byte 195 matches the file checksum (bytes 10 to 194): ") +
-                  ChecksumState(kit));
+    console.print(StartByteLine(kit[0]));
+    console.print(EndByteLine(kit[EndIndex]));
+    console.print(ChecksumLine(ChecksumState(kit)));
 }
 
-QString bulkRow(const QString& position, const QString& file, const QString& title,
-                const QString& f0, const QString& f7, const QString& checksum) {
-    return position.rightJustified(3) + QStringLiteral("  ") + file.leftJustified(14) +
-           title.leftJustified(TitleColumn + 2) + f0.leftJustified(5) + f7.leftJustified(5) +
-           checksum;
+// The columns in the order of BulkColumnHeads.
+QString bulkRow(const QStringList& cells) {
+    return cells[0].rightJustified(3) + QStringLiteral("  ") + cells[1].leftJustified(14) +
+           cells[2].leftJustified(TitleColumn + 2) + cells[3].leftJustified(5) +
+           cells[4].leftJustified(5) + cells[5];
 }
 
 void printBulk(Console& console, const QString& path, qint64 size,
                const std::vector<KitData>& kits) {
-    console.print(QStringLiteral("File: %1 (%2 bytes): bulk file of %3 kits")
-                      .arg(path)
-                      .arg(size)
-                      .arg(kits.size()));
-    console.print(bulkRow(QStringLiteral("Pos"), QStringLiteral("Split file"),
-                          QStringLiteral("Kit title"), QStringLiteral("F0"), QStringLiteral("F7"),
-                          QStringLiteral("Checksum")));
+    console.print(BulkFileLine(path, size, qsizetype(kits.size())));
+    console.print(bulkRow(BulkColumnHeads()));
     for (std::size_t k = 0; k < kits.size(); ++k) {
         const KitData& kit = kits[k];
-        console.print(bulkRow(
-            QString::number(k), SplitFileName(static_cast<int>(k)), Printable(KitTitle(kit)),
-            yesNo(kit[0] == SysExStart), yesNo(kit[EndIndex] == SysExEnd),
-            FileChecksumMatches(kit) ? QStringLiteral("ok") : QStringLiteral("wrong")));
+        console.print(bulkRow({QString::number(k), SplitFileName(static_cast<int>(k)),
+                               Printable(KitTitle(kit)), YesNoCell(kit[0] == SysExStart),
+                               YesNoCell(kit[EndIndex] == SysExEnd),
+                               ChecksumCell(FileChecksumMatches(kit))}));
     }
 }
 
@@ -72,11 +55,9 @@ class ShowCommand final : public Command {
             "Examples:\n"
             "  tamboril-kit show \"Kit - 63.syx\"\n"
             "  tamboril-kit show --json dump.syx");
-        sub.add_option(
-               "FILE", file_,
-               "A kit file (up to 200 bytes) or a bulk file (longer: its 64 kits are listed)")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(
+            sub, "FILE", file_,
+            "A kit file (up to 200 bytes) or a bulk file (longer: its 64 kits are listed)");
         sub.add_flag("--json", json_, "Print the same information as JSON");
     }
 
@@ -88,7 +69,7 @@ class ShowCommand final : public Command {
         switch (load.status) {
             case LoadStatus::Failed:
             case LoadStatus::Ignored:
-                console.error(QStringLiteral("cannot read %1: %2").arg(path, load.reason));
+                console.error(CannotReadText(path, load.reason));
                 return ExitFailed;
             case LoadStatus::Refused:
                 return showBulk(console, path, size);
@@ -115,7 +96,7 @@ class ShowCommand final : public Command {
     int showBulk(Console& console, const QString& path, qint64 size) {
         const BulkKits bulk = ReadBulkKits(path);
         if (bulk.error) {
-            console.error(QStringLiteral("cannot read %1: %2").arg(path, bulk.error->reason));
+            console.error(CannotReadText(path, bulk.error->reason));
             return ExitFailed;
         }
         if (const QString warning = BulkSizeWarning(path, size); !warning.isEmpty()) {

@@ -18,9 +18,7 @@ class SplitCommand final : public Command {
         sub.footer(
             "Example:\n"
             "  tamboril-kit split dump.syx --into kits");
-        sub.add_option("BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back")
-            ->required()
-            ->check(FileName());
+        AddFileArgument(sub, "BULK", bulk_, "The bulk file: 64 kits of 197 bytes, back to back");
         sub.add_option("--into", into_,
                        "The folder for \"Kit - 63.syx\" ... \"Kit - 00.syx\" (default: the "
                        "current folder); it must exist")
@@ -33,15 +31,11 @@ class SplitCommand final : public Command {
         const QString wanted = into_.empty() ? QDir::currentPath() : ArgPath(into_);
         const QFileInfo folderInfo(wanted);
         if (!folderInfo.exists()) {
-            console.error(QStringLiteral("cannot split into %1: there is no such folder. Nothing "
-                                         "was written.")
-                              .arg(wanted));
+            console.error(NoSplitFolderText(wanted));
             return ExitFailed;
         }
         if (!folderInfo.isDir()) {
-            console.error(QStringLiteral("cannot split into %1: it is a file, not a folder. "
-                                         "Nothing was written.")
-                              .arg(wanted));
+            console.error(SplitIntoFileText(wanted));
             return ExitFailed;
         }
         const QString folder = QDir::cleanPath(folderInfo.absoluteFilePath());

@@ -103,10 +103,10 @@ QWidget* BankView::makePadSide() {
 
 void BankView::nameControls() {
     const QString name = BankName(doc_->bank());
-    setAccessibleName(QStringLiteral("Bank %1").arg(name));
-    kits_->setAccessibleName(QStringLiteral("Kits of %1").arg(name));
-    pads_->setAccessibleName(QStringLiteral("Pads of the selected kit"));
-    title_->setAccessibleName(QStringLiteral("Selected kit"));
+    setAccessibleName(BankViewName(name));
+    kits_->setAccessibleName(KitListName(name));
+    pads_->setAccessibleName(PadListName());
+    title_->setAccessibleName(SelectedKitName());
 }
 
 void BankView::showCurrentKit() {
@@ -115,9 +115,8 @@ void BankView::showCurrentKit() {
         padModel_->showKit(doc_, row);
     }
     title_->setText(row < 0 ? QString()
-                            : QStringLiteral("&Pads of %1: %2")
-                                  .arg(KitLabel(doc_->bank(), row),
-                                       Printable(KitTitle(doc_->kit(row)))));
+                            : PadsTitle(KitLabel(doc_->bank(), row),
+                                        Printable(KitTitle(doc_->kit(row)))));
     emit currentKitChanged();
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/DiskChangeBar.h"
 
+#include "library/LibraryTexts.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -11,17 +13,17 @@ DiskChangeBar::DiskChangeBar(QWidget* parent)
     : QFrame(parent),
       text_(new QLabel(this)),
       reload_(new QPushButton(this)),
-      dismiss_(new QPushButton(QStringLiteral("&Hide"), this)) {
+      dismiss_(new QPushButton(HideNoticeButton(), this)) {
     setObjectName(QStringLiteral("diskChange"));
     setFrameShape(QFrame::StyledPanel);
-    setAccessibleName(QStringLiteral("Files changed on disk"));
+    setAccessibleName(DiskChangeBarName());
     text_->setObjectName(QStringLiteral("diskChangeText"));
     text_->setWordWrap(true);
     text_->setTextFormat(Qt::PlainText);
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     reload_->setObjectName(QStringLiteral("reloadBank"));
     dismiss_->setObjectName(QStringLiteral("hideDiskChange"));
-    dismiss_->setAccessibleName(QStringLiteral("Hide this notice"));
+    dismiss_->setAccessibleName(HideNoticeName());
     auto* row = new QHBoxLayout(this);
     row->addWidget(text_, 1);
     row->addWidget(reload_);

@@ -18,7 +18,7 @@ constexpr int MostLines = 8;
 QString Lines(const QStringList& lines) {
     QStringList shown = lines.mid(0, MostLines);
     if (lines.size() > MostLines) {
-        shown << QStringLiteral("and %1 more").arg(lines.size() - MostLines);
+        shown << MoreLinesText(int(lines.size()) - MostLines);
     }
     return QStringLiteral("  ") + shown.join(QStringLiteral("\n  "));
 }
@@ -26,10 +26,8 @@ QString Lines(const QStringList& lines) {
 QStringList OffSlotLines(const BankDocument& doc, const std::vector<int>& positions) {
     QStringList lines;
     for (const int p : positions) {
-        lines << QStringLiteral("position %1: number %2, slot %3")
-                     .arg(p)
-                     .arg(KitNumberText(doc.kit(p)),
-                          TwoDigitText(doc.bank().positionSlots.at(std::size_t(p))));
+        lines << OffSlotLine(p, KitNumberText(doc.kit(p)),
+                             TwoDigitText(doc.bank().positionSlots.at(std::size_t(p))));
     }
     return lines;
 }
@@ -41,8 +39,7 @@ QStringList SharedLines(const std::vector<SharedNumber>& shared) {
         for (const int p : number.positions) {
             at << QString::number(p);
         }
-        lines << QStringLiteral("number %1: positions %2")
-                     .arg(TwoDigitText(number.number), at.join(QStringLiteral(", ")));
+        lines << SharedNumberLine(TwoDigitText(number.number), at.join(QStringLiteral(", ")));
     }
     return lines;
 }
@@ -75,15 +72,9 @@ bool AskAboutMovedKits(BankDocument& doc, const Asking& asking) {
     if (moved.empty()) {
         return true;
     }
-    const QString text =
-        QStringLiteral("%1 of %2 do not carry their positions' slots. The instrument would file "
-                       "them by their numbers, and the bank opened again would not keep them "
-                       "where they are now:\n%3\n\nNumber them by position before saving?")
-            .arg(KitsText(qsizetype(moved.size())), BankName(doc.bank()),
-                 Lines(OffSlotLines(doc, moved)));
-    return NumberThemOrNot(doc, moved, asking, QStringLiteral("Save"), text,
-                           {QStringLiteral("&Number Them and Save"),
-                            QStringLiteral("Save &As They Are"), QStringLiteral("&Cancel")});
+    const QString text = MovedKitsQuestion(qsizetype(moved.size()), BankName(doc.bank()),
+                                           Lines(OffSlotLines(doc, moved)));
+    return NumberThemOrNot(doc, moved, asking, SaveQuestionTitle(), text, MovedKitsChoices());
 }
 
 SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts) {
@@ -93,24 +84,16 @@ SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts) {
     }
     QStringList lines = Shown(change.changed);
     for (const QString& path : Shown(change.missing)) {
-        lines << path + QStringLiteral(" (deleted or renamed away)");
+        lines << GoneFileLine(path);
     }
-    const QString text =
-        QStringLiteral("Another program changed the files of %1 since this window read or saved "
-                       "them:\n%2\n\nSaving here replaces what that program wrote.")
-            .arg(BankName(doc.bank()), Lines(lines));
+    const QString text = DiskChangedQuestion(BankName(doc.bank()), Lines(lines));
     if (change.changed.isEmpty()) {
         // Nothing to overwrite: the bank is kept best under a name of its own.
-        const int chosen = prompts.choose(QStringLiteral("Save"), text,
-                                          {QStringLiteral("Save &As..."),
-                                           QStringLiteral("&Write Them Again"),
-                                           QStringLiteral("&Cancel")});
+        const int chosen = prompts.choose(SaveQuestionTitle(), text, GoneFilesChoices());
         return chosen == 0 ? SaveChoice::SaveAs
                            : chosen == 1 ? SaveChoice::Save : SaveChoice::Cancel;
     }
-    const int chosen = prompts.choose(
-        QStringLiteral("Save"), text,
-        {QStringLiteral("&Overwrite"), QStringLiteral("Save &As..."), QStringLiteral("&Cancel")});
+    const int chosen = prompts.choose(SaveQuestionTitle(), text, ChangedFilesChoices());
     return chosen == 0 ? SaveChoice::Save : chosen == 1 ? SaveChoice::SaveAs : SaveChoice::Cancel;
 }
 
@@ -125,20 +108,14 @@ bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wh
     }
     QStringList parts;
     if (!shared.empty()) {
-        parts << QStringLiteral("These kits share a number, and the instrument keeps only the "
-                                "last kit it receives for a number:\n") +
-                     Lines(SharedLines(shared));
+        parts << SharedNumbersPart(Lines(SharedLines(shared)));
     }
     if (!off.empty()) {
-        parts << QStringLiteral("These kits do not carry their positions' slots, so they would "
-                                "land in other slots than their positions:\n") +
-                     Lines(OffSlotLines(doc, off));
+        parts << OffSlotsPart(Lines(OffSlotLines(doc, off)));
     }
-    parts << QStringLiteral("Number them by position and send, or send them as they are?");
-    return NumberThemOrNot(doc, positions, asking, QStringLiteral("Send"),
-                           parts.join(QStringLiteral("\n\n")),
-                           {QStringLiteral("&Number Them and Send"),
-                            QStringLiteral("Send &As They Are"), QStringLiteral("&Cancel")});
+    parts << SendAsTheyAreQuestion();
+    return NumberThemOrNot(doc, positions, asking, SendQuestionTitle(),
+                           parts.join(QStringLiteral("\n\n")), SendChoices());
 }
 
 DiskNotice DiskNoticeFor(const BankDocument& doc, const DiskChange& change) {
@@ -147,23 +124,16 @@ DiskNotice DiskNoticeFor(const BankDocument& doc, const DiskChange& change) {
     }
     QStringList lines = Shown(change.changed);
     for (const QString& path : Shown(change.missing)) {
-        lines << path + QStringLiteral(" (deleted or renamed away)");
+        lines << GoneFileLine(path);
     }
     const QString files = Lines(lines).trimmed();
     if (!change.missing.isEmpty() && change.changed.isEmpty()) {
-        return {QStringLiteral("Files of this bank were deleted or renamed away: %1. The kits "
-                               "shown here are kept; Save will offer Save As.")
-                    .arg(files),
-                false};
+        return {FilesGoneNotice(files), false};
     }
     if (doc.isModified()) {
-        return {QStringLiteral("Another program changed files of this bank, which has changes "
-                               "that are not saved: %1. Save will ask before it overwrites them.")
-                    .arg(files),
-                change.missing.isEmpty()};
+        return {FilesChangedOverEditsNotice(files), change.missing.isEmpty()};
     }
-    return {QStringLiteral("Another program changed files of this bank: %1.").arg(files),
-            change.missing.isEmpty()};
+    return {FilesChangedNotice(files), change.missing.isEmpty()};
 }
 
 }  // namespace tamboril::library

@@ -2,6 +2,7 @@
 #include "library/LibraryStartup.h"
 
 #include "library/Library.h"
+#include "library/LibraryTexts.h"
 #include "library/LibraryWindow.h"
 #include "version/Version.h"
 
@@ -20,10 +21,10 @@ namespace tamboril::library {
 
 void NameLibrary() {
     QCoreApplication::setOrganizationName(QStringLiteral("Tamboril"));
-    QCoreApplication::setApplicationName(QStringLiteral("Tamboril Library"));
+    QCoreApplication::setApplicationName(LibraryTitle);
     QCoreApplication::setApplicationVersion(QString::fromLatin1(DisplayVersion));
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-        QGuiApplication::setApplicationDisplayName(QStringLiteral("Tamboril Library"));
+        QGuiApplication::setApplicationDisplayName(LibraryTitle);
         QGuiApplication::setDesktopFileName(QString::fromLatin1(LibraryAppId));
         QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") +
                                              QString::fromLatin1(LibraryAppId) +
@@ -33,22 +34,14 @@ void NameLibrary() {
 
 LibraryArguments ReadLibraryArguments(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "The kit collection of the DR-202 rhythm machine in a window: opens bulk dumps of\n"
-        "64 kits, single kit files and folders of split kit files; renames, reorders, copies,\n"
-        "compares and saves kits, with undo."));
+    parser.setApplicationDescription(LibraryDescription());
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Open the banks, write a PNG picture of the window to FILE and quit "
-                       "(exit status 1 when a bank does not open). Needs no user."),
-        QStringLiteral("FILE"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"), ScreenshotOptionText(),
+                                        ScreenshotValueName());
     parser.addOption(screenshot);
-    parser.addPositionalArgument(
-        QStringLiteral("BANK"),
-        QStringLiteral("A bulk file, a kit file or a folder of kit files to open."),
-        QStringLiteral("[BANK...]"));
+    parser.addPositionalArgument(QStringLiteral("BANK"), BankArgumentText(),
+                                 BankArgumentSyntax());
     parser.process(arguments);
     LibraryArguments read;
     for (const QString& bank : parser.positionalArguments()) {
@@ -86,9 +79,9 @@ int WriteScreenshot(const LibraryArguments& arguments) {
     }
     QCoreApplication::processEvents();
     if (!window.grab().save(arguments.screenshot, "PNG")) {
-        std::fprintf(stderr, "%s: could not write %s\n",
-                     qPrintable(QCoreApplication::applicationName()),
-                     qPrintable(arguments.screenshot));
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(ScreenshotFailedText(QCoreApplication::applicationName(),
+                                                     arguments.screenshot)));
         return 1;
     }
     return prompts.messageCount() == 0 ? 0 : 1;

@@ -8,6 +8,7 @@
 #include "transfer/KitSending.h"
 #include "library/TransferTexts.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -15,15 +16,24 @@
 
 namespace tamboril::library {
 
+namespace {
+
+// The translation context of the Library's texts.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(LibraryTexts)
+};
+
+}  // namespace
+
 QString OpenFaultText(const BankOpenFault& fault) {
     switch (fault.kind) {
         case BankOpenFault::Kind::Unreadable:
-            return QStringLiteral("Could not open %1: %2").arg(fault.path, fault.reason);
+            return Texts::tr("Could not open %1: %2").arg(fault.path, fault.reason);
         case BankOpenFault::Kind::Empty:
-            return QStringLiteral("Could not open %1: the file is empty, so it holds no kit.")
+            return Texts::tr("Could not open %1: the file is empty, so it holds no kit.")
                 .arg(fault.path);
         case BankOpenFault::Kind::NotKitOrBulk:
-            return QStringLiteral(
+            return Texts::tr(
                        "Could not open %1: it is %2 bytes. A kit file has at most %3 bytes and "
                        "a bulk file of 64 kits exactly %4, so it is neither.")
                 .arg(fault.path)
@@ -35,10 +45,10 @@ QString OpenFaultText(const BankOpenFault& fault) {
     }
     QStringList lines;
     for (const JoinFailure& failure : fault.failures) {
-        lines << QStringLiteral("%1: %2").arg(
+        lines << Texts::tr("%1: %2").arg(
             failure.file, failure.readError ? *failure.readError : KitFileFaultText(*failure.fault));
     }
-    return QStringLiteral(
+    return Texts::tr(
                "Could not open the folder %1 as a bank: %2 of its 64 kit files (\"Kit - 63.syx\" "
                "to \"Kit - 00.syx\") are missing or are not kits.\n\n")
                .arg(fault.path)
@@ -49,13 +59,13 @@ QString OpenFaultText(const BankOpenFault& fault) {
 QString SaveFaultText(const BankSaveOutcome& outcome, BankSource source) {
     const FileError& first = *outcome.firstFailure;
     if (source == BankSource::Folder) {
-        return QStringLiteral(
+        return Texts::tr(
                    "%1 of the 64 kit files in %2 could not be saved.\nFirst failure: %3: %4\n"
                    "Each of them keeps what it held before.")
             .arg(outcome.failedCount)
             .arg(outcome.path, first.file, first.reason);
     }
-    return QStringLiteral("Could not save %1: %2\nThe file keeps what it held before.")
+    return Texts::tr("Could not save %1: %2\nThe file keeps what it held before.")
         .arg(first.file, first.reason);
 }
 
@@ -65,15 +75,15 @@ QString RefusalText(const EditOutcome& edit, int position, const QString& name) 
     }
     switch (*edit.refusal) {
         case EditRefusal::NotEditable:
-            return QStringLiteral("Kit %1 cannot be edited: its byte 0 is not 0xF0 (start of "
+            return Texts::tr("Kit %1 cannot be edited: its byte 0 is not 0xF0 (start of "
                                   "exclusive), so it is not a kit the editor takes.")
                 .arg(position);
         case EditRefusal::BadName:
-            return QStringLiteral("Cannot rename kit %1: %2.")
+            return Texts::tr("Cannot rename kit %1: %2.")
                 .arg(position)
                 .arg(KitNameFaultText(name, *edit.nameFault));
         case EditRefusal::BadNumber:
-            return QStringLiteral("Kit %1 cannot take that number: a kit number is 0 to %2.")
+            return Texts::tr("Kit %1 cannot take that number: a kit number is 0 to %2.")
                 .arg(position)
                 .arg(MaxKitNumber);
         case EditRefusal::NoChange:
@@ -83,51 +93,17 @@ QString RefusalText(const EditOutcome& edit, int position, const QString& name) 
 }
 
 QString OpenedText(const Bank& bank, std::optional<qint64> shortKitFileSize) {
-    const QString opened =
-        QStringLiteral("Opened %1 (%2).").arg(bank.path, KitsText(qsizetype(bank.kits.size())));
     if (!shortKitFileSize) {
-        return opened;
+        return CountedText(qsizetype(bank.kits.size()), Texts::tr("Opened %1 (%n kit)."),
+                           Texts::tr("Opened %1 (%n kits)."))
+            .arg(bank.path);
     }
-    return opened + QStringLiteral(" It is only %1 bytes, not %2: its kit is incomplete and "
-                                   "marked damaged.")
-                        .arg(*shortKitFileSize)
-                        .arg(KitSize);
-}
-
-QString ClipboardFaultText(KitsFault fault) {
-    const QString start = QStringLiteral("Nothing was pasted: ");
-    switch (fault) {
-        case KitsFault::NoKits:
-            return start + QStringLiteral("the clipboard holds no kits. Copy kits in a bank first.");
-        case KitsFault::Framing:
-            return start + QStringLiteral("the kits on the clipboard are cut short or not in the "
-                                          "form this Library copies them in.");
-        case KitsFault::PartKit:
-            return start + QStringLiteral("the clipboard holds a part of a kit, not whole kits of "
-                                          "%1 bytes.")
-                               .arg(KitSize);
-        case KitsFault::TooMany:
-            return start + QStringLiteral("the clipboard holds more kits than a bank's %1.")
-                               .arg(BulkKitCount);
-        case KitsFault::RowsOutOfRange:
-            return start + QStringLiteral("the clipboard names places for its kits that no bank "
-                                          "has.");
-    }
-    return start;
-}
-
-QString KitLabel(const Bank& bank, int position) {
-    if (bank.source == BankSource::KitFile) {
-        return QFileInfo(bank.path).fileName();
-    }
-    return QStringLiteral("%1 (position %2)").arg(SplitFileName(position)).arg(position);
-}
-
-QString BankName(const Bank& bank) {
-    if (bank.path.isEmpty()) {
-        return bank.name;
-    }
-    return QFileInfo(bank.path).fileName();
+    // A short kit file holds one kit.
+    return Texts::tr("Opened %1 (1 kit). It is only %2 bytes, not %3: its kit is incomplete and "
+                     "marked damaged.")
+        .arg(bank.path)
+        .arg(*shortKitFileSize)
+        .arg(KitSize);
 }
 
 }  // namespace tamboril::library

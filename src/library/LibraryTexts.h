@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 #include <vector>
 
 namespace tamboril::library {
@@ -38,6 +40,60 @@ QString KitLabel(const Bank& bank, int position);
 
 // What a tab and the title bar call a bank: its file or folder name.
 QString BankName(const Bank& bank);
+
+// The questions before a save or a send, the notice of files changed on
+// disk, and the words of the window's controls (in LibraryControlTexts.cpp,
+// with ClipboardFaultText, KitLabel and BankName).
+
+// A list cut short for a question: "and 3 more".
+QString MoreLinesText(int more);
+// "position 4: number 07, slot 04" and "number 05: positions 3, 9".
+QString OffSlotLine(int position, const QString& number, const QString& slot);
+QString SharedNumberLine(const QString& number, const QString& positions);
+// A file of the bank that is gone: "PATH (deleted or renamed away)".
+QString GoneFileLine(const QString& path);
+QString SaveQuestionTitle();
+QString SendQuestionTitle();
+// `lines` are indented lines, one for each kit or file.
+QString MovedKitsQuestion(qsizetype moved, const QString& bank, const QString& lines);
+QStringList MovedKitsChoices();
+QString DiskChangedQuestion(const QString& bank, const QString& lines);
+// With nothing to overwrite (only files gone): Save As, Write Them Again,
+// Cancel; otherwise Overwrite, Save As, Cancel.
+QStringList GoneFilesChoices();
+QStringList ChangedFilesChoices();
+QString SharedNumbersPart(const QString& lines);
+QString OffSlotsPart(const QString& lines);
+QString SendAsTheyAreQuestion();
+QStringList SendChoices();
+// The notice over a bank whose files changed on disk; `files` on one line.
+QString FilesGoneNotice(const QString& files);
+QString FilesChangedOverEditsNotice(const QString& files);
+QString FilesChangedNotice(const QString& files);
+QString HideNoticeButton();
+QString DiskChangeBarName();
+QString HideNoticeName();
+// The file dialogs' filter, and the kit name and number prompts.
+QString SysExFilter();
+QString KitNamePrompt();
+QString KitNameFieldName();
+QString KitNumberPrompt();
+QString UnsavedText(const QString& bank);
+QString SaveBeforeClosingQuestion();
+// The bank view's accessible names and the pad list's title.
+QString BankViewName(const QString& bank);
+QString KitListName(const QString& bank);
+QString PadListName();
+QString SelectedKitName();
+QString PadsTitle(const QString& kit, const QString& title);
+QString SoundPickName();
+// The command line of the Library program.
+QString LibraryDescription();
+QString ScreenshotOptionText();
+QString ScreenshotValueName();
+QString BankArgumentText();
+QString BankArgumentSyntax();
+QString ScreenshotFailedText(const QString& program, const QString& file);
 
 }  // namespace tamboril::library
 

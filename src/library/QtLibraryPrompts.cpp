@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/QtLibraryPrompts.h"
 
+#include "library/LibraryTexts.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -10,14 +12,8 @@
 
 namespace tamboril::library {
 
-namespace {
-
-const QString SysExFilter = QStringLiteral("SysEx files (*.syx);;All files (*)");
-
-}  // namespace
-
 QStringList QtLibraryPrompts::openFiles(const QString& title, const QString& folder) {
-    return QFileDialog::getOpenFileNames(parent_, title, folder, SysExFilter);
+    return QFileDialog::getOpenFileNames(parent_, title, folder, SysExFilter());
 }
 
 std::optional<QString> QtLibraryPrompts::chooseFolder(const QString& title, const QString& folder) {
@@ -28,19 +24,19 @@ std::optional<QString> QtLibraryPrompts::chooseFolder(const QString& title, cons
 std::optional<QString> QtLibraryPrompts::saveFile(const QString& title, const QString& folder,
                                                   const QString& name) {
     const QString chosen =
-        QFileDialog::getSaveFileName(parent_, title, QDir(folder).filePath(name), SysExFilter);
+        QFileDialog::getSaveFileName(parent_, title, QDir(folder).filePath(name), SysExFilter());
     return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
 }
 
 std::optional<QString> QtLibraryPrompts::kitName(const QString& title, const QString& current) {
     QInputDialog dialog(parent_);
     dialog.setWindowTitle(title);
-    dialog.setLabelText(QStringLiteral("Kit name (up to 11 characters, blank to '~'):"));
+    dialog.setLabelText(KitNamePrompt());
     dialog.setTextValue(current);
     dialog.setAccessibleName(title);
     if (auto* edit = dialog.findChild<QLineEdit*>()) {
         edit->setMaxLength(11);
-        edit->setAccessibleName(QStringLiteral("Kit name"));
+        edit->setAccessibleName(KitNameFieldName());
     }
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
@@ -52,8 +48,7 @@ std::optional<int> QtLibraryPrompts::kitNumber(const QString& title, int current
     QInputDialog dialog(parent_);
     dialog.setWindowTitle(title);
     dialog.setInputMode(QInputDialog::IntInput);
-    dialog.setLabelText(QStringLiteral("Kit number, the slot the instrument files the kit under "
-                                       "(0 to 63; up to 127 is no user slot):"));
+    dialog.setLabelText(KitNumberPrompt());
     dialog.setIntRange(0, 127);
     dialog.setIntValue(current);
     dialog.setAccessibleName(title);
@@ -64,10 +59,9 @@ std::optional<int> QtLibraryPrompts::kitNumber(const QString& title, int current
 }
 
 LibraryPrompts::Unsaved QtLibraryPrompts::askUnsaved(const QString& name) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tamboril Library"),
-                    QStringLiteral("%1 has changes that are not saved.").arg(name),
+    QMessageBox box(QMessageBox::Warning, LibraryTitle, UnsavedText(name),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
-    box.setInformativeText(QStringLiteral("Save them before it closes?"));
+    box.setInformativeText(SaveBeforeClosingQuestion());
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {
         case QMessageBox::Save:

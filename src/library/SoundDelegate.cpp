@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/SoundDelegate.h"
 
+#include "library/LibraryTexts.h"
+
 #include "sounds/PadSounds.h"
 
 #include <QComboBox>
@@ -13,7 +15,7 @@ QWidget* SoundDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
                                      const QModelIndex&) const {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QStringLiteral("soundPick"));
-    combo->setAccessibleName(QStringLiteral("Sound of the pad"));
+    combo->setAccessibleName(SoundPickName());
     for (int sound = 0; sound < SoundCount; ++sound) {
         combo->addItem(SoundEntry(sound), sound);
     }

@@ -105,6 +105,30 @@ class TestBank : public QObject {
     }
 
     // numbers: byte 6 of each kit; notEditable: a kit whose byte 0 is 0x00.
+    // Every counted text takes its form from CountedText: 1 the singular,
+    // 0 and every other count the plural, the count in for %n and the
+    // caller's own arguments left in place.
+    void countedTextsTakeTheFormOfTheirCount_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("kits");
+        QTest::addColumn<QString>("sentence");
+        QTest::newRow("0") << 0 << "0 kits" << "a.syx: renumbered 0 kits.";
+        QTest::newRow("1") << 1 << "1 kit" << "a.syx: renumbered 1 kit.";
+        QTest::newRow("2") << 2 << "2 kits" << "a.syx: renumbered 2 kits.";
+        QTest::newRow("64") << 64 << "64 kits" << "a.syx: renumbered 64 kits.";
+    }
+
+    void countedTextsTakeTheFormOfTheirCount() {
+        QFETCH(int, count);
+        QFETCH(QString, kits);
+        QFETCH(QString, sentence);
+        QCOMPARE(KitsText(count), kits);
+        QCOMPARE(CountedText(count, QStringLiteral("%1: renumbered %n kit."),
+                             QStringLiteral("%1: renumbered %n kits."))
+                     .arg(QStringLiteral("a.syx")),
+                 sentence);
+    }
+
     void kitsAreNumberedByTheirPositionsSlots_data() {
         QTest::addColumn<QList<int>>("numbers");
         QTest::addColumn<int>("notEditable");
