@@ -3,7 +3,7 @@
 #include "kit/WorkFolders.h"
 #include "midi/RtMidiOutput.h"
 #include "ui/Form1.h"
-#include "ui/QtPrompts.h"
+#include "desktop/QtPrompts.h"
 #include "desktop/Startup.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     const std::optional<QString> kitFile =
         tamboril::desktop::KitFileArgument(QCoreApplication::arguments());
 
-    tamboril::ui::QtPrompts prompts;
+    tamboril::desktop::QtPrompts prompts;
     // Connects to the MIDI system only when the ports are listed or a kit is
     // sent, so the program starts also where there is no MIDI at all.
     tamboril::midi::RtMidiOptions midiOptions;

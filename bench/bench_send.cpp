@@ -8,7 +8,7 @@
 #include "kit/KitFile.h"
 #include "ui/MidDev.h"
 #include "midi/RtMidiOutput.h"
-#include "ui/UserPrompts.h"
+#include "AbortingPrompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,13 +27,16 @@ using namespace tamboril;
 
 namespace {
 
-// Any message during a send is a failure the benchmark must not hide.
-class FailOnMessage : public ui::UserPrompts {
+// Any message during a send is a failure the benchmark must not hide; the
+// kit to send is the answer to the open dialog.
+class FailOnMessage : public AbortingPrompts {
   public:
     QString kitFile;
     std::optional<QString> openFile(const QString&, const QString&) override { return kitFile; }
-    std::optional<QString> saveFile(const QString&, const QString&) override { return {}; }
-    void message(const QString& text, const QString&, ui::MessageIcon) override {
+    std::optional<QString> saveFileAsTypedNoConfirm(const QString&, const QString&) override {
+        return {};
+    }
+    void message(const QString&, const QString& text, Severity) override {
         std::fprintf(stderr, "message during send: %s\n", qPrintable(text));
         std::abort();
     }

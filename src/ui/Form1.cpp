@@ -30,6 +30,7 @@ namespace tamboril::ui {
 
 using desktop::LeaveOutOfAccessibleTree;
 using desktop::SetAccessibleRole;
+using Severity = desktop::Prompts::Severity;
 
 const QString Form1::KitFilter = QStringLiteral("SysEx Files (*.syx)");
 const QString Form1::PortAdvice = QStringLiteral("with Edit, Change Device");
@@ -70,7 +71,8 @@ class WheelNeedsFocus : public QObject {
 
 }  // namespace
 
-Form1::Form1(UserPrompts& prompts, WorkFolders folders, midi::MidiOut* midiOut, QWidget* parent)
+Form1::Form1(desktop::Prompts& prompts, WorkFolders folders, midi::MidiOut* midiOut,
+             QWidget* parent)
     : QMainWindow(parent),
       prompts_(prompts),
       folders_(std::move(folders)),
@@ -366,16 +368,17 @@ void Form1::Loadfile(const QString& path) {
         case LoadStatus::Ignored:
             return;
         case LoadStatus::Refused:
-            prompts_.message(QStringLiteral("File needs to be Spilt."),
-                             QStringLiteral("File Exceeds Single Kit"), MessageIcon::None);
+            prompts_.message(QStringLiteral("File Exceeds Single Kit"),
+                             QStringLiteral("File needs to be Spilt."), Severity::None);
             return;
         case LoadStatus::Failed:
             // Nothing was read: the kit, its file name and the window stay as
             // they were.
             prompts_.message(
+                AppTitle,
                 fileFailure(QStringLiteral("Could not load %1"), path, outcome.reason) +
                     QStringLiteral("\nThe kit in the window was not changed."),
-                AppTitle, MessageIcon::None);
+                Severity::None);
             return;
         case LoadStatus::Editable:
             kitFileName_ = path;
@@ -410,8 +413,8 @@ void Form1::setEditing(bool on) {
 void Form1::mnusave_Click() {
     StoreChecksum(kit_, FileChecksumFirst);
     if (TrueSave(kitFileName_)) {
-        prompts_.message(QStringLiteral("Saved Complete."), QStringLiteral("Save Complete"),
-                         MessageIcon::None);
+        prompts_.message(QStringLiteral("Save Complete"), QStringLiteral("Saved Complete."),
+                         Severity::None);
     }
 }
 
@@ -423,7 +426,8 @@ void Form1::CheckSum() {
     // The checksum is stored before the dialog opens, so it stands even when
     // the dialog is cancelled.
     StoreChecksum(kit_, FileChecksumFirst);
-    const std::optional<QString> name = prompts_.saveFile(QStringLiteral("Save File"), KitFilter);
+    const std::optional<QString> name =
+        prompts_.saveFileAsTypedNoConfirm(QStringLiteral("Save File"), KitFilter);
     if (!name || name->isEmpty()) {
         return;
     }
@@ -441,10 +445,11 @@ bool Form1::TrueSave(const QString& path) {
                 ? QStringLiteral("Any file already there was left as it was.")
                 : QStringLiteral("The file may be damaged: its old content is kept in %1.")
                       .arg(error->oldContentIn);
-        prompts_.message(fileFailure(QStringLiteral("Could not save the kit to %1"), error->file,
+        prompts_.message(AppTitle,
+                         fileFailure(QStringLiteral("Could not save the kit to %1"), error->file,
                                      error->reason) +
                              QLatin1Char('\n') + left,
-                         AppTitle, MessageIcon::None);
+                         Severity::None);
         return false;
     }
     return true;
@@ -511,15 +516,16 @@ void Form1::mnuSpliFile_Click() {
         return;
     }
     if (const std::optional<FileError> error = MakeFolder(folders_.kits)) {
-        prompts_.message(fileFailure(QStringLiteral("Could not make the folder %1"), error->file,
+        prompts_.message(AppTitle,
+                         fileFailure(QStringLiteral("Could not make the folder %1"), error->file,
                                      error->reason) +
                              QStringLiteral("\nNothing was split."),
-                         AppTitle, MessageIcon::None);
+                         Severity::None);
         return;
     }
     const SplitOutcome outcome = SplitBulkFile(*name, folders_.kits);
-    prompts_.message(outcome.message(), outcome.ok() ? QStringLiteral("Done") : AppTitle,
-                     MessageIcon::None);
+    prompts_.message(outcome.ok() ? QStringLiteral("Done") : AppTitle, outcome.message(),
+                     Severity::None);
 }
 
 // ---- Pad and sound lists --------------------------------------------------
@@ -587,9 +593,10 @@ bool Form1::transmit() {
     }
     if (error) {
         prompts_.message(
+            AppTitle,
             fileFailure(QStringLiteral("Could not write %1"), error->file, error->reason) +
                 QStringLiteral("\nNothing was sent."),
-            AppTitle, MessageIcon::None);
+            Severity::None);
         return false;
     }
     // The kit goes out as it reads back from the scratch file. If that does
@@ -604,21 +611,22 @@ void Form1::noKitToSend() {
             : QStringLiteral("No kit is loaded: %1 does not start with the byte 240 that starts "
                              "every kit.")
                   .arg(kitFileName_);
-    prompts_.message(why + QStringLiteral("\nNothing was sent."), AppTitle, MessageIcon::None);
+    prompts_.message(AppTitle, why + QStringLiteral("\nNothing was sent."), Severity::None);
 }
 
 bool Form1::OpenSYX(const QString& path) {
     const ReadResult read = ReadFront(path, MaxKitFileSize + 1);
     if (read.error) {
         prompts_.message(
+            AppTitle,
             fileFailure(QStringLiteral("Could not read %1"), read.error->file, read.error->reason) +
                 QStringLiteral("\nNothing was sent."),
-            AppTitle, MessageIcon::None);
+            Severity::None);
         return false;
     }
     if (read.bytes.size() > MaxKitFileSize) {
-        prompts_.message(QStringLiteral("File size exceed single kit!"),
-                         QStringLiteral("Invalid File"), MessageIcon::Critical);
+        prompts_.message(QStringLiteral("Invalid File"),
+                         QStringLiteral("File size exceed single kit!"), Severity::Critical);
         return false;
     }
     KitString = read.bytes;
@@ -640,8 +648,7 @@ int Form1::MidiDeviceId() {
 bool Form1::SendKit() {
     const int device = MidiDeviceId();
     if (midiOut_ == nullptr) {
-        prompts_.message(QStringLiteral("No MIDI output is available."), AppTitle,
-                         MessageIcon::None);
+        prompts_.message(AppTitle, QStringLiteral("No MIDI output is available."), Severity::None);
         return false;
     }
     const midi::SendOutcome outcome =
@@ -681,13 +688,15 @@ void Form1::sendFailure(const midi::SendOutcome& outcome) {
             step = QStringLiteral("Unprepare rc= ");
             break;
     }
-    prompts_.message(step + QString::number(outcome.code) + QLatin1Char('\n') + outcome.errorText,
-                     AppTitle, MessageIcon::None);
+    prompts_.message(AppTitle,
+                     step + QString::number(outcome.code) + QLatin1Char('\n') + outcome.errorText,
+                     Severity::None);
 }
 
 void Form1::MidiErr(const QString& operation, const QString& errorText) {
-    prompts_.message(QStringLiteral("Operation: ") + operation + QStringLiteral("\r\n") + errorText,
-                     AppTitle, MessageIcon::None);
+    prompts_.message(AppTitle,
+                     QStringLiteral("Operation: ") + operation + QStringLiteral("\r\n") + errorText,
+                     Severity::None);
 }
 
 void Form1::setBarColour(quint32 bgr) {

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "desktop/Prompts.h"
 #include "kit/FileIO.h"
 #include "kit/KitImage.h"
 #include "kit/WorkFolders.h"
 #include "midi/MidiOut.h"
 #include "midi/Sending.h"
 #include "ui/RoundedShape.h"
-#include "ui/UserPrompts.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -36,7 +36,7 @@ class Form1 : public QMainWindow {
     // the scratch file for sending go (a program folder given alone holds
     // both). midiOut: the MIDI output the kit is sent through, or null when
     // none is available.
-    explicit Form1(UserPrompts& prompts, WorkFolders folders = tamboril::ProgramFolder(),
+    explicit Form1(desktop::Prompts& prompts, WorkFolders folders = tamboril::ProgramFolder(),
                    midi::MidiOut* midiOut = nullptr, QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -103,7 +103,7 @@ class Form1 : public QMainWindow {
     void MidiErr(const QString& operation, const QString& errorText);
     void setBarColour(quint32 colour);
 
-    UserPrompts& prompts_;
+    desktop::Prompts& prompts_;
     WorkFolders folders_;
     midi::MidiOut* midiOut_;
     // Made on first need; it has no owner, so it is deleted here.

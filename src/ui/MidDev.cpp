@@ -19,6 +19,7 @@ namespace tamboril::ui {
 
 using desktop::LeaveOutOfAccessibleTree;
 using desktop::SetAccessibleRole;
+using Severity = desktop::Prompts::Severity;
 
 const QString MidDev::Caption = QStringLiteral("Select MIDI Output Device");
 
@@ -34,7 +35,7 @@ constexpr QRect ShpPatchPlace(64, 96, 89, 25);
 
 }  // namespace
 
-MidDev::MidDev(UserPrompts& prompts, midi::MidiOut* midiOut, QWidget* parent)
+MidDev::MidDev(desktop::Prompts& prompts, midi::MidiOut* midiOut, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       prompts_(prompts),
@@ -130,8 +131,9 @@ void MidDev::Form_Load() {
         QString name;
         const auto result = static_cast<std::int16_t>(midiOut_->devName(device, name));
         if (result != 0) {
-            prompts_.message(QStringLiteral("midiOutGetDevCaps Error: ") + QString::number(result),
-                             AppTitle, MessageIcon::None);
+            prompts_.message(AppTitle,
+                             QStringLiteral("midiOutGetDevCaps Error: ") + QString::number(result),
+                             Severity::None);
             break;
         }
         auto* entry = new QListWidgetItem(name, List1);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "desktop/Prompts.h"
 #include "midi/MidiOut.h"
 #include "ui/RoundedShape.h"
-#include "ui/UserPrompts.h"
 
 #include <QString>
 #include <QWidget>
@@ -32,7 +32,7 @@ class MidDev : public QWidget {
   public:
     // Lists the ports of midiOut (Form_Load); a null midiOut lists none.
     // Messages go through prompts.
-    MidDev(UserPrompts& prompts, midi::MidiOut* midiOut, QWidget* parent = nullptr);
+    MidDev(desktop::Prompts& prompts, midi::MidiOut* midiOut, QWidget* parent = nullptr);
 
     // The device number the choice stands for: its numeric value minus 1.
     // Entry k gives device k - 1, "Text" (nothing confirmed) gives -1, the
@@ -73,7 +73,7 @@ class MidDev : public QWidget {
     bool keepsSelection(QEvent* event) const;
     void setLook(quint32 text, quint32 patchBorder, quint32 patchFill, quint32 frameBorder);
 
-    UserPrompts& prompts_;
+    desktop::Prompts& prompts_;
     midi::MidiOut* midiOut_;
     bool closed_ = false;
     // A left button press on the Select label that has not been released.

@@ -149,7 +149,7 @@ struct Scene {
         form->findChild<QAction*>(QLatin1String(action))->trigger();
     }
     void load(const QString& path) {
-        prompts.openAnswers.append(path);
+        prompts.openFileAnswers.append(path);
         trigger("mnuLoad");
     }
     void openLibrary(const QString& bank) {
@@ -224,7 +224,7 @@ const QList<Writer>& writers() {
              s.load(s.file("new.syx"));
          },
          [](Scene& s) {
-             s.prompts.saveAnswers.append(s.in("kit.syx"));
+             s.prompts.saveAsTypedAnswers.append(s.in("kit.syx"));
              s.trigger("mnusaveas");
              s.takeMessages();
              s.toldFailure = s.prompts.messages.size() == 1;
@@ -239,7 +239,7 @@ const QList<Writer>& writers() {
          {"Files Spilt to : "},
          [](Scene& s) { s.makeForm(s.dir); },
          [](Scene& s) {
-             s.prompts.openAnswers.append(s.file("bulk.syx"));
+             s.prompts.openFileAnswers.append(s.file("bulk.syx"));
              s.trigger("mnuSpliFile");
              s.takeMessages();
              s.toldFailure = s.prompts.messages.size() == 1 &&

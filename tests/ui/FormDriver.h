@@ -5,10 +5,10 @@
 // folder, and reaches its widgets and menu commands by their object names,
 // and those of the device selection window.
 
+#include "support/ScriptedPrompts.h"
 #include "support/TestFiles.h"
 #include "ui/Form1.h"
 #include "ui/MidDev.h"
-#include "ui/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -129,7 +129,7 @@ class FormDriver {
 
     // File, Load with the given answer from the open dialog.
     void load(const std::optional<QString>& answer) {
-        prompts.openAnswers.append(answer);
+        prompts.openFileAnswers.append(answer);
         action("mnuLoad")->trigger();
     }
 

@@ -22,7 +22,7 @@
 
 using namespace tamboril;
 using namespace tamboril::test;
-using ui::MessageIcon;
+using Severity = desktop::Prompts::Severity;
 
 namespace {
 
@@ -34,8 +34,8 @@ KitData kitWithPad(int pad, std::uint8_t high, std::uint8_t low) {
     return kit;
 }
 
-bool messagesEqual(const Message& m, const QString& text, const QString& title, MessageIcon icon) {
-    return m.text == text && m.title == title && m.icon == icon;
+bool messagesEqual(const Message& m, const QString& text, const QString& title, Severity severity) {
+    return m.text == text && m.title == title && m.severity == severity;
 }
 
 }  // namespace
@@ -265,9 +265,9 @@ class TestForm1 : public QObject {
         writeBytes(kitFile, bytes);
 
         d.load(kitFile);
-        QCOMPARE(d.prompts.openCalls.size(), 1);
-        QCOMPARE(d.prompts.openCalls[0].title, QStringLiteral("Load File"));
-        QCOMPARE(d.prompts.openCalls[0].filter, QStringLiteral("SysEx Files (*.syx)"));
+        QCOMPARE(d.prompts.openFileCalls.size(), 1);
+        QCOMPARE(d.prompts.openFileCalls[0].title, QStringLiteral("Load File"));
+        QCOMPARE(d.prompts.openFileCalls[0].filter, QStringLiteral("SysEx Files (*.syx)"));
         QCOMPARE(d.prompts.messages.size(), 0);
         QCOMPARE(d.editing(), std::optional<bool>(true));
         QCOMPARE(d.pad()->currentIndex(), 0);
@@ -331,7 +331,7 @@ class TestForm1 : public QObject {
             QCOMPARE(d.prompts.messages.size(), 1);
             QVERIFY(messagesEqual(d.prompts.messages.takeFirst(),
                                   QStringLiteral("File needs to be Spilt."),
-                                  QStringLiteral("File Exceeds Single Kit"), MessageIcon::None));
+                                  QStringLiteral("File Exceeds Single Kit"), Severity::None));
             QVERIFY(d.form->kitData() == before);
             QCOMPARE(d.form->kitFileName(), good);
             QCOMPARE(d.editing(), std::optional<bool>(true));
@@ -380,7 +380,7 @@ class TestForm1 : public QObject {
         QCOMPARE(d.prompts.unexpected, 0);
 
         // Save As onto the look-alike name changes neither file.
-        d.prompts.saveAnswers << lookAlike;
+        d.prompts.saveAsTypedAnswers << lookAlike;
         d.action("mnusaveas")->trigger();
         QCOMPARE(d.prompts.messages.size(), 1);
         QVERIFY2(d.prompts.messages.takeFirst().text.contains("cannot tell the two apart"),
@@ -529,10 +529,10 @@ class TestForm1 : public QObject {
         d.action("mnusave")->trigger();
         QCOMPARE(readBytes(kitFile), toBytes(expected));
         QVERIFY(d.form->kitData() == expected);
-        QCOMPARE(d.prompts.saveCalls.size(), 0);
+        QCOMPARE(d.prompts.saveAsTypedCalls.size(), 0);
         QCOMPARE(d.prompts.messages.size(), 1);
         QVERIFY(messagesEqual(d.prompts.messages[0], QStringLiteral("Saved Complete."),
-                              QStringLiteral("Save Complete"), MessageIcon::None));
+                              QStringLiteral("Save Complete"), Severity::None));
     }
 
     void saveAsWritesTheChosenNameAndSaveFollowsIt() {
@@ -545,11 +545,11 @@ class TestForm1 : public QObject {
         // An existing longer file is replaced, and the name is used as typed.
         const QString chosen = d.file("my kit");
         writeBytes(chosen, QByteArray(12608, 'x'));
-        d.prompts.saveAnswers << chosen;
+        d.prompts.saveAsTypedAnswers << chosen;
         d.action("mnusaveas")->trigger();
-        QCOMPARE(d.prompts.saveCalls.size(), 1);
-        QCOMPARE(d.prompts.saveCalls[0].title, QStringLiteral("Save File"));
-        QCOMPARE(d.prompts.saveCalls[0].filter, QStringLiteral("SysEx Files (*.syx)"));
+        QCOMPARE(d.prompts.saveAsTypedCalls.size(), 1);
+        QCOMPARE(d.prompts.saveAsTypedCalls[0].title, QStringLiteral("Save File"));
+        QCOMPARE(d.prompts.saveAsTypedCalls[0].filter, QStringLiteral("SysEx Files (*.syx)"));
         QCOMPARE(d.prompts.messages.size(), 0);  // Save As confirms nothing
         KitData expected = original;
         StoreChecksum(expected, FileChecksumFirst);
@@ -576,7 +576,7 @@ class TestForm1 : public QObject {
         d.load(loaded);
         QVERIFY(ChecksumFrom(original, FileChecksumFirst) != 99);
 
-        d.prompts.saveAnswers << std::nullopt;
+        d.prompts.saveAsTypedAnswers << std::nullopt;
         d.action("mnusaveas")->trigger();
         QCOMPARE(d.form->kitData()[ChecksumIndex], ChecksumFrom(original, FileChecksumFirst));
         QCOMPARE(readBytes(loaded), toBytes(original));
@@ -596,7 +596,7 @@ class TestForm1 : public QObject {
 
         // Save As into a folder that does not exist.
         const QString orphan = d.file("nowhere/kit.syx");
-        d.prompts.saveAnswers << orphan;
+        d.prompts.saveAsTypedAnswers << orphan;
         d.action("mnusaveas")->trigger();
         QCOMPARE(d.prompts.messages.size(), 1);
         Message m = d.prompts.messages.takeFirst();
@@ -639,15 +639,15 @@ class TestForm1 : public QObject {
         const QByteArray bulk = sampleBulk();
         const QString bulkFile = d.file("bulk.syx");
         writeBytes(bulkFile, bulk);
-        d.prompts.openAnswers << bulkFile;
+        d.prompts.openFileAnswers << bulkFile;
         d.action("mnuSpliFile")->trigger();
 
-        QCOMPARE(d.prompts.openCalls.last().title, QStringLiteral("Load File"));
-        QCOMPARE(d.prompts.openCalls.last().filter, QStringLiteral("SysEx Files (*.syx)"));
+        QCOMPARE(d.prompts.openFileCalls.last().title, QStringLiteral("Load File"));
+        QCOMPARE(d.prompts.openFileCalls.last().filter, QStringLiteral("SysEx Files (*.syx)"));
         QCOMPARE(d.prompts.messages.size(), 1);
         QVERIFY(messagesEqual(d.prompts.messages[0],
                               QStringLiteral("Files Spilt to : ") + d.folder.path(),
-                              QStringLiteral("Done"), MessageIcon::None));
+                              QStringLiteral("Done"), Severity::None));
         const QDir folder(d.folder.path());
         QCOMPARE(folder.entryList(QDir::Files).size(), 64);
         QCOMPARE(readBytes(folder.filePath("Kit - 63.syx")), bulk.left(197));
@@ -665,8 +665,8 @@ class TestForm1 : public QObject {
         makeFifo(pipe);
         const QString single = d.file("single.syx");  // a kit file chosen by mistake
         writeBytes(single, toBytes(sampleKit()));
-        d.prompts.openAnswers << std::nullopt << QString() << d.file("missing.syx") << pipe
-                              << single;
+        d.prompts.openFileAnswers << std::nullopt << QString() << d.file("missing.syx") << pipe
+                                  << single;
         for (int i = 0; i < 5; ++i) {
             d.action("mnuSpliFile")->trigger();
         }
@@ -682,7 +682,7 @@ class TestForm1 : public QObject {
                                   " is not a bulk dump: it is 197 bytes long. A bulk dump holds "
                                   "64 kits of 197 bytes, 12608 bytes in all.\nNo kit files were "
                                   "written.",
-                              QStringLiteral("Tamboril"), MessageIcon::None));
+                              QStringLiteral("Tamboril"), Severity::None));
         QCOMPARE(QDir(d.folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList());
         QVERIFY(!QFileInfo::exists(d.file("missing.syx")));
@@ -702,36 +702,36 @@ class TestForm1 : public QObject {
         key(Qt::Key_A);
         QCOMPARE(saved.size(), 0);
         QCOMPARE(savedAs.size(), 0);
-        QCOMPARE(d.prompts.saveCalls.size(), 0);
+        QCOMPARE(d.prompts.saveAsTypedCalls.size(), 0);
         QCOMPARE(d.prompts.messages.size(), 0);
 
         key(Qt::Key_C);
         QCOMPARE(device.size(), 1);
-        d.prompts.openAnswers << std::nullopt;
+        d.prompts.openFileAnswers << std::nullopt;
         key(Qt::Key_K);  // Spilt File asks for the bulk file
-        QCOMPARE(d.prompts.openCalls.size(), 1);
+        QCOMPARE(d.prompts.openFileCalls.size(), 1);
 
         const QString kitFile = d.file("kit.syx");
         writeBytes(kitFile, toBytes(sampleKit()));
-        d.prompts.openAnswers << kitFile;
+        d.prompts.openFileAnswers << kitFile;
         key(Qt::Key_L);
-        QCOMPARE(d.prompts.openCalls.size(), 2);
+        QCOMPARE(d.prompts.openFileCalls.size(), 2);
         QCOMPARE(d.editing(), std::optional<bool>(true));
 
         key(Qt::Key_S);
         QCOMPARE(saved.size(), 1);
         QCOMPARE(d.prompts.messages.size(), 1);
         QCOMPARE(d.prompts.messages[0].text, QStringLiteral("Saved Complete."));
-        d.prompts.saveAnswers << std::nullopt;
+        d.prompts.saveAsTypedAnswers << std::nullopt;
         key(Qt::Key_A);
         QCOMPARE(savedAs.size(), 1);
-        QCOMPARE(d.prompts.saveCalls.size(), 1);
+        QCOMPARE(d.prompts.saveAsTypedCalls.size(), 1);
 
         // A kit that cannot be edited switches both keys off again.
         KitData foreign = sampleKit();
         foreign[0] = 0;
         writeBytes(kitFile, toBytes(foreign));
-        d.prompts.openAnswers << kitFile;
+        d.prompts.openFileAnswers << kitFile;
         key(Qt::Key_L);
         QCOMPARE(d.editing(), std::optional<bool>(false));
         key(Qt::Key_S);

@@ -18,7 +18,7 @@
 
 using namespace tamboril;
 using namespace tamboril::test;
-using ui::MessageIcon;
+using Severity = desktop::Prompts::Severity;
 
 namespace {
 
@@ -59,7 +59,7 @@ class TestForm1Send : public QObject {
         QCOMPARE(d.prompts.messages.size(), 1);
         QCOMPARE(d.prompts.messages[0].text, QStringLiteral("No MIDI output is available."));
         QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
-        QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
+        QCOMPARE(d.prompts.messages[0].severity, Severity::None);
         // Shown, but not turned red: nothing went out.
         QVERIFY(!d.label("bar")->isHidden());
         QCOMPARE(stripColour(d), Blue);
@@ -106,7 +106,7 @@ class TestForm1Send : public QObject {
         QCOMPARE(d.prompts.messages.size(), 1);
         QCOMPARE(d.prompts.messages[0].text, said.contains("%1") ? said.arg(last) : said);
         QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
-        QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
+        QCOMPARE(d.prompts.messages[0].severity, Severity::None);
         QVERIFY(midi.calls.isEmpty());
         QVERIFY(d.midDev() == nullptr);
         QVERIFY(!QFileInfo::exists(d.folder.filePath("temp.syx")));
@@ -200,7 +200,7 @@ class TestForm1Send : public QObject {
         QCOMPARE(d.prompts.messages.size(), 1);
         QCOMPARE(d.prompts.messages[0].text, QStringLiteral("File size exceed single kit!"));
         QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Invalid File"));
-        QCOMPARE(d.prompts.messages[0].icon, MessageIcon::Critical);
+        QCOMPARE(d.prompts.messages[0].severity, Severity::Critical);
         QCOMPARE(d.form->kitString(), bytes200);  // unchanged
 
         const QString missing = d.file("gone.syx");
@@ -353,7 +353,7 @@ class TestForm1Send : public QObject {
                 QVERIFY2(d.prompts.messages.size() == 1, c.name);
                 QCOMPARE(d.prompts.messages[0].text, c.message);
                 QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
-                QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
+                QCOMPARE(d.prompts.messages[0].severity, Severity::None);
             }
             // The output is never left open, and a failed step sent nothing
             // more.

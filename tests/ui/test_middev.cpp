@@ -16,7 +16,7 @@
 
 using namespace tamboril;
 using namespace tamboril::test;
-using ui::MessageIcon;
+using Severity = desktop::Prompts::Severity;
 
 namespace {
 
@@ -170,7 +170,7 @@ class TestMidDev : public QObject {
             QCOMPARE(d.prompts.messages[0].text,
                      QStringLiteral("midiOutGetDevCaps Error: %1").arg(code));
             QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
-            QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
+            QCOMPARE(d.prompts.messages[0].severity, Severity::None);
             // The window is still there and the listed port can be chosen.
             QVERIFY(d.midDev()->isVisible());
             d.chooseDevice(1);
@@ -200,7 +200,7 @@ class TestMidDev : public QObject {
         QCOMPARE(d.prompts.messages[0].text,
                  QStringLiteral("Operation: Open\r\nThis system has no default MIDI output port."));
         QCOMPARE(d.prompts.messages[0].title, QStringLiteral("Tamboril"));
-        QCOMPARE(d.prompts.messages[0].icon, MessageIcon::None);
+        QCOMPARE(d.prompts.messages[0].severity, Severity::None);
         QVERIFY(midi.sent.isEmpty());
         QVERIFY(!midi.isOpen());
         // Nothing went out: the strip shows, blue, and no timer hides it.

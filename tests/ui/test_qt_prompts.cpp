@@ -2,7 +2,7 @@
 // The prompts the user sees: the Qt file dialogs and message boxes, driven by
 // answering them the moment they open.
 
-#include "ui/QtPrompts.h"
+#include "desktop/QtPrompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,7 +16,8 @@
 
 #include <functional>
 
-using namespace tamboril::ui;
+using namespace tamboril::desktop;
+using Severity = Prompts::Severity;
 
 namespace {
 
@@ -47,13 +48,15 @@ class TestQtPrompts : public QObject {
 
   private slots:
     void messageBoxShowsTextTitleIconAndOnlyOk_data() {
-        QTest::addColumn<MessageIcon>("icon");
+        QTest::addColumn<Severity>("severity");
         QTest::addColumn<int>("expected");
-        QTest::newRow("no icon") << MessageIcon::None << int(QMessageBox::NoIcon);
-        QTest::newRow("critical") << MessageIcon::Critical << int(QMessageBox::Critical);
+        QTest::newRow("no icon") << Severity::None << int(QMessageBox::NoIcon);
+        QTest::newRow("information") << Severity::Information << int(QMessageBox::Information);
+        QTest::newRow("warning") << Severity::Warning << int(QMessageBox::Warning);
+        QTest::newRow("critical") << Severity::Critical << int(QMessageBox::Critical);
     }
     void messageBoxShowsTextTitleIconAndOnlyOk() {
-        QFETCH(MessageIcon, icon);
+        QFETCH(Severity, severity);
         QFETCH(int, expected);
         bool seen = false;
         whenOpen<QMessageBox>([&](QMessageBox* box) {
@@ -65,8 +68,8 @@ class TestQtPrompts : public QObject {
             QCOMPARE(box->textFormat(), Qt::PlainText);
             box->button(QMessageBox::Ok)->click();
         });
-        prompts.message(QStringLiteral("Saved Complete. <b>not bold</b>"),
-                        QStringLiteral("Save Complete"), icon);
+        prompts.message(QStringLiteral("Save Complete"),
+                        QStringLiteral("Saved Complete. <b>not bold</b>"), severity);
         QVERIFY(seen);
     }
 
@@ -88,8 +91,8 @@ class TestQtPrompts : public QObject {
             edit->setText(typed);
             QTest::keyClick(edit, Qt::Key_Return);
         });
-        const auto chosen =
-            prompts.saveFile(QStringLiteral("Save File"), QStringLiteral("SysEx Files (*.syx)"));
+        const auto chosen = prompts.saveFileAsTypedNoConfirm(QStringLiteral("Save File"),
+                                                             QStringLiteral("SysEx Files (*.syx)"));
         QCOMPARE(filters, QStringList{QStringLiteral("SysEx Files (*.syx)")});
         QCOMPARE(chosen, std::optional<QString>(typed));
 
@@ -98,9 +101,9 @@ class TestQtPrompts : public QObject {
             dialog->selectFile(existing.fileName());
             static_cast<QDialog*>(dialog)->accept();
         });
-        QCOMPARE(
-            prompts.saveFile(QStringLiteral("Save File"), QStringLiteral("SysEx Files (*.syx)")),
-            std::optional<QString>(existing.fileName()));
+        QCOMPARE(prompts.saveFileAsTypedNoConfirm(QStringLiteral("Save File"),
+                                                  QStringLiteral("SysEx Files (*.syx)")),
+                 std::optional<QString>(existing.fileName()));
     }
 
     void openDialogAnswersWithThePathOrNothingWhenCancelled() {

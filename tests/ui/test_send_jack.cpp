@@ -202,7 +202,7 @@ class TestSendJack : public QObject {
             QVERIFY2(m.text.startsWith(QStringLiteral("Operation: Open\r\n")), qPrintable(m.text));
             QVERIFY2(m.text.contains(port), qPrintable(m.text));
             QCOMPARE(m.title, QStringLiteral("Tamboril"));
-            QCOMPARE(m.icon, ui::MessageIcon::None);
+            QCOMPARE(m.severity, desktop::Prompts::Severity::None);
             QVERIFY(!d.label("bar")->isHidden());
             QCOMPARE(d.label("bar")->palette().color(QPalette::Window), QColor(0, 0, 255));
             QVERIFY(!d.timer()->isActive());

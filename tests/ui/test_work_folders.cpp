@@ -73,7 +73,7 @@ class TestWorkFolders : public QObject {
         const QString bulkFile = d.file(QStringLiteral("bulk.syx"));
         const QByteArray bulk = sampleBulk();
         writeBytes(bulkFile, bulk);
-        d.prompts.openAnswers << bulkFile;
+        d.prompts.openFileAnswers << bulkFile;
         d.action("mnuSpliFile")->trigger();
         QCOMPARE(d.prompts.messages.size(), 1);
         QCOMPARE(d.prompts.messages[0].text, QStringLiteral("Files Spilt to : ") + kits);
@@ -105,7 +105,7 @@ class TestWorkFolders : public QObject {
         writeBytes(bulkFile, sampleBulk());
         const QString kitFile = files.filePath(QStringLiteral("kit.syx"));
         writeBytes(kitFile, toBytes(sampleKit()));
-        prompts.openAnswers << bulkFile << kitFile;
+        prompts.openFileAnswers << bulkFile << kitFile;
         form.findChild<QAction*>(QStringLiteral("mnuSpliFile"))->trigger();
         form.findChild<QAction*>(QStringLiteral("mnuLoad"))->trigger();
         form.findChild<QAction*>(QStringLiteral("mnuSend"))->trigger();

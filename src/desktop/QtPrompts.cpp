@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "desktop/QtPrompts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tamboril::desktop {
+
+namespace {
+
+const QString SysExFilter = QStringLiteral("SysEx files (*.syx);;All files (*)");
+
+QMessageBox::Icon toQt(Prompts::Severity severity) {
+    switch (severity) {
+        case Prompts::Severity::Information:
+            return QMessageBox::Information;
+        case Prompts::Severity::Warning:
+            return QMessageBox::Warning;
+        case Prompts::Severity::Critical:
+            return QMessageBox::Critical;
+        case Prompts::Severity::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QWidget* QtPrompts::dialogParent() const {
+    return parent_ != nullptr ? parent_ : QApplication::activeWindow();
+}
+
+std::optional<QString> QtPrompts::runFileDialog(const QString& title, const QString& filter,
+                                                bool save) {
+    // No initial folder and no initial name: the dialog starts where the
+    // platform starts it.
+    QFileDialog dialog(dialogParent(), title, QString(), filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Any name is accepted, also one that does not exist yet; reading a
+    // missing file is reported by the command itself.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Replacing a kit file is the normal way to keep it, so no question is
+    // asked; the file is replaced atomically.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // A name typed without an extension is used exactly as typed.
+    dialog.setDefaultSuffix(QString());
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty()) {
+        return std::nullopt;
+    }
+    return files.first();
+}
+
+std::optional<QString> QtPrompts::openFile(const QString& title, const QString& filter) {
+    return runFileDialog(title, filter, false);
+}
+
+std::optional<QString> QtPrompts::saveFileAsTypedNoConfirm(const QString& title,
+                                                           const QString& filter) {
+    return runFileDialog(title, filter, true);
+}
+
+QStringList QtPrompts::openFiles(const QString& title, const QString& folder) {
+    return QFileDialog::getOpenFileNames(dialogParent(), title, folder, SysExFilter);
+}
+
+std::optional<QString> QtPrompts::chooseFolder(const QString& title, const QString& folder) {
+    const QString chosen = QFileDialog::getExistingDirectory(dialogParent(), title, folder);
+    return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
+}
+
+std::optional<QString> QtPrompts::saveFile(const QString& title, const QString& folder,
+                                           const QString& name) {
+    const QString chosen = QFileDialog::getSaveFileName(dialogParent(), title,
+                                                        QDir(folder).filePath(name), SysExFilter);
+    return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
+}
+
+std::optional<QString> QtPrompts::kitName(const QString& title, const QString& current) {
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(QStringLiteral("Kit name (up to 11 characters, blank to '~'):"));
+    dialog.setTextValue(current);
+    dialog.setAccessibleName(title);
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setMaxLength(11);
+        edit->setAccessibleName(QStringLiteral("Kit name"));
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
+}
+
+std::optional<int> QtPrompts::kitNumber(const QString& title, int current) {
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setLabelText(QStringLiteral("Kit number, the slot the instrument files the kit under "
+                                       "(0 to 63; up to 127 is no user slot):"));
+    dialog.setIntRange(0, 127);
+    dialog.setIntValue(current);
+    dialog.setAccessibleName(title);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.intValue();
+}
+
+Prompts::Unsaved QtPrompts::askUnsaved(const QString& name) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tamboril Library"),
+                    QStringLiteral("%1 has changes that are not saved.").arg(name),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    dialogParent());
+    box.setInformativeText(QStringLiteral("Save them before it closes?"));
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return Unsaved::Save;
+        case QMessageBox::Discard:
+            return Unsaved::Discard;
+        default:
+            return Unsaved::Cancel;
+    }
+}
+
+void QtPrompts::message(const QString& title, const QString& text, Severity severity) {
+    QMessageBox box(toQt(severity), title, text, QMessageBox::Ok, dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+int QtPrompts::choose(const QString& title, const QString& text, const QStringList& choices) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices) {
+        buttons << box.addButton(choice, buttons.isEmpty() ? QMessageBox::AcceptRole
+                                                           : QMessageBox::ActionRole);
+    }
+    if (!buttons.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    }
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
+}  // namespace tamboril::desktop

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Prompts that answer from prepared lists and remember what was asked, so
+// the windows can be driven headless: every message, every question and
+// every unsaved-changes question is recorded, and the editor's file dialogs
+// with their titles and filters.
+
+#include "desktop/Prompts.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tamboril::test {
+
+struct Message {
+    QString title;
+    QString text;
+    desktop::Prompts::Severity severity = desktop::Prompts::Severity::None;
+};
+
+struct DialogCall {
+    QString title;
+    QString filter;
+};
+
+class ScriptedPrompts : public desktop::Prompts {
+  public:
+    // The editor's dialogs: answers in order, nullopt standing for Cancel.
+    QList<std::optional<QString>> openFileAnswers;
+    QList<std::optional<QString>> saveAsTypedAnswers;
+    QList<DialogCall> openFileCalls;
+    QList<DialogCall> saveAsTypedCalls;
+    // One of the editor's dialogs opened that the script had no answer for.
+    int unexpected = 0;
+
+    // The Library's dialogs: each call takes the first answer; none left is
+    // Cancel (an empty list of files, -1 for a question).
+    QList<QStringList> openAnswers;
+    QStringList folderAnswers;
+    QStringList saveAnswers;
+    QStringList nameAnswers;
+    QList<int> numberAnswers;
+    QList<Unsaved> unsavedAnswers;
+    QList<int> choiceAnswers;
+
+    QList<Message> messages;
+    QStringList askedUnsaved;
+    QList<Message> questions;  // every question asked, with its text
+
+    std::optional<QString> openFile(const QString& title, const QString& filter) override {
+        openFileCalls.append({title, filter});
+        return takeExpected(openFileAnswers);
+    }
+    std::optional<QString> saveFileAsTypedNoConfirm(const QString& title,
+                                                    const QString& filter) override {
+        saveAsTypedCalls.append({title, filter});
+        return takeExpected(saveAsTypedAnswers);
+    }
+
+    QStringList openFiles(const QString&, const QString&) override {
+        return openAnswers.isEmpty() ? QStringList() : openAnswers.takeFirst();
+    }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override {
+        return take(folderAnswers);
+    }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override {
+        return take(saveAnswers);
+    }
+    std::optional<QString> kitName(const QString&, const QString&) override {
+        return take(nameAnswers);
+    }
+    std::optional<int> kitNumber(const QString&, int) override {
+        return numberAnswers.isEmpty() ? std::nullopt
+                                       : std::optional<int>(numberAnswers.takeFirst());
+    }
+    Unsaved askUnsaved(const QString& name) override {
+        askedUnsaved << name;
+        return unsavedAnswers.isEmpty() ? Unsaved::Cancel : unsavedAnswers.takeFirst();
+    }
+    void message(const QString& title, const QString& text, Severity severity) override {
+        messages.append(Message{title, text, severity});
+    }
+    int choose(const QString& title, const QString& text, const QStringList&) override {
+        questions.append(Message{title, text, Severity::Information});
+        return choiceAnswers.isEmpty() ? -1 : choiceAnswers.takeFirst();
+    }
+
+    // Every message as "title:text" lines.
+    QString allMessages() const {
+        QString all;
+        for (const Message& m : messages) {
+            all += m.title + QLatin1Char(':') + m.text + QLatin1Char('\n');
+        }
+        return all;
+    }
+
+  private:
+    std::optional<QString> takeExpected(QList<std::optional<QString>>& answers) {
+        if (answers.isEmpty()) {
+            ++unexpected;
+            return std::nullopt;
+        }
+        return answers.takeFirst();
+    }
+    static std::optional<QString> take(QStringList& answers) {
+        return answers.isEmpty() ? std::nullopt : std::optional<QString>(answers.takeFirst());
+    }
+};
+
+}  // namespace tamboril::test
