@@ -4,7 +4,7 @@
 #include "library/LibraryInstance.h"
 #include "library/LibraryStartup.h"
 #include "library/LibraryWindow.h"
-#include "library/QtLibraryPrompts.h"
+#include "desktop/QtPrompts.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
         }
     }
     QSettings settings;
-    tamboril::library::QtLibraryPrompts prompts;
+    tamboril::desktop::QtPrompts prompts;
     // The Library takes the files later starts hand over.
     tamboril::library::Library library(settings, std::move(instance));
     tamboril::library::LibraryWindow window(library, prompts, settings,

@@ -11,11 +11,11 @@
 
 namespace tamboril::library {
 
-BankSaving::BankSaving(Library& library, LibraryPrompts& prompts, QObject* parent)
+BankSaving::BankSaving(Library& library, desktop::Prompts& prompts, QObject* parent)
     : QObject(parent), library_(library), prompts_(prompts) {}
 
 void BankSaving::tell(const QString& text) {
-    prompts_.message(LibraryTitle, text, LibraryPrompts::Severity::Critical);
+    prompts_.message(LibraryTitle, text, desktop::Prompts::Severity::Critical);
 }
 
 bool BankSaving::save(BankDocument& doc) {
@@ -74,11 +74,11 @@ bool BankSaving::mayClose(BankDocument& doc) {
         return true;
     }
     switch (prompts_.askUnsaved(BankName(doc.bank()))) {
-        case LibraryPrompts::Unsaved::Save:
+        case desktop::Prompts::Unsaved::Save:
             return save(doc);
-        case LibraryPrompts::Unsaved::Discard:
+        case desktop::Prompts::Unsaved::Discard:
             return true;
-        case LibraryPrompts::Unsaved::Cancel:
+        case desktop::Prompts::Unsaved::Cancel:
             break;
     }
     return false;

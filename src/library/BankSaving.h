@@ -2,7 +2,7 @@
 #pragma once
 
 #include "bank/BankDocument.h"
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 
 #include <QObject>
 #include <QString>
@@ -18,7 +18,7 @@ class BankSaving : public QObject {
     Q_OBJECT
 
   public:
-    BankSaving(Library& library, LibraryPrompts& prompts, QObject* parent = nullptr);
+    BankSaving(Library& library, desktop::Prompts& prompts, QObject* parent = nullptr);
 
     // Saves doc where it came from (Save As when it has no file yet); false
     // when cancelled or failed, after telling the user why.
@@ -39,7 +39,7 @@ class BankSaving : public QObject {
     void tell(const QString& text);
 
     Library& library_;
-    LibraryPrompts& prompts_;
+    desktop::Prompts& prompts_;
 };
 
 }  // namespace tamboril::library

@@ -27,7 +27,7 @@ KitsDecoded ClipboardKits() {
     return KitsFromMimeData(QGuiApplication::clipboard()->mimeData());
 }
 
-KitCommands::KitCommands(Library& library, LibraryPrompts& prompts, QObject* parent)
+KitCommands::KitCommands(Library& library, desktop::Prompts& prompts, QObject* parent)
     : QObject(parent), library_(library), prompts_(prompts) {
     connect(&library_.edits(), &BankEdits::refused, this, &KitCommands::explain);
 }
@@ -35,7 +35,7 @@ KitCommands::KitCommands(Library& library, LibraryPrompts& prompts, QObject* par
 void KitCommands::explain(const EditOutcome& edit) {
     const QString why = RefusalText(edit, edit.position, edit.name);
     if (!why.isEmpty()) {
-        prompts_.message(LibraryTitle, why, LibraryPrompts::Severity::Warning);
+        prompts_.message(LibraryTitle, why, desktop::Prompts::Severity::Warning);
     }
 }
 
@@ -72,7 +72,7 @@ void KitCommands::paste(BankView& view) {
     const KitsDecoded decoded = ClipboardKits();
     if (!decoded.kits) {
         prompts_.message(LibraryTitle, ClipboardFaultText(*decoded.fault),
-                         LibraryPrompts::Severity::Warning);
+                         desktop::Prompts::Severity::Warning);
         return;
     }
     const KitsOnTheMove* kits = &*decoded.kits;
@@ -156,7 +156,7 @@ void KitCommands::replaceFromFile(BankView& view) {
     BankOpenOutcome opened = OpenBank(files.front());
     if (!opened.bank) {
         prompts_.message(LibraryTitle, OpenFaultText(*opened.fault),
-                         LibraryPrompts::Severity::Critical);
+                         desktop::Prompts::Severity::Critical);
         return;
     }
     if (opened.bank->source != BankSource::KitFile) {
@@ -164,7 +164,7 @@ void KitCommands::replaceFromFile(BankView& view) {
                          QStringLiteral("%1 holds 64 kits, not one: open it as a bank and copy "
                                         "the kit from there.")
                              .arg(files.front()),
-                         LibraryPrompts::Severity::Warning);
+                         desktop::Prompts::Severity::Warning);
         return;
     }
     library_.rememberFolder(QFileInfo(files.front()).absolutePath());

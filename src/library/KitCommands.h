@@ -3,7 +3,7 @@
 
 #include "bank/BankEdits.h"
 #include "bank/BankModel.h"
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 
 #include <QObject>
 #include <QString>
@@ -21,7 +21,7 @@ class KitCommands : public QObject {
     Q_OBJECT
 
   public:
-    KitCommands(Library& library, LibraryPrompts& prompts, QObject* parent = nullptr);
+    KitCommands(Library& library, desktop::Prompts& prompts, QObject* parent = nullptr);
 
     void cut(BankView& view);
     void copy(BankView& view);
@@ -43,7 +43,7 @@ class KitCommands : public QObject {
     void moveBy(BankView& view, int step);
 
     Library& library_;
-    LibraryPrompts& prompts_;
+    desktop::Prompts& prompts_;
 };
 
 // The kits on the clipboard, or why there are none that can be pasted.

@@ -77,7 +77,7 @@ bool AskAboutMovedKits(BankDocument& doc, const Asking& asking) {
     return NumberThemOrNot(doc, moved, asking, SaveQuestionTitle(), text, MovedKitsChoices());
 }
 
-SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts) {
+SaveChoice AskAboutDisk(const BankDocument& doc, desktop::Prompts& prompts) {
     const DiskChange change = doc.changeOnDisk();
     if (!change.any()) {
         return SaveChoice::Save;

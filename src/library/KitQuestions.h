@@ -4,7 +4,7 @@
 #include "bank/BankDocument.h"
 #include "bank/BankEdits.h"
 #include "bank/BankFiles.h"
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 
 #include <vector>
 
@@ -19,7 +19,7 @@ enum class SaveChoice { Save, SaveAs, Cancel };
 
 // Whom a question asks, and where the kits it numbers are edited.
 struct Asking {
-    LibraryPrompts& prompts;
+    desktop::Prompts& prompts;
     BankEdits& edits;
 };
 
@@ -31,7 +31,7 @@ bool AskAboutMovedKits(BankDocument& doc, const Asking& asking);
 // Before a Save to the bank's own files, just before writing: when another
 // program changed or removed them since they were read or saved, whether to
 // overwrite them, save under another name, or not at all.
-SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts);
+SaveChoice AskAboutDisk(const BankDocument& doc, desktop::Prompts& prompts);
 
 // Before kits at `positions` are sent: when they share a number, or (for a
 // whole bank) do not carry their positions' slots, numbers them by position,

@@ -15,14 +15,14 @@
 
 namespace tamboril::library {
 
-KitTools::KitTools(Library& library, LibraryPrompts& prompts, QString editorProgram,
+KitTools::KitTools(Library& library, desktop::Prompts& prompts, QString editorProgram,
                    QObject* parent)
     : QObject(parent),
       library_(library),
       prompts_(prompts),
       editorProgram_(std::move(editorProgram)) {}
 
-void KitTools::tell(const QString& text, LibraryPrompts::Severity severity) {
+void KitTools::tell(const QString& text, desktop::Prompts::Severity severity) {
     prompts_.message(LibraryTitle, text, severity);
 }
 
@@ -44,7 +44,7 @@ void KitTools::exportKit(BankView& view) {
         tell(QStringLiteral("Could not export the kit to %1: %2\nThe file keeps what it held "
                             "before.")
                  .arg(failure->file, failure->reason),
-             LibraryPrompts::Severity::Critical);
+             desktop::Prompts::Severity::Critical);
         return;
     }
     library_.rememberFolder(QFileInfo(*path).absolutePath());
@@ -59,7 +59,7 @@ void KitTools::exportAll(BankView& view) {
     }
     const SplitOutcome written = WriteSplitFiles(view.document().bank().kits, *folder);
     if (!written.ok()) {
-        tell(written.message(), LibraryPrompts::Severity::Critical);
+        tell(written.message(), desktop::Prompts::Severity::Critical);
         return;
     }
     library_.rememberFolder(*folder);
@@ -81,7 +81,7 @@ void KitTools::compare(BankView& view) {
     } else {
         tell(QStringLiteral("Select two kits to compare them, or copy a kit (from any bank) "
                             "and select the kit to compare it with."),
-             LibraryPrompts::Severity::Information);
+             desktop::Prompts::Severity::Information);
         return;
     }
     const KitData& b = view.document().kit(rows.back());
@@ -93,7 +93,7 @@ void KitTools::compare(BankView& view) {
                   .arg(labelA, labelB, Printable(KitTitle(a)))
             : QStringLiteral("A: %1\nB: %2\n").arg(labelA, labelB) +
                   DifferenceLines(a, b, comparison).join(QLatin1Char('\n'));
-    prompts_.message(QStringLiteral("Compare Kits"), text, LibraryPrompts::Severity::Information);
+    prompts_.message(QStringLiteral("Compare Kits"), text, desktop::Prompts::Severity::Information);
 }
 
 void KitTools::openInEditor(BankView& view) {
@@ -106,13 +106,13 @@ void KitTools::openInEditor(BankView& view) {
         tell(QStringLiteral("The editor opens kit files: export kit %1 with File, Export Kit "
                             "and open that file, or open the bank's folder of kit files.")
                  .arg(row),
-             LibraryPrompts::Severity::Information);
+             desktop::Prompts::Severity::Information);
         return;
     }
     if (view.document().isModified()) {
         tell(QStringLiteral("Save the bank first: the editor opens the kit file as it is on "
                             "disk, without the changes made here."),
-             LibraryPrompts::Severity::Information);
+             desktop::Prompts::Severity::Information);
         return;
     }
     const QString file = bank.source == BankSource::KitFile
@@ -120,7 +120,7 @@ void KitTools::openInEditor(BankView& view) {
                              : bank.path + QLatin1Char('/') + SplitFileName(row);
     if (!QProcess::startDetached(editorProgram_, {file})) {
         tell(QStringLiteral("Could not start the editor %1 for %2.").arg(editorProgram_, file),
-             LibraryPrompts::Severity::Critical);
+             desktop::Prompts::Severity::Critical);
         return;
     }
     emit status(QStringLiteral("Opened %1 in the editor.").arg(file));

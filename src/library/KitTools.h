@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 
 #include <QObject>
 #include <QString>
@@ -18,7 +18,7 @@ class KitTools : public QObject {
 
   public:
     // editorProgram is what Open in Editor runs with the kit file.
-    KitTools(Library& library, LibraryPrompts& prompts, QString editorProgram,
+    KitTools(Library& library, desktop::Prompts& prompts, QString editorProgram,
              QObject* parent = nullptr);
 
     void exportKit(BankView& view);
@@ -32,10 +32,10 @@ class KitTools : public QObject {
     void status(const QString& text);
 
   private:
-    void tell(const QString& text, LibraryPrompts::Severity severity);
+    void tell(const QString& text, desktop::Prompts::Severity severity);
 
     Library& library_;
-    LibraryPrompts& prompts_;
+    desktop::Prompts& prompts_;
     QString editorProgram_;
 };
 

@@ -92,7 +92,7 @@ void LibraryWindow::updateTitle() {
 bool LibraryWindow::openBank(const QString& path) {
     const Opening opened = library_.open(path);
     if (!opened.document) {
-        tell(OpenFaultText(*opened.fault), LibraryPrompts::Severity::Critical);
+        tell(OpenFaultText(*opened.fault), desktop::Prompts::Severity::Critical);
         return false;
     }
     tabs_->setCurrentWidget(viewOf(opened.document));
@@ -203,7 +203,7 @@ void LibraryWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
 }
 
-void LibraryWindow::tell(const QString& text, LibraryPrompts::Severity severity) {
+void LibraryWindow::tell(const QString& text, desktop::Prompts::Severity severity) {
     prompts_.message(LibraryTitle, text, severity);
 }
 

@@ -5,7 +5,7 @@
 #include "bank/BankModel.h"
 #include "library/LibraryActions.h"
 #include "library/LibraryMidi.h"
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 
 #include <QMainWindow>
 
@@ -38,7 +38,7 @@ class LibraryWindow : public QMainWindow {
     // editorProgram is what Open in Editor runs with the kit file; midi is
     // how the Instrument panel reaches the instrument. The window remembers
     // its geometry in `settings`.
-    LibraryWindow(Library& library, LibraryPrompts& prompts, QSettings& settings,
+    LibraryWindow(Library& library, desktop::Prompts& prompts, QSettings& settings,
                   QString editorProgram, LibraryMidi midi = SystemMidi(),
                   QWidget* parent = nullptr);
     // A transfer still running is cancelled and waited for.
@@ -83,10 +83,10 @@ class LibraryWindow : public QMainWindow {
     // Sends the selected kits, or the whole bank, of the current view.
     void sendKits(bool wholeBank);
     void createInstrumentPanel(QSettings& settings);
-    void tell(const QString& text, LibraryPrompts::Severity severity);
+    void tell(const QString& text, desktop::Prompts::Severity severity);
 
     Library& library_;
-    LibraryPrompts& prompts_;
+    desktop::Prompts& prompts_;
     QSettings& settings_;
     QTabWidget* tabs_;
     QUndoGroup* undoGroup_;

@@ -66,7 +66,7 @@ void OnView(LibraryWindow* window, QAction* action, Commands* commands,
 
 }  // namespace
 
-LibraryWindow::LibraryWindow(Library& library, LibraryPrompts& prompts, QSettings& settings,
+LibraryWindow::LibraryWindow(Library& library, desktop::Prompts& prompts, QSettings& settings,
                              QString editorProgram, LibraryMidi midi, QWidget* parent)
     : QMainWindow(parent),
       library_(library),

@@ -60,7 +60,7 @@ QString FirstLine(const QString& text) {
 
 }  // namespace
 
-TransferController::TransferController(LibraryMidi midi, LibraryPrompts& prompts,
+TransferController::TransferController(LibraryMidi midi, desktop::Prompts& prompts,
                                        BankEdits& edits, QObject* parent)
     : QObject(parent),
       midi_(std::move(midi)),
@@ -80,7 +80,7 @@ TransferController::~TransferController() {
 void TransferController::receive(int kits, const InstrumentPanel::Choice& input,
                                  int timeoutSeconds) {
     if (!input.problem.isEmpty()) {
-        tell(input.problem, LibraryPrompts::Severity::Warning);
+        tell(input.problem, desktop::Prompts::Severity::Warning);
         return;
     }
     auto received = std::make_shared<transfer::ReceivedKits>();
@@ -95,7 +95,7 @@ void TransferController::receive(int kits, const InstrumentPanel::Choice& input,
             emit kitsReceived(std::move(received->kits), BackupName(QDateTime::currentDateTime()));
             emit statusMessage(FirstLine(result));
         } else if (NeedsWarning(*received)) {
-            tell(result, LibraryPrompts::Severity::Warning);
+            tell(result, desktop::Prompts::Severity::Warning);
         }
     };
     if (start(false, input.port, kits, std::move(work), std::move(whenEnded))) {
@@ -108,11 +108,11 @@ void TransferController::send(BankDocument* doc, const std::vector<int>& positio
                               std::chrono::milliseconds pause) {
     if (!doc || positions.empty()) {
         tell(QStringLiteral("Open a bank and select the kits to send."),
-             LibraryPrompts::Severity::Information);
+             desktop::Prompts::Severity::Information);
         return;
     }
     if (!output.problem.isEmpty()) {
-        tell(output.problem, LibraryPrompts::Severity::Warning);
+        tell(output.problem, desktop::Prompts::Severity::Warning);
         return;
     }
     if (!AskBeforeSend(*doc, positions, wholeBank, {prompts_, edits_})) {
@@ -135,7 +135,7 @@ void TransferController::send(BankDocument* doc, const std::vector<int>& positio
         emit ended(result);
         emit statusMessage(FirstLine(result));
         if (NeedsWarning(*report)) {
-            tell(result, LibraryPrompts::Severity::Warning);
+            tell(result, desktop::Prompts::Severity::Warning);
         }
     };
     if (start(true, output.port, total, std::move(work), std::move(whenEnded))) {
@@ -155,7 +155,7 @@ std::optional<std::vector<KitData>> TransferController::sendableKits(
         kits.push_back(kit);
     }
     if (!faults.isEmpty()) {
-        tell(UnsendableText(faults), LibraryPrompts::Severity::Critical);
+        tell(UnsendableText(faults), desktop::Prompts::Severity::Critical);
         return std::nullopt;
     }
     return kits;
@@ -203,7 +203,7 @@ void TransferController::stop() {
     job_->cancelAndWait();
 }
 
-void TransferController::tell(const QString& text, LibraryPrompts::Severity severity) {
+void TransferController::tell(const QString& text, desktop::Prompts::Severity severity) {
     prompts_.message(LibraryTitle, text, severity);
 }
 

@@ -6,7 +6,7 @@
 #include "kit/KitImage.h"
 #include "library/InstrumentPanel.h"
 #include "library/LibraryMidi.h"
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 
 #include <QObject>
 #include <QString>
@@ -32,7 +32,7 @@ class TransferController : public QObject {
   public:
     // Kits numbered on the user's answer before a send are edited through
     // `edits`.
-    TransferController(LibraryMidi midi, LibraryPrompts& prompts, BankEdits& edits,
+    TransferController(LibraryMidi midi, desktop::Prompts& prompts, BankEdits& edits,
                        QObject* parent = nullptr);
     // A transfer still running is cancelled and waited for; its end is not
     // told.
@@ -77,13 +77,13 @@ class TransferController : public QObject {
     bool start(bool sending, const QString& port, int kits, std::function<void(TransferJob&)> work,
                std::function<void()> whenEnded);
     void finished();
-    void tell(const QString& text, LibraryPrompts::Severity severity);
+    void tell(const QString& text, desktop::Prompts::Severity severity);
     // The kits at `positions`, or nothing after telling why some cannot go.
     std::optional<std::vector<KitData>> sendableKits(const BankDocument& doc,
                                                      const std::vector<int>& positions);
 
     LibraryMidi midi_;
-    LibraryPrompts& prompts_;
+    desktop::Prompts& prompts_;
     BankEdits& edits_;
     TransferJob* job_;
     std::function<void()> whenEnded_;

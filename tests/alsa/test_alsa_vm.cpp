@@ -15,7 +15,7 @@
 #include "support/TestFiles.h"
 #include "support/SendReports.h"
 #include "ui/FormDriver.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/Library.h"
 #include "library/LibraryWindow.h"
@@ -481,7 +481,7 @@ class TestAlsaVm : public QObject {
         settings.setValue("instrument/outputPort", sequencerName(0));
         settings.setValue("instrument/receiveTimeout", 20);
         settings.setValue("instrument/sendPause", 20);
-        ScriptedLibraryPrompts prompts;
+        ScriptedPrompts prompts;
         library::Library banks(settings);
         library::LibraryWindow window(banks, prompts, settings, "true");
         window.show();

@@ -19,7 +19,7 @@
 #include "support/KitReceiver.h"
 #include "support/TestFiles.h"
 #include "ui/FormDriver.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/Library.h"
 #include "library/LibraryWindow.h"
@@ -130,7 +130,7 @@ struct Scene {
     FakeMidiOut midi;
     std::unique_ptr<ui::Form1> form;
     std::unique_ptr<JackSource> feeder;
-    ScriptedLibraryPrompts libraryPrompts;
+    ScriptedPrompts libraryPrompts;
     std::unique_ptr<QSettings> librarySettings;
     std::unique_ptr<library::Library> banks;
     std::unique_ptr<library::LibraryWindow> library;
@@ -279,7 +279,7 @@ const QList<Writer>& writers() {
          [](Scene& s) {
              s.libraryCommand("actionSave");
              QVERIFY(s.library->isWindowModified());
-             s.libraryPrompts.unsavedAnswers << library::LibraryPrompts::Unsaved::Discard;
+             s.libraryPrompts.unsavedAnswers << desktop::Prompts::Unsaved::Discard;
          }},
         {"Library Save As",
          "kit.syx",

@@ -7,7 +7,7 @@
 
 #include "bank/Bank.h"
 #include "support/TestFiles.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/Library.h"
 #include "library/LibraryInstance.h"
@@ -106,7 +106,7 @@ class TestLibraryInstance : public QObject {
     void init() { QLocalServer::removeServer(library::LibrarySocketPath()); }
 
     void secondStartsHandTheirFilesToTheRunningLibrary() {
-        ScriptedLibraryPrompts prompts;
+        ScriptedPrompts prompts;
         QSettings settings(file("settings.ini"), QSettings::IniFormat);
         auto instance = std::make_unique<library::LibraryInstance>();
         QCOMPARE(instance->start({}).start, library::Start::Serving);

@@ -11,7 +11,7 @@
 #include "support/ScriptedMidiInput.h"
 #include "support/SentKits.h"
 #include "transfer/KitSending.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/Library.h"
 #include "library/LibraryWindow.h"
@@ -29,7 +29,7 @@
 
 using namespace tamboril;
 using namespace tamboril::test;
-using Severity = library::LibraryPrompts::Severity;
+using Severity = desktop::Prompts::Severity;
 
 namespace {
 
@@ -108,7 +108,7 @@ constexpr std::chrono::milliseconds LongPause{5000};
 
 // A controller over the fakes, and everything it reported.
 struct Rig {
-    ScriptedLibraryPrompts prompts;
+    ScriptedPrompts prompts;
     std::shared_ptr<MidiScript> script = std::make_shared<MidiScript>();
     BankEdits edits;
     library::TransferController transfers{FakeMidi(script), prompts, edits};
@@ -455,7 +455,7 @@ void TestLibraryTransfers::theWindowShowsTransfersAndOpensWhatCame() {
     settings.setValue("instrument/inputPort", "synth:out");
     settings.setValue("instrument/outputPort", "synth:in");
     settings.setValue("instrument/sendPause", 0);
-    ScriptedLibraryPrompts prompts;
+    ScriptedPrompts prompts;
     auto script = std::make_shared<MidiScript>();
     script->chunks << asSent(distinctKits().at(5));
     library::Library banks(settings);

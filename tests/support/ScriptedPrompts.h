@@ -20,6 +20,7 @@ struct Message {
     QString title;
     QString text;
     desktop::Prompts::Severity severity = desktop::Prompts::Severity::None;
+    QStringList choices;  // the buttons of a question
 };
 
 struct DialogCall {
@@ -82,10 +83,10 @@ class ScriptedPrompts : public desktop::Prompts {
         return unsavedAnswers.isEmpty() ? Unsaved::Cancel : unsavedAnswers.takeFirst();
     }
     void message(const QString& title, const QString& text, Severity severity) override {
-        messages.append(Message{title, text, severity});
+        messages.append(Message{title, text, severity, {}});
     }
-    int choose(const QString& title, const QString& text, const QStringList&) override {
-        questions.append(Message{title, text, Severity::Information});
+    int choose(const QString& title, const QString& text, const QStringList& choices) override {
+        questions.append(Message{title, text, Severity::Information, choices});
         return choiceAnswers.isEmpty() ? -1 : choiceAnswers.takeFirst();
     }
 
