@@ -3,7 +3,7 @@
 #include "library/LibraryInstance.h"
 #include "library/LibraryStartup.h"
 #include "library/LibraryWindow.h"
-#include "library/QtLibraryPrompts.h"
+#include "desktop/QtPrompts.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         }
     }
     QSettings settings;
-    tamboril::library::QtLibraryPrompts prompts;
+    tamboril::desktop::QtPrompts prompts;
     tamboril::library::LibraryWindow window(prompts, settings, tamboril::library::EditorProgram());
     prompts.setParent(&window);
     QObject::connect(

@@ -58,7 +58,7 @@ void NumberByPosition(BankDocument& doc, const std::vector<int>& positions) {
 // first), keep them as they are (the second), or cancel. False when
 // cancelled.
 bool NumberThemOrNot(BankDocument& doc, const std::vector<int>& positions,
-                     LibraryPrompts& prompts, const QString& title, const QString& text,
+                     desktop::Prompts& prompts, const QString& title, const QString& text,
                      const QStringList& choices) {
     const int chosen = prompts.choose(title, text, choices);
     if (chosen == 0) {
@@ -77,7 +77,7 @@ QStringList Shown(const QStringList& paths) {
 
 }  // namespace
 
-bool AskAboutMovedKits(BankDocument& doc, LibraryPrompts& prompts) {
+bool AskAboutMovedKits(BankDocument& doc, desktop::Prompts& prompts) {
     const std::vector<int> moved = doc.movedOffSlot();
     if (moved.empty()) {
         return true;
@@ -93,7 +93,7 @@ bool AskAboutMovedKits(BankDocument& doc, LibraryPrompts& prompts) {
                             QStringLiteral("Save &As They Are"), QStringLiteral("&Cancel")});
 }
 
-SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts) {
+SaveChoice AskAboutDisk(const BankDocument& doc, desktop::Prompts& prompts) {
     const DiskChange change = doc.changeOnDisk();
     if (!change.any()) {
         return SaveChoice::Save;
@@ -122,7 +122,7 @@ SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts) {
 }
 
 bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wholeBank,
-                   LibraryPrompts& prompts) {
+                   desktop::Prompts& prompts) {
     const std::vector<SharedNumber> shared = SharedNumbers(doc.bank().kits, positions);
     const std::vector<int> off =
         wholeBank ? OffSlotPositions(doc.bank().kits, doc.bank().positionSlots, positions)

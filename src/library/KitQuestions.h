@@ -3,7 +3,7 @@
 
 #include "bank/BankDocument.h"
 #include "bank/BankFiles.h"
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 
 #include <vector>
 
@@ -19,18 +19,18 @@ enum class SaveChoice { Save, SaveAs, Cancel };
 // Before kits are written anywhere: moved kits that do not carry their
 // positions' slots are numbered by position or kept as they are, on the
 // user's word. False when cancelled.
-bool AskAboutMovedKits(BankDocument& doc, LibraryPrompts& prompts);
+bool AskAboutMovedKits(BankDocument& doc, desktop::Prompts& prompts);
 
 // Before a Save to the bank's own files, just before writing: when another
 // program changed or removed them since they were read or saved, whether to
 // overwrite them, save under another name, or not at all.
-SaveChoice AskAboutDisk(const BankDocument& doc, LibraryPrompts& prompts);
+SaveChoice AskAboutDisk(const BankDocument& doc, desktop::Prompts& prompts);
 
 // Before kits at `positions` are sent: when they share a number, or (for a
 // whole bank) do not carry their positions' slots, numbers them by position,
 // sends them as they are, or not at all. False when cancelled.
 bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wholeBank,
-                   LibraryPrompts& prompts);
+                   desktop::Prompts& prompts);
 
 // What the bar above a bank says about its files on disk, and whether it
 // offers to read them again.

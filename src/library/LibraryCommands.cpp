@@ -35,7 +35,7 @@ void LibraryWindow::push(BankView& view, EditOutcome edit, const QString& name) 
     }
     const QString why = RefusalText(edit, view.currentRow(), name);
     if (!why.isEmpty()) {
-        tell(why, LibraryPrompts::Severity::Warning);
+        tell(why, desktop::Prompts::Severity::Warning);
     }
 }
 
@@ -56,7 +56,7 @@ void LibraryWindow::exportKit() {
         tell(QStringLiteral("Could not export the kit to %1: %2\nThe file keeps what it held "
                             "before.")
                  .arg(failure->file, failure->reason),
-             LibraryPrompts::Severity::Critical);
+             desktop::Prompts::Severity::Critical);
         return;
     }
     rememberFolder(QFileInfo(*path).absolutePath());
@@ -74,7 +74,7 @@ void LibraryWindow::exportAll() {
     }
     const SplitOutcome written = WriteSplitFiles(view->document().bank().kits, *folder);
     if (!written.ok()) {
-        tell(written.message(), LibraryPrompts::Severity::Critical);
+        tell(written.message(), desktop::Prompts::Severity::Critical);
         return;
     }
     rememberFolder(*folder);
@@ -119,7 +119,7 @@ void LibraryWindow::paste() {
     }
     const KitsDecoded decoded = clipboardKits();
     if (!decoded.kits) {
-        tell(ClipboardFaultText(*decoded.fault), LibraryPrompts::Severity::Warning);
+        tell(ClipboardFaultText(*decoded.fault), desktop::Prompts::Severity::Warning);
         return;
     }
     const KitsOnTheMove* kits = &*decoded.kits;
@@ -210,14 +210,14 @@ void LibraryWindow::replaceFromFile() {
     }
     BankOpenOutcome opened = OpenBank(files.front());
     if (!opened.bank) {
-        tell(OpenFaultText(*opened.fault), LibraryPrompts::Severity::Critical);
+        tell(OpenFaultText(*opened.fault), desktop::Prompts::Severity::Critical);
         return;
     }
     if (opened.bank->source != BankSource::KitFile) {
         tell(QStringLiteral("%1 holds 64 kits, not one: open it as a bank and copy the kit "
                             "from there.")
                  .arg(files.front()),
-             LibraryPrompts::Severity::Warning);
+             desktop::Prompts::Severity::Warning);
         return;
     }
     rememberFolder(QFileInfo(files.front()).absolutePath());
@@ -246,7 +246,7 @@ void LibraryWindow::compare() {
     } else {
         tell(QStringLiteral("Select two kits to compare them, or copy a kit (from any bank) "
                             "and select the kit to compare it with."),
-             LibraryPrompts::Severity::Information);
+             desktop::Prompts::Severity::Information);
         return;
     }
     const KitData& b = view->document().kit(rows.back());
@@ -258,7 +258,7 @@ void LibraryWindow::compare() {
                   .arg(labelA, labelB, Printable(KitTitle(a)))
             : QStringLiteral("A: %1\nB: %2\n").arg(labelA, labelB) +
                   DifferenceLines(a, b, comparison).join(QLatin1Char('\n'));
-    prompts_.message(QStringLiteral("Compare Kits"), text, LibraryPrompts::Severity::Information);
+    prompts_.message(QStringLiteral("Compare Kits"), text, desktop::Prompts::Severity::Information);
 }
 
 void LibraryWindow::openInEditor() {
@@ -272,13 +272,13 @@ void LibraryWindow::openInEditor() {
         tell(QStringLiteral("The editor opens kit files: export kit %1 with File, Export Kit "
                             "and open that file, or open the bank's folder of kit files.")
                  .arg(row),
-             LibraryPrompts::Severity::Information);
+             desktop::Prompts::Severity::Information);
         return;
     }
     if (view->document().isModified()) {
         tell(QStringLiteral("Save the bank first: the editor opens the kit file as it is on "
                             "disk, without the changes made here."),
-             LibraryPrompts::Severity::Information);
+             desktop::Prompts::Severity::Information);
         return;
     }
     const QString file = bank.source == BankSource::KitFile
@@ -286,7 +286,7 @@ void LibraryWindow::openInEditor() {
                              : bank.path + QLatin1Char('/') + SplitFileName(row);
     if (!QProcess::startDetached(editorProgram_, {file})) {
         tell(QStringLiteral("Could not start the editor %1 for %2.").arg(editorProgram_, file),
-             LibraryPrompts::Severity::Critical);
+             desktop::Prompts::Severity::Critical);
         return;
     }
     statusBar()->showMessage(QStringLiteral("Opened %1 in the editor.").arg(file));

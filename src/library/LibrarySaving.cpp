@@ -37,7 +37,7 @@ bool LibraryWindow::saveView(BankView& view) {
     }
     const BankSaveOutcome saved = doc.save();
     if (!saved.ok()) {
-        tell(SaveFaultText(saved, doc.bank().source), LibraryPrompts::Severity::Critical);
+        tell(SaveFaultText(saved, doc.bank().source), desktop::Prompts::Severity::Critical);
         return false;
     }
     watcher_->checkAll();
@@ -60,7 +60,7 @@ bool LibraryWindow::saveViewAs(BankView& view, bool askAboutKits) {
     const BankSource source = doc.kitCount() == 1 ? BankSource::KitFile : BankSource::BulkFile;
     const BankSaveOutcome saved = doc.saveAs(source, *path);
     if (!saved.ok()) {
-        tell(SaveFaultText(saved, source), LibraryPrompts::Severity::Critical);
+        tell(SaveFaultText(saved, source), desktop::Prompts::Severity::Critical);
         return false;
     }
     watcher_->checkAll();
@@ -92,7 +92,7 @@ void LibraryWindow::reloadBank(BankView& view) {
     BankDocument& doc = view.document();
     const BankOpenOutcome opened = doc.reload();
     if (!opened.bank) {
-        tell(OpenFaultText(*opened.fault), LibraryPrompts::Severity::Critical);
+        tell(OpenFaultText(*opened.fault), desktop::Prompts::Severity::Critical);
         return;
     }
     watcher_->checkAll();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 
 #include <QString>
 #include <QStringList>
@@ -31,8 +31,12 @@ QString EditorProgram();
 
 // Prompts for a run without a user (--screenshot): every question is
 // cancelled and every message goes to standard error.
-class ConsolePrompts : public LibraryPrompts {
+class ConsolePrompts : public desktop::Prompts {
   public:
+    std::optional<QString> openFile(const QString&, const QString&) override { return {}; }
+    std::optional<QString> saveFileAsTypedNoConfirm(const QString&, const QString&) override {
+        return {};
+    }
     QStringList openFiles(const QString&, const QString&) override { return {}; }
     std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&) override {

@@ -39,7 +39,7 @@ void LibraryWindow::transferFinished() {
 void LibraryWindow::receiveKits(int kits) {
     const InstrumentPanel::Choice choice = instrument_->inputChoice();
     if (!choice.problem.isEmpty()) {
-        tell(choice.problem, LibraryPrompts::Severity::Warning);
+        tell(choice.problem, desktop::Prompts::Severity::Warning);
         return;
     }
     const int timeout = instrument_->timeoutSeconds();
@@ -71,7 +71,7 @@ void LibraryWindow::receiveEnded(transfer::ReceivedKits& received, const QString
     }
     // A cancel is the user's own doing and needs no message box.
     if (received.outcome.end != midi::ReceiveEnd::Stopped || !received.openFailure.isEmpty()) {
-        tell(result, LibraryPrompts::Severity::Warning);
+        tell(result, desktop::Prompts::Severity::Warning);
     }
 }
 
@@ -91,12 +91,12 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
     BankView* view = currentView();
     if (!view || positions.empty()) {
         tell(QStringLiteral("Open a bank and select the kits to send."),
-             LibraryPrompts::Severity::Information);
+             desktop::Prompts::Severity::Information);
         return;
     }
     const InstrumentPanel::Choice choice = instrument_->outputChoice();
     if (!choice.problem.isEmpty()) {
-        tell(choice.problem, LibraryPrompts::Severity::Warning);
+        tell(choice.problem, desktop::Prompts::Severity::Warning);
         return;
     }
     if (!AskBeforeSend(view->document(), positions, wholeBank, prompts_)) {
@@ -114,7 +114,7 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
         numbers.push_back(KitNumber(kit));
     }
     if (!faults.isEmpty()) {
-        tell(UnsendableText(faults), LibraryPrompts::Severity::Critical);
+        tell(UnsendableText(faults), desktop::Prompts::Severity::Critical);
         return;
     }
     auto report = std::make_shared<transfer::SendReport>();
@@ -130,7 +130,7 @@ void LibraryWindow::sendKits(const std::vector<int>& positions, bool wholeBank) 
         instrument_->showEnded(result);
         statusBar()->showMessage(result.section(QLatin1Char('\n'), 0, 0));
         if (!report->ok() && !report->cancelled) {
-            tell(result, LibraryPrompts::Severity::Warning);
+            tell(result, desktop::Prompts::Severity::Warning);
         }
     };
     if (startTransfer({true, port, int(kits.size())}, std::move(work), std::move(ended))) {

@@ -33,7 +33,7 @@ const QString GeometryKey = QStringLiteral("geometry");
 
 }  // namespace
 
-LibraryWindow::LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QString editorProgram,
+LibraryWindow::LibraryWindow(desktop::Prompts& prompts, QSettings& settings, QString editorProgram,
                              LibraryMidi midi, QWidget* parent)
     : QMainWindow(parent),
       prompts_(prompts),
@@ -156,7 +156,7 @@ bool LibraryWindow::openBank(const QString& path) {
     }
     BankOpenOutcome opened = OpenBank(path);
     if (!opened.bank) {
-        tell(OpenFaultText(*opened.fault), LibraryPrompts::Severity::Critical);
+        tell(OpenFaultText(*opened.fault), desktop::Prompts::Severity::Critical);
         return false;
     }
     BankDocument& doc = addBankTab(std::move(*opened.bank));
@@ -221,11 +221,11 @@ bool LibraryWindow::mayClose(BankView& view) {
     }
     tabs_->setCurrentWidget(&view);
     switch (prompts_.askUnsaved(BankName(view.document().bank()))) {
-        case LibraryPrompts::Unsaved::Save:
+        case desktop::Prompts::Unsaved::Save:
             return saveView(view);
-        case LibraryPrompts::Unsaved::Discard:
+        case desktop::Prompts::Unsaved::Discard:
             return true;
-        case LibraryPrompts::Unsaved::Cancel:
+        case desktop::Prompts::Unsaved::Cancel:
             break;
     }
     return false;
@@ -285,7 +285,7 @@ void LibraryWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
 }
 
-void LibraryWindow::tell(const QString& text, LibraryPrompts::Severity severity) {
+void LibraryWindow::tell(const QString& text, desktop::Prompts::Severity severity) {
     prompts_.message(LibraryTitle, text, severity);
 }
 

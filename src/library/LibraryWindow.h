@@ -4,7 +4,7 @@
 #include "bank/Bank.h"
 #include "bank/BankModel.h"
 #include "library/LibraryMidi.h"
-#include "library/LibraryPrompts.h"
+#include "desktop/Prompts.h"
 #include "library/TransferJob.h"
 
 #include <QMainWindow>
@@ -42,7 +42,7 @@ class LibraryWindow : public QMainWindow {
   public:
     // editorProgram is what Open in Editor runs with the kit file; midi is
     // how the Instrument panel reaches the instrument.
-    LibraryWindow(LibraryPrompts& prompts, QSettings& settings, QString editorProgram,
+    LibraryWindow(desktop::Prompts& prompts, QSettings& settings, QString editorProgram,
                   LibraryMidi midi = SystemMidi(), QWidget* parent = nullptr);
     // A transfer still running is cancelled and waited for.
     ~LibraryWindow() override;
@@ -131,10 +131,10 @@ class LibraryWindow : public QMainWindow {
     void copyKits(bool cut);
     void moveBy(int step);
     void push(BankView& view, EditOutcome edit, const QString& name = QString());
-    void tell(const QString& text, LibraryPrompts::Severity severity);
+    void tell(const QString& text, desktop::Prompts::Severity severity);
     KitsDecoded clipboardKits() const;
 
-    LibraryPrompts& prompts_;
+    desktop::Prompts& prompts_;
     QSettings& settings_;
     QString editorProgram_;
     QTabWidget* tabs_;

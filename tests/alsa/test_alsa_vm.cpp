@@ -15,7 +15,7 @@
 #include "support/TestFiles.h"
 #include "support/SendReports.h"
 #include "ui/FormDriver.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/LibraryWindow.h"
 
@@ -480,7 +480,7 @@ class TestAlsaVm : public QObject {
         settings.setValue("instrument/outputPort", sequencerName(0));
         settings.setValue("instrument/receiveTimeout", 20);
         settings.setValue("instrument/sendPause", 20);
-        ScriptedLibraryPrompts prompts;
+        ScriptedPrompts prompts;
         library::LibraryWindow window(prompts, settings, "true");
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

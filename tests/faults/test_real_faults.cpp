@@ -19,7 +19,7 @@
 #include "support/KitReceiver.h"
 #include "support/TestFiles.h"
 #include "ui/FormDriver.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/LibraryWindow.h"
 
@@ -129,7 +129,7 @@ struct Scene {
     FakeMidiOut midi;
     std::unique_ptr<ui::Form1> form;
     std::unique_ptr<JackSource> feeder;
-    ScriptedLibraryPrompts libraryPrompts;
+    ScriptedPrompts libraryPrompts;
     std::unique_ptr<QSettings> librarySettings;
     std::unique_ptr<library::LibraryWindow> library;
 
@@ -275,7 +275,7 @@ const QList<Writer>& writers() {
          [](Scene& s) {
              s.libraryCommand("actionSave");
              QVERIFY(s.library->isWindowModified());
-             s.libraryPrompts.unsavedAnswers << library::LibraryPrompts::Unsaved::Discard;
+             s.libraryPrompts.unsavedAnswers << desktop::Prompts::Unsaved::Discard;
          }},
         {"Library Save As",
          "kit.syx",

@@ -10,7 +10,7 @@
 #include "support/ScriptedMidiInput.h"
 #include "support/TestFiles.h"
 #include "transfer/KitSending.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/LibraryWindow.h"
 
@@ -83,7 +83,7 @@ library::LibraryMidi FakeMidi(const std::shared_ptr<Sent>& sent) {
 
 struct Library {
     QTemporaryDir dir;
-    ScriptedLibraryPrompts prompts;
+    ScriptedPrompts prompts;
     std::unique_ptr<QSettings> settings;
     std::unique_ptr<library::LibraryWindow> window;
 
@@ -208,7 +208,7 @@ class TestLibrary : public QObject {
         l.keys(QKeySequence("Alt+Down"));
         l.keys(QKeySequence::Close);  // Cancel: the bank stays open
         QCOMPARE(l.window->bankCount(), 1);
-        l.prompts.unsavedAnswers << library::LibraryPrompts::Unsaved::Discard;
+        l.prompts.unsavedAnswers << desktop::Prompts::Unsaved::Discard;
         l.keys(QKeySequence::Close);
         QCOMPARE(l.window->bankCount(), 0);
         QCOMPARE(l.prompts.askedUnsaved, QStringList({"dump.syx", "dump.syx"}));
@@ -222,7 +222,7 @@ class TestLibrary : public QObject {
         recent->actions().first()->trigger();
         QCOMPARE(l.window->bankCount(), 1);
         l.keys(QKeySequence("Alt+Down"));
-        l.prompts.unsavedAnswers << library::LibraryPrompts::Unsaved::Save;
+        l.prompts.unsavedAnswers << desktop::Prompts::Unsaved::Save;
         l.prompts.choiceAnswers << 1;  // the two moved kits as they are
         QVERIFY(l.window->close());
         QCOMPARE(readBytes(l.file("dump.syx")).mid(0, qsizetype(KitSize)),
@@ -239,7 +239,7 @@ class TestLibrary : public QObject {
         QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
         settings.setValue("instrument/outputPort", "synth:in");
         settings.setValue("instrument/sendPause", 60000);
-        ScriptedLibraryPrompts prompts;
+        ScriptedPrompts prompts;
         const auto sent = std::make_shared<Sent>();
         library::LibraryWindow window(prompts, settings, "/bin/true", FakeMidi(sent));
         window.show();
@@ -268,7 +268,7 @@ class TestLibrary : public QObject {
         QCOMPARE(prompts.askedUnsaved, QStringList{"Sent slowly"});
 
         prompts.choiceAnswers = {0};
-        prompts.unsavedAnswers = {library::LibraryPrompts::Unsaved::Discard};
+        prompts.unsavedAnswers = {desktop::Prompts::Unsaved::Discard};
         QElapsedTimer clock;
         clock.start();
         QVERIFY(window.close());
@@ -339,7 +339,7 @@ class TestLibrary : public QObject {
         QVERIFY2(l.prompts.messages[2].text.startsWith("Could not save " + l.file("dump.syx")),
                  qPrintable(l.prompts.messages[2].text));
         QVERIFY(l.window->isWindowModified());
-        l.prompts.unsavedAnswers << library::LibraryPrompts::Unsaved::Discard;
+        l.prompts.unsavedAnswers << desktop::Prompts::Unsaved::Discard;
     }
 
     void everyCommandHasAKeyEveryControlANameAndFilesCanBeDropped() {

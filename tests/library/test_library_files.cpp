@@ -8,7 +8,7 @@
 #include "bank/KitNumbers.h"
 #include "support/SentKits.h"
 #include "support/TestFiles.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/DiskChangeBar.h"
 #include "library/LibraryWindow.h"
@@ -56,7 +56,7 @@ void Shell(const QString& command) {
 
 struct Library {
     QTemporaryDir dir;
-    ScriptedLibraryPrompts prompts;
+    ScriptedPrompts prompts;
     QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
     std::unique_ptr<library::LibraryWindow> window;
 

@@ -7,7 +7,7 @@
 
 #include "bank/Bank.h"
 #include "support/TestFiles.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/LibraryInstance.h"
 #include "library/LibraryWindow.h"
@@ -105,7 +105,7 @@ class TestLibraryInstance : public QObject {
     void init() { QLocalServer::removeServer(library::LibrarySocketPath()); }
 
     void secondStartsHandTheirFilesToTheRunningLibrary() {
-        ScriptedLibraryPrompts prompts;
+        ScriptedPrompts prompts;
         QSettings settings(file("settings.ini"), QSettings::IniFormat);
         library::LibraryWindow window(prompts, settings, "/bin/true");
         window.show();

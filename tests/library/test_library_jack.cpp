@@ -11,7 +11,7 @@
 #include "support/ReceiveReports.h"
 #include "support/SentKits.h"
 #include "support/TestFiles.h"
-#include "library/ScriptedLibraryPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
 #include "library/LibraryWindow.h"
 
@@ -46,7 +46,7 @@ QByteArray Dump(const QList<KitData>& kits, int count = 64) {
 
 struct Library {
     QTemporaryDir dir;
-    ScriptedLibraryPrompts prompts;
+    ScriptedPrompts prompts;
     std::unique_ptr<QSettings> settings;
     std::unique_ptr<library::LibraryWindow> window;
     std::unique_ptr<midi::JackWatch> watch;
