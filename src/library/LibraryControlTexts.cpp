@@ -169,26 +169,10 @@ QString SysExFilter() {
     return LibraryTexts::tr("SysEx files (*.syx);;All files (*)");
 }
 
-QString KitNamePrompt() {
-    return LibraryTexts::tr("Kit name (up to 11 characters, blank to '~'):");
-}
 
-QString KitNameFieldName() {
-    return LibraryTexts::tr("Kit name");
-}
 
-QString KitNumberPrompt() {
-    return LibraryTexts::tr("Kit number, the slot the instrument files the kit under (0 to 63; "
-                            "up to 127 is no user slot):");
-}
 
-QString UnsavedText(const QString& bank) {
-    return LibraryTexts::tr("%1 has changes that are not saved.").arg(bank);
-}
 
-QString SaveBeforeClosingQuestion() {
-    return LibraryTexts::tr("Save them before it closes?");
-}
 
 QString BankViewName(const QString& bank) {
     return LibraryTexts::tr("Bank %1").arg(bank);

@@ -75,11 +75,6 @@ QString DiskChangeBarName();
 QString HideNoticeName();
 // The file dialogs' filter, and the kit name and number prompts.
 QString SysExFilter();
-QString KitNamePrompt();
-QString KitNameFieldName();
-QString KitNumberPrompt();
-QString UnsavedText(const QString& bank);
-QString SaveBeforeClosingQuestion();
 // The bank view's accessible names and the pad list's title.
 QString BankViewName(const QString& bank);
 QString KitListName(const QString& bank);
