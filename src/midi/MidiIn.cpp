@@ -26,27 +26,19 @@ MidiIn::~MidiIn() {
 
 QString MidiIn::baseText(int code) const {
     switch (code) {
-        case NoError:
-            return QStringLiteral("The MIDI operation succeeded.");
         case BadDeviceId:
             return QStringLiteral("There is no such MIDI input port. ") +
                    detail::PortListing::choosePort(options_);
-        case NotEnabled:
-            return QStringLiteral(
-                "No MIDI system is available: neither the ALSA sequencer nor a JACK server.");
         case Allocated:
             return QStringLiteral("The MIDI input port is already open.");
-        case InvalidHandle:
-            return QStringLiteral("No MIDI input port is open.");
-        case NoDriver:
-            return QStringLiteral("The MIDI system asked for is not supported.");
-        case NoMemory:
-            return QStringLiteral("There is not enough memory for the MIDI input.");
         case NoDevice:
             return QStringLiteral("The MIDI input port is no longer available.");
         default:
-            return QStringLiteral("The MIDI system reported an error (%1).").arg(code);
+            break;
     }
+    const QString common = ports_.commonText(code);
+    return !common.isEmpty() ? common
+                             : QStringLiteral("The MIDI system reported an error (%1).").arg(code);
 }
 
 QString MidiIn::errorText(int code) const {

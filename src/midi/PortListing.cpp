@@ -167,4 +167,23 @@ int PortListing::openPort(RtMidiConnection& connection, qsizetype index, const Q
                           .arg(kind(direction_), wanted, reason));
 }
 
+QString PortListing::commonText(int code) const {
+    const QString port = kind(direction_);
+    switch (code) {
+        case NoError:
+            return QStringLiteral("The MIDI operation succeeded.");
+        case NotEnabled:
+            return QStringLiteral(
+                "No MIDI system is available: neither the ALSA sequencer nor a JACK server.");
+        case InvalidHandle:
+            return QStringLiteral("No MIDI %1 port is open.").arg(port);
+        case NoDriver:
+            return QStringLiteral("The MIDI system asked for is not supported.");
+        case NoMemory:
+            return QStringLiteral("There is not enough memory for the MIDI %1.").arg(port);
+        default:
+            return QString();
+    }
+}
+
 }  // namespace tamboril::midi::detail

@@ -68,6 +68,11 @@ class PortListing {
     int openPort(RtMidiConnection& connection, qsizetype index, const QString& ownPort,
                  const QString& wanted);
 
+    // The text for a result code that reads alike for input and output but
+    // for the port's direction; empty for a code whose text is the input's
+    // or the output's own.
+    QString commonText(int code) const;
+
     // "Choose a port <advice>." and "Choose a port again <advice>.": where
     // the user chooses a port, for error texts.
     static QString choosePort(const RtMidiOptions& options);

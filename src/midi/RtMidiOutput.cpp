@@ -43,23 +43,12 @@ QString RtMidiOutput::choosePortAgain() const {
 
 QString RtMidiOutput::baseText(int code) const {
     switch (code) {
-        case NoError:
-            return QStringLiteral("The MIDI operation succeeded.");
         case Error:
             return QStringLiteral("The MIDI system reported an error.");
         case BadDeviceId:
             return QStringLiteral("There is no such MIDI output port. ") + choosePort();
-        case NotEnabled:
-            return QStringLiteral(
-                "No MIDI system is available: neither the ALSA sequencer nor a JACK server.");
         case Allocated:
             return QStringLiteral("The MIDI output port is already in use.");
-        case InvalidHandle:
-            return QStringLiteral("No MIDI output port is open.");
-        case NoDriver:
-            return QStringLiteral("The MIDI system asked for is not supported.");
-        case NoMemory:
-            return QStringLiteral("There is not enough memory for the MIDI output.");
         case InvalidParam:
             return QStringLiteral("The MIDI message is empty or too long.");
         case NotPrepared:
@@ -72,8 +61,10 @@ QString RtMidiOutput::baseText(int code) const {
             return QStringLiteral("The MIDI output port is no longer available. ") +
                    choosePortAgain();
         default:
-            return QStringLiteral("Unknown MIDI error %1.").arg(code);
+            break;
     }
+    const QString common = ports_.commonText(code);
+    return !common.isEmpty() ? common : QStringLiteral("Unknown MIDI error %1.").arg(code);
 }
 
 RtMidiOutput::RtMidiOutput(RtMidiOptions options) : options_(std::move(options)) {}
