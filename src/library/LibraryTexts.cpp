@@ -164,16 +164,26 @@ QString MissingPortText(const QString& port) {
     return QStringLiteral("%1 (missing)").arg(Printable(port));
 }
 
-QString NoPortChosenText(const QString& which) {
-    return QStringLiteral("No %1 port is chosen: choose the port the instrument is connected to "
-                          "in the Instrument panel.")
-        .arg(which);
+QString NoInputPortText() {
+    return Texts::tr("No input port is chosen: choose the port the instrument is connected to "
+                     "in the Instrument panel.");
 }
 
-QString PortMissingText(const QString& which, const QString& port) {
-    return QStringLiteral("The %1 port \"%2\" is not there: connect the instrument's interface "
-                          "and press Rescan, or choose another port.")
-        .arg(which, Printable(port));
+QString NoOutputPortText() {
+    return Texts::tr("No output port is chosen: choose the port the instrument is connected to "
+                     "in the Instrument panel.");
+}
+
+QString InputPortMissingText(const QString& port) {
+    return Texts::tr("The input port \"%1\" is not there: connect the instrument's interface "
+                     "and press Rescan, or choose another port.")
+        .arg(Printable(port));
+}
+
+QString OutputPortMissingText(const QString& port) {
+    return Texts::tr("The output port \"%1\" is not there: connect the instrument's interface "
+                     "and press Rescan, or choose another port.")
+        .arg(Printable(port));
 }
 
 QString ReceiveInstructions(int kits, const QString& port, int timeoutSeconds) {
@@ -211,10 +221,12 @@ QString SendInstructions(int kits, const QString& port) {
 }
 
 QString StopTransferQuestion(bool sending, const QString& port, int done, int kits) {
-    return QStringLiteral("Kits are being %1 \"%2\" (%3 of %4 so far). Stop the transfer and "
-                          "close?")
-        .arg(sending ? QStringLiteral("sent to") : QStringLiteral("received from"),
-             Printable(port))
+    const QString question =
+        sending ? Texts::tr("Kits are being sent to \"%1\" (%2 of %3 so far). Stop the transfer "
+                            "and close?")
+                : Texts::tr("Kits are being received from \"%1\" (%2 of %3 so far). Stop the "
+                            "transfer and close?");
+    return question.arg(Printable(port))
         .arg(std::min(done, kits))
         .arg(transfer::KitsText(kits));
 }
