@@ -148,7 +148,7 @@ QString SlotsText(std::vector<int> numbers) {
 }  // namespace
 
 QString PortsListedText(const QString& system, int inputs, int outputs) {
-    return QStringLiteral("MIDI system: %1; %2 input port(s), %3 output port(s).")
+    return Texts::tr("MIDI system: %1; %2 input port(s), %3 output port(s).")
         .arg(system)
         .arg(inputs)
         .arg(outputs);
@@ -161,7 +161,7 @@ QString NoMidiSystemText(const QString& reason) {
 }
 
 QString MissingPortText(const QString& port) {
-    return QStringLiteral("%1 (missing)").arg(Printable(port));
+    return Texts::tr("%1 (missing)").arg(Printable(port));
 }
 
 QString NoInputPortText() {
@@ -187,13 +187,15 @@ QString OutputPortMissingText(const QString& port) {
 }
 
 QString ReceiveInstructions(int kits, const QString& port, int timeoutSeconds) {
-    const QString what = kits == 1 ? QStringLiteral("Now send one kit from the instrument")
-                                   : QStringLiteral("Now start the bulk dump of all 64 kits on "
-                                                    "the instrument");
-    return QStringLiteral("Listening on \"%1\" for %2. %3. The window waits as long as data "
-                          "keeps coming, and gives up after %4 s without any.")
-        .arg(Printable(port), transfer::KitsText(kits), what)
-        .arg(timeoutSeconds);
+    const QString text =
+        kits == 1 ? Texts::tr("Listening on \"%1\" for %2. Now send one kit from the instrument. "
+                              "The window waits as long as data keeps coming, and gives up "
+                              "after %3 s without any.")
+                  : Texts::tr("Listening on \"%1\" for %2. Now start the bulk dump of all 64 "
+                              "kits on the instrument. The window waits as long as data keeps "
+                              "coming, and gives up after %3 s without any.");
+    return text.arg(Printable(port), transfer::KitsText(kits),
+                    QString::number(timeoutSeconds));
 }
 
 QString ReceiveResultText(const transfer::ReceivedKits& received, const QString& port,
@@ -202,7 +204,7 @@ QString ReceiveResultText(const transfer::ReceivedKits& received, const QString&
     if (!received.open.ok()) {
         lines << ListenFailureSentence(received.open, port);
     } else if (received.ok()) {
-        lines << QStringLiteral("Received %1 from \"%2\".")
+        lines << Texts::tr("Received %1 from \"%2\".")
                      .arg(transfer::KitsText(received.asked), Printable(port));
     } else {
         lines << UnfinishedSentence(received, port, timeoutSeconds);
@@ -216,7 +218,7 @@ QString BackupName(const QDateTime& when) {
 }
 
 QString SendInstructions(int kits, const QString& port) {
-    return QStringLiteral("Sending %1 to \"%2\"; Cancel stops before the next kit.")
+    return Texts::tr("Sending %1 to \"%2\"; Cancel stops before the next kit.")
         .arg(transfer::KitsText(kits), Printable(port));
 }
 
@@ -246,7 +248,7 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
                                                "may have taken those twice, which does no harm.")
                                     .arg(report.sentAgain);
     if (report.ok()) {
-        QString text = QStringLiteral("Sent %1 to \"%2\": %3.")
+        QString text = Texts::tr("Sent %1 to \"%2\": %3.")
                            .arg(transfer::KitsText(report.total), Printable(port),
                                 PositionsText(went)) +
                        written + again;
@@ -267,7 +269,7 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
 }
 
 QString UnsendableText(const QStringList& faults) {
-    return QStringLiteral("Nothing was sent: %1 of the kits cannot go out as SysEx messages.\n")
+    return Texts::tr("Nothing was sent: %1 of the kits cannot go out as SysEx messages.\n")
                .arg(faults.size()) +
            faults.join(QLatin1Char('\n'));
 }
