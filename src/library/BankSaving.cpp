@@ -40,7 +40,7 @@ bool BankSaving::save(BankDocument& doc) {
         return false;
     }
     library_.watcher().checkAll();
-    emit status(QStringLiteral("Saved %1.").arg(doc.bank().path));
+    emit status(SavedText(doc.bank().path));
     return true;
 }
 
@@ -52,7 +52,7 @@ bool BankSaving::saveAs(BankDocument& doc, bool askAboutKits) {
                              ? BankName(doc.bank()) + QStringLiteral(".syx")
                              : QFileInfo(doc.bank().path).fileName();
     const auto path =
-        prompts_.saveFile(QStringLiteral("Save Bank As"), library_.lastFolder(), name);
+        prompts_.saveFile(SaveBankAsTitle(), library_.lastFolder(), name);
     if (!path) {
         return false;
     }
@@ -65,7 +65,7 @@ bool BankSaving::saveAs(BankDocument& doc, bool askAboutKits) {
     library_.watcher().checkAll();
     library_.rememberFile(*path);
     library_.rememberFolder(QFileInfo(*path).absolutePath());
-    emit status(QStringLiteral("Saved %1.").arg(*path));
+    emit status(SavedText(*path));
     return true;
 }
 
@@ -91,7 +91,7 @@ bool BankSaving::reload(BankDocument& doc) {
         return false;
     }
     library_.watcher().checkAll();
-    emit status(QStringLiteral("Read %1 again (%2).").arg(doc.bank().path, KitsText(doc.kitCount())));
+    emit status(ReadAgainText(doc.bank().path, doc.kitCount()));
     return true;
 }
 

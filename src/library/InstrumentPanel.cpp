@@ -60,32 +60,32 @@ InstrumentPanel::InstrumentPanel(LibraryMidi& midi, QSettings& settings, QWidget
       settings_(settings),
       input_(new QComboBox(this)),
       output_(new QComboBox(this)),
-      rescan_(Button("rescanPorts", QStringLiteral("Re&scan"), this)),
-      timeout_(SpinBox("receiveTimeout", QStringLiteral("Receive timeout in seconds without data"),
-                       1, 3600, settings.value(TimeoutKey, 60).toInt(), QStringLiteral(" s"),
+      rescan_(Button("rescanPorts", RescanButtonText(), this)),
+      timeout_(SpinBox("receiveTimeout", TimeoutName(),
+                       1, 3600, settings.value(TimeoutKey, 60).toInt(), SecondsSuffix(),
                        this)),
-      pause_(SpinBox("sendPause", QStringLiteral("Pause between kits sent, in milliseconds"), 0,
-                     60000, settings.value(PauseKey, 100).toInt(), QStringLiteral(" ms"), this)),
-      receiveOne_(Button("receiveOne", QStringLiteral("Receive one kit"), this)),
-      receiveAll_(Button("receiveAll", QStringLiteral("Receive all 64 kits"), this)),
-      sendSelected_(Button("sendSelected", QStringLiteral("Send selected kits"), this)),
-      sendBank_(Button("sendBank", QStringLiteral("Send bank"), this)),
+      pause_(SpinBox("sendPause", PauseName(), 0,
+                     60000, settings.value(PauseKey, 100).toInt(), MillisecondsSuffix(), this)),
+      receiveOne_(Button("receiveOne", ReceiveOneButtonText(), this)),
+      receiveAll_(Button("receiveAll", ReceiveAllButtonText(), this)),
+      sendSelected_(Button("sendSelected", SendSelectedButtonText(), this)),
+      sendBank_(Button("sendBank", SendBankButtonText(), this)),
       status_(new QLabel(this)),
       progress_(new QProgressBar(this)),
-      cancel_(Button("cancelTransfer", QStringLiteral("Cancel"), this)),
-      save_(Button("saveReceived", QStringLiteral("Save received kits..."), this)) {
+      cancel_(Button("cancelTransfer", CancelButtonText(), this)),
+      save_(Button("saveReceived", SaveReceivedButtonText(), this)) {
     setObjectName(QStringLiteral("instrumentPanel"));
-    setAccessibleName(QStringLiteral("Instrument"));
+    setAccessibleName(InstrumentTitle());
     input_->setObjectName(QStringLiteral("inputPort"));
-    input_->setAccessibleName(QStringLiteral("Input port, from the instrument's MIDI OUT"));
+    input_->setAccessibleName(InputPortName());
     output_->setObjectName(QStringLiteral("outputPort"));
-    output_->setAccessibleName(QStringLiteral("Output port, to the instrument's MIDI IN"));
+    output_->setAccessibleName(OutputPortName());
     status_->setObjectName(QStringLiteral("transferStatus"));
-    status_->setAccessibleName(QStringLiteral("Transfer status"));
+    status_->setAccessibleName(TransferStatusName());
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     progress_->setObjectName(QStringLiteral("transferProgress"));
-    progress_->setAccessibleName(QStringLiteral("Transfer progress"));
+    progress_->setAccessibleName(TransferProgressName());
     progress_->setVisible(false);
     cancel_->setEnabled(false);
     save_->setEnabled(false);
@@ -107,11 +107,11 @@ InstrumentPanel::InstrumentPanel(LibraryMidi& midi, QSettings& settings, QWidget
 
 void InstrumentPanel::buildLayout() {
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Input:"), input_);
-    form->addRow(QStringLiteral("&Output:"), output_);
+    form->addRow(InputLabel(), input_);
+    form->addRow(OutputLabel(), output_);
     form->addRow(QString(), rescan_);
-    form->addRow(QStringLiteral("&Timeout:"), timeout_);
-    form->addRow(QStringLiteral("&Pause:"), pause_);
+    form->addRow(TimeoutLabel(), timeout_);
+    form->addRow(PauseLabel(), pause_);
     auto* receive = new QHBoxLayout;
     receive->addWidget(receiveOne_);
     receive->addWidget(receiveAll_);
@@ -156,7 +156,7 @@ void InstrumentPanel::fillPorts(QComboBox* box, const QStringList& names, const 
     const QString remembered = settings_.value(key).toString();
     box->clear();
     if (remembered.isEmpty()) {
-        box->addItem(QStringLiteral("No port chosen"), QString());
+        box->addItem(NoPortEntry(), QString());
     } else if (!names.contains(remembered)) {
         box->addItem(MissingPortText(remembered), remembered);
         box->setItemData(0, true, MissingRole);
@@ -174,24 +174,23 @@ void InstrumentPanel::remember(QComboBox* box, const QString& key) {
     }
 }
 
-InstrumentPanel::Choice InstrumentPanel::choiceOf(const QComboBox* box,
-                                                  const QString& which) const {
+InstrumentPanel::Choice InstrumentPanel::choiceOf(const QComboBox* box, bool input) const {
     const QString name = box->currentData(NameRole).toString();
     if (name.isEmpty()) {
-        return {QString(), NoPortChosenText(which)};
+        return {QString(), input ? NoInputPortText() : NoOutputPortText()};
     }
     if (box->currentData(MissingRole).toBool()) {
-        return {QString(), PortMissingText(which, name)};
+        return {QString(), input ? InputPortMissingText(name) : OutputPortMissingText(name)};
     }
     return {name, QString()};
 }
 
 InstrumentPanel::Choice InstrumentPanel::inputChoice() const {
-    return choiceOf(input_, QStringLiteral("input"));
+    return choiceOf(input_, true);
 }
 
 InstrumentPanel::Choice InstrumentPanel::outputChoice() const {
-    return choiceOf(output_, QStringLiteral("output"));
+    return choiceOf(output_, false);
 }
 
 std::chrono::milliseconds InstrumentPanel::pause() const {
@@ -216,8 +215,7 @@ void InstrumentPanel::showStarted(int total, const QString& instructions) {
     status_->setText(instructions);
     progress_->setRange(0, total);
     progress_->setValue(0);
-    progress_->setFormat(total == 1 ? QStringLiteral("%v of 1 kit")
-                                    : QStringLiteral("%v of %m kits"));
+    progress_->setFormat(ProgressFormat(total));
     progress_->setVisible(true);
 }
 

@@ -67,7 +67,7 @@ class InstrumentPanel : public QWidget {
     void buildLayout();
     void fillPorts(QComboBox* box, const QStringList& names, const QString& key);
     void remember(QComboBox* box, const QString& key);
-    Choice choiceOf(const QComboBox* box, const QString& which) const;
+    Choice choiceOf(const QComboBox* box, bool input) const;
     void setBusy(bool busy);
 
     LibraryMidi& midi_;

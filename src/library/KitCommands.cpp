@@ -52,8 +52,7 @@ void KitCommands::copyKits(BankView& view, bool cut) {
         copied->setData(CutMimeType, QByteArray("1"));
     }
     QGuiApplication::clipboard()->setMimeData(copied);
-    emit status((cut ? QStringLiteral("Cut %1.") : QStringLiteral("Copied %1."))
-                    .arg(KitsText(indexes.size())));
+    emit status(cut ? CutText(indexes.size()) : CopiedText(indexes.size()));
 }
 
 void KitCommands::cut(BankView& view) {
@@ -87,8 +86,7 @@ void KitCommands::paste(BankView& view) {
         view.selectRows(std::min(row, doc.kitCount() - count), count);
         return;
     }
-    library_.edits().place(doc, row, kits->kits,
-                           QStringLiteral("Paste %1").arg(KitsText(qsizetype(count))));
+    library_.edits().place(doc, row, kits->kits, PasteUndoText(count));
     view.selectRows(row, count);
 }
 
@@ -97,7 +95,7 @@ void KitCommands::rename(BankView& view) {
     if (row < 0) {
         return;
     }
-    const auto name = prompts_.kitName(QStringLiteral("Rename Kit"),
+    const auto name = prompts_.kitName(RenameKitTitle(),
                                        KitName(view.document().kit(row)).trimmed());
     if (name) {
         library_.edits().rename(view.document(), row, *name);
@@ -110,7 +108,7 @@ void KitCommands::setNumber(BankView& view) {
         return;
     }
     const auto number =
-        prompts_.kitNumber(QStringLiteral("Set Kit Number"), KitNumber(view.document().kit(row)));
+        prompts_.kitNumber(SetKitNumberTitle(), KitNumber(view.document().kit(row)));
     if (number) {
         library_.edits().setNumber(view.document(), row, *number);
     }
@@ -122,10 +120,7 @@ void KitCommands::numberByPosition(BankView& view) {
     const auto count =
         qsizetype(NumberedBySlots(doc.bank().kits, doc.bank().positionSlots, all).size());
     library_.edits().numberBySlots(doc, all);
-    emit status(count == 0
-                    ? QStringLiteral("Every kit of %1 carries its position's slot.")
-                          .arg(BankName(doc.bank()))
-                    : QStringLiteral("Numbered %1 by position.").arg(KitsText(count)));
+    emit status(count == 0 ? NumberedNoneText(BankName(doc.bank())) : NumberedText(count));
 }
 
 void KitCommands::moveBy(BankView& view, int step) {
@@ -148,7 +143,7 @@ void KitCommands::moveDown(BankView& view) {
 void KitCommands::replaceFromFile(BankView& view) {
     const int row = view.currentRow();
     const QStringList files = row < 0 ? QStringList()
-                                      : prompts_.openFiles(QStringLiteral("Replace Kit From File"),
+                                      : prompts_.openFiles(ReplaceKitTitle(),
                                                            library_.lastFolder());
     if (files.isEmpty()) {
         return;
@@ -160,18 +155,13 @@ void KitCommands::replaceFromFile(BankView& view) {
         return;
     }
     if (opened.bank->source != BankSource::KitFile) {
-        prompts_.message(LibraryTitle,
-                         QStringLiteral("%1 holds 64 kits, not one: open it as a bank and copy "
-                                        "the kit from there.")
-                             .arg(files.front()),
+        prompts_.message(LibraryTitle, BulkForKitText(files.front()),
                          desktop::Prompts::Severity::Warning);
         return;
     }
     library_.rememberFolder(QFileInfo(files.front()).absolutePath());
     library_.edits().place(view.document(), row, opened.bank->kits,
-                           QStringLiteral("Replace kit %1 from %2")
-                               .arg(row)
-                               .arg(QFileInfo(files.front()).fileName()));
+                           ReplaceUndoText(row, QFileInfo(files.front()).fileName()));
 }
 
 }  // namespace tamboril::library

@@ -13,7 +13,26 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <optional>
+
 namespace tamboril::library {
+
+namespace {
+
+// What kit a and kit b have in common or not; `labelA` is none for a kit
+// taken from the clipboard.
+QString ComparisonText(const KitData& a, const KitData& b, const std::optional<QString>& labelA,
+                       const QString& labelB) {
+    const KitComparison comparison = CompareKits(a, b);
+    if (comparison.equal()) {
+        const QString title = Printable(KitTitle(a));
+        return labelA ? SameKitText(*labelA, labelB, title) : SameAsCopiedText(labelB, title);
+    }
+    return (labelA ? ComparedKitsText(*labelA, labelB) : ComparedWithCopiedText(labelB)) +
+           DifferenceLines(a, b, comparison).join(QLatin1Char('\n'));
+}
+
+}  // namespace
 
 KitTools::KitTools(Library& library, desktop::Prompts& prompts, QString editorProgram,
                    QObject* parent)
@@ -36,24 +55,21 @@ void KitTools::exportKit(BankView& view) {
                                   ? QFileInfo(bank.path).fileName()
                                   : SplitFileName(row);
     const auto path =
-        prompts_.saveFile(QStringLiteral("Export Kit"), library_.lastFolder(), suggested);
+        prompts_.saveFile(ExportKitTitle(), library_.lastFolder(), suggested);
     if (!path) {
         return;
     }
     if (const auto failure = TrueSave(*path, view.document().kit(row))) {
-        tell(QStringLiteral("Could not export the kit to %1: %2\nThe file keeps what it held "
-                            "before.")
-                 .arg(failure->file, failure->reason),
-             desktop::Prompts::Severity::Critical);
+        tell(ExportFaultText(failure->file, failure->reason), desktop::Prompts::Severity::Critical);
         return;
     }
     library_.rememberFolder(QFileInfo(*path).absolutePath());
-    emit status(QStringLiteral("Exported kit %1 to %2.").arg(row).arg(*path));
+    emit status(ExportedText(row, *path));
 }
 
 void KitTools::exportAll(BankView& view) {
     const auto folder =
-        prompts_.chooseFolder(QStringLiteral("Export All Kits Into"), library_.lastFolder());
+        prompts_.chooseFolder(ExportAllTitle(), library_.lastFolder());
     if (!folder) {
         return;
     }
@@ -71,29 +87,20 @@ void KitTools::compare(BankView& view) {
     const Bank& bank = view.document().bank();
     const std::optional<KitsOnTheMove> copied = ClipboardKits().kits;
     KitData a{};
-    QString labelA;
+    std::optional<QString> labelA;  // none for the kit on the clipboard
     if (rows.size() == 2) {
         a = view.document().kit(rows[0]);
         labelA = KitLabel(bank, rows[0]);
     } else if (rows.size() == 1 && copied && !copied->kits.empty()) {
         a = copied->kits.front();
-        labelA = QStringLiteral("the copied kit");
     } else {
-        tell(QStringLiteral("Select two kits to compare them, or copy a kit (from any bank) "
-                            "and select the kit to compare it with."),
-             desktop::Prompts::Severity::Information);
+        tell(CompareWhatText(), desktop::Prompts::Severity::Information);
         return;
     }
     const KitData& b = view.document().kit(rows.back());
     const QString labelB = KitLabel(bank, rows.back());
-    const KitComparison comparison = CompareKits(a, b);
-    const QString text =
-        comparison.equal()
-            ? QStringLiteral("%1 and %2 hold the same kit: %3")
-                  .arg(labelA, labelB, Printable(KitTitle(a)))
-            : QStringLiteral("A: %1\nB: %2\n").arg(labelA, labelB) +
-                  DifferenceLines(a, b, comparison).join(QLatin1Char('\n'));
-    prompts_.message(QStringLiteral("Compare Kits"), text, desktop::Prompts::Severity::Information);
+    prompts_.message(CompareTitle(), ComparisonText(a, b, labelA, labelB),
+                     desktop::Prompts::Severity::Information);
 }
 
 void KitTools::openInEditor(BankView& view) {
@@ -103,27 +110,22 @@ void KitTools::openInEditor(BankView& view) {
     }
     const Bank& bank = view.document().bank();
     if (bank.source == BankSource::BulkFile) {
-        tell(QStringLiteral("The editor opens kit files: export kit %1 with File, Export Kit "
-                            "and open that file, or open the bank's folder of kit files.")
-                 .arg(row),
-             desktop::Prompts::Severity::Information);
+        tell(EditorNeedsKitFileText(row), desktop::Prompts::Severity::Information);
         return;
     }
     if (view.document().isModified()) {
-        tell(QStringLiteral("Save the bank first: the editor opens the kit file as it is on "
-                            "disk, without the changes made here."),
-             desktop::Prompts::Severity::Information);
+        tell(SaveBeforeEditorText(), desktop::Prompts::Severity::Information);
         return;
     }
     const QString file = bank.source == BankSource::KitFile
                              ? bank.path
                              : bank.path + QLatin1Char('/') + SplitFileName(row);
     if (!QProcess::startDetached(editorProgram_, {file})) {
-        tell(QStringLiteral("Could not start the editor %1 for %2.").arg(editorProgram_, file),
+        tell(EditorFailedText(editorProgram_, file),
              desktop::Prompts::Severity::Critical);
         return;
     }
-    emit status(QStringLiteral("Opened %1 in the editor.").arg(file));
+    emit status(OpenedInEditorText(file));
 }
 
 }  // namespace tamboril::library

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/LibraryActions.h"
 
+#include "library/LibraryTexts.h"
+
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
@@ -25,62 +27,62 @@ QMenu* AddMenu(QMainWindow& window, const QString& title, const char* name) {
 }
 
 void CreateFileMenu(QMainWindow& window, LibraryActions& a) {
-    QMenu* file = AddMenu(window, QStringLiteral("&File"), "menuFile");
-    a.open = Add(file, "actionOpen", QStringLiteral("&Open..."), QKeySequence::Open);
-    a.openFolder = Add(file, "actionOpenFolder", QStringLiteral("Open &Folder..."),
+    QMenu* file = AddMenu(window, FileMenuTitle(), "menuFile");
+    a.open = Add(file, "actionOpen", OpenActionText(), QKeySequence::Open);
+    a.openFolder = Add(file, "actionOpenFolder", OpenFolderActionText(),
                        QKeySequence(QStringLiteral("Ctrl+Shift+O")));
-    a.recent = file->addMenu(QStringLiteral("Open &Recent"));
+    a.recent = file->addMenu(RecentMenuTitle());
     a.recent->setObjectName(QStringLiteral("menuRecent"));
     file->addSeparator();
-    a.save = Add(file, "actionSave", QStringLiteral("&Save"), QKeySequence::Save);
-    a.saveAs = Add(file, "actionSaveAs", QStringLiteral("Save &As..."),
+    a.save = Add(file, "actionSave", SaveActionText(), QKeySequence::Save);
+    a.saveAs = Add(file, "actionSaveAs", SaveAsActionText(),
                    QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     file->addSeparator();
-    a.exportKit = Add(file, "actionExportKit", QStringLiteral("&Export Kit..."),
+    a.exportKit = Add(file, "actionExportKit", ExportKitActionText(),
                       QKeySequence(QStringLiteral("Ctrl+E")));
-    a.exportAll = Add(file, "actionExportAll", QStringLiteral("Export A&ll Kits..."),
+    a.exportAll = Add(file, "actionExportAll", ExportAllActionText(),
                       QKeySequence(QStringLiteral("Ctrl+Shift+E")));
     file->addSeparator();
-    a.close = Add(file, "actionClose", QStringLiteral("&Close"), QKeySequence::Close);
+    a.close = Add(file, "actionClose", CloseActionText(), QKeySequence::Close);
     // Ctrl+Q everywhere: not every platform theme binds the standard Quit key.
-    a.quit = Add(file, "actionQuit", QStringLiteral("&Quit"), QKeySequence(QStringLiteral("Ctrl+Q")));
+    a.quit = Add(file, "actionQuit", QuitActionText(), QKeySequence(QStringLiteral("Ctrl+Q")));
 }
 
 void CreateEditMenu(QMainWindow& window, QUndoGroup& undo, LibraryActions& a) {
-    QMenu* edit = AddMenu(window, QStringLiteral("&Edit"), "menuEdit");
-    a.undo = undo.createUndoAction(&window, QStringLiteral("&Undo"));
+    QMenu* edit = AddMenu(window, EditMenuTitle(), "menuEdit");
+    a.undo = undo.createUndoAction(&window, UndoActionText());
     a.undo->setObjectName(QStringLiteral("actionUndo"));
     a.undo->setShortcut(QKeySequence::Undo);
-    a.redo = undo.createRedoAction(&window, QStringLiteral("&Redo"));
+    a.redo = undo.createRedoAction(&window, RedoActionText());
     a.redo->setObjectName(QStringLiteral("actionRedo"));
     a.redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence::Redo});
     edit->addAction(a.undo);
     edit->addAction(a.redo);
     edit->addSeparator();
-    a.cut = Add(edit, "actionCut", QStringLiteral("Cu&t Kits"), QKeySequence::Cut);
-    a.copy = Add(edit, "actionCopy", QStringLiteral("&Copy Kits"), QKeySequence::Copy);
-    a.paste = Add(edit, "actionPaste", QStringLiteral("&Paste Kits"), QKeySequence::Paste);
+    a.cut = Add(edit, "actionCut", CutActionText(), QKeySequence::Cut);
+    a.copy = Add(edit, "actionCopy", CopyActionText(), QKeySequence::Copy);
+    a.paste = Add(edit, "actionPaste", PasteActionText(), QKeySequence::Paste);
     edit->addSeparator();
-    a.rename = Add(edit, "actionRename", QStringLiteral("Re&name Kit..."), QKeySequence(Qt::Key_F2));
-    a.moveUp = Add(edit, "actionMoveUp", QStringLiteral("Move Kit &Up"),
+    a.rename = Add(edit, "actionRename", RenameActionText(), QKeySequence(Qt::Key_F2));
+    a.moveUp = Add(edit, "actionMoveUp", MoveUpActionText(),
                    QKeySequence(QStringLiteral("Alt+Up")));
-    a.moveDown = Add(edit, "actionMoveDown", QStringLiteral("Move Kit &Down"),
+    a.moveDown = Add(edit, "actionMoveDown", MoveDownActionText(),
                      QKeySequence(QStringLiteral("Alt+Down")));
-    a.replace = Add(edit, "actionReplace", QStringLiteral("Replace from &File..."),
+    a.replace = Add(edit, "actionReplace", ReplaceActionText(),
                     QKeySequence(QStringLiteral("Ctrl+R")));
-    a.setNumber = Add(edit, "actionSetNumber", QStringLiteral("Set Kit &Number..."),
+    a.setNumber = Add(edit, "actionSetNumber", SetNumberActionText(),
                       QKeySequence(QStringLiteral("Ctrl+K")));
 }
 
 void CreateKitMenu(QMainWindow& window, LibraryActions& a) {
     // The menu bar keeps room after this menu for the instrument's commands.
-    QMenu* kit = AddMenu(window, QStringLiteral("&Kit"), "menuKit");
-    a.compare = Add(kit, "actionCompare", QStringLiteral("&Compare Kits"),
+    QMenu* kit = AddMenu(window, KitMenuTitle(), "menuKit");
+    a.compare = Add(kit, "actionCompare", CompareActionText(),
                     QKeySequence(QStringLiteral("Ctrl+D")));
-    a.openInEditor = Add(kit, "actionOpenInEditor", QStringLiteral("Open in &Editor"),
+    a.openInEditor = Add(kit, "actionOpenInEditor", OpenInEditorActionText(),
                          QKeySequence(QStringLiteral("Ctrl+Shift+D")));
     a.numberByPosition = Add(kit, "actionNumberByPosition",
-                             QStringLiteral("Number Kits by &Position"),
+                             NumberByPositionActionText(),
                              QKeySequence(QStringLiteral("Ctrl+Shift+K")));
 }
 
@@ -108,8 +110,7 @@ void FillRecentMenu(QMenu& menu, const QStringList& files,
     menu.clear();
     for (int i = 0; i < files.size(); ++i) {
         const QString path = files.at(i);
-        QAction* action =
-            menu.addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString(path).replace('&', "&&")));
+        QAction* action = menu.addAction(RecentFileText(i + 1, path));
         action->setObjectName(QStringLiteral("actionRecent%1").arg(i));
         QObject::connect(action, &QAction::triggered, &menu, [open, path] { open(path); });
     }

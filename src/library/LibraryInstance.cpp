@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/LibraryInstance.h"
 
+#include "library/LibraryTexts.h"
+
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -57,11 +59,11 @@ HandOver AwaitAnswer(QLocalSocket& socket, const QDeadlineTimer& deadline) {
 QString LockProblem(const QLockFile& lock, const QString& path) {
     switch (lock.error()) {
         case QLockFile::LockFailedError:
-            return QStringLiteral("another start holds %1").arg(path);
+            return LockHeldText(path);
         case QLockFile::PermissionError:
-            return QStringLiteral("%1: permission denied").arg(path);
+            return LockDeniedText(path);
         default:
-            return QStringLiteral("%1 cannot be made").arg(path);
+            return LockUnmadeText(path);
     }
 }
 

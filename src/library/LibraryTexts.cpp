@@ -148,7 +148,7 @@ QString SlotsText(std::vector<int> numbers) {
 }  // namespace
 
 QString PortsListedText(const QString& system, int inputs, int outputs) {
-    return QStringLiteral("MIDI system: %1; %2 input port(s), %3 output port(s).")
+    return Texts::tr("MIDI system: %1; %2 input port(s), %3 output port(s).")
         .arg(system)
         .arg(inputs)
         .arg(outputs);
@@ -161,29 +161,41 @@ QString NoMidiSystemText(const QString& reason) {
 }
 
 QString MissingPortText(const QString& port) {
-    return QStringLiteral("%1 (missing)").arg(Printable(port));
+    return Texts::tr("%1 (missing)").arg(Printable(port));
 }
 
-QString NoPortChosenText(const QString& which) {
-    return QStringLiteral("No %1 port is chosen: choose the port the instrument is connected to "
-                          "in the Instrument panel.")
-        .arg(which);
+QString NoInputPortText() {
+    return Texts::tr("No input port is chosen: choose the port the instrument is connected to "
+                     "in the Instrument panel.");
 }
 
-QString PortMissingText(const QString& which, const QString& port) {
-    return QStringLiteral("The %1 port \"%2\" is not there: connect the instrument's interface "
-                          "and press Rescan, or choose another port.")
-        .arg(which, Printable(port));
+QString NoOutputPortText() {
+    return Texts::tr("No output port is chosen: choose the port the instrument is connected to "
+                     "in the Instrument panel.");
+}
+
+QString InputPortMissingText(const QString& port) {
+    return Texts::tr("The input port \"%1\" is not there: connect the instrument's interface "
+                     "and press Rescan, or choose another port.")
+        .arg(Printable(port));
+}
+
+QString OutputPortMissingText(const QString& port) {
+    return Texts::tr("The output port \"%1\" is not there: connect the instrument's interface "
+                     "and press Rescan, or choose another port.")
+        .arg(Printable(port));
 }
 
 QString ReceiveInstructions(int kits, const QString& port, int timeoutSeconds) {
-    const QString what = kits == 1 ? QStringLiteral("Now send one kit from the instrument")
-                                   : QStringLiteral("Now start the bulk dump of all 64 kits on "
-                                                    "the instrument");
-    return QStringLiteral("Listening on \"%1\" for %2. %3. The window waits as long as data "
-                          "keeps coming, and gives up after %4 s without any.")
-        .arg(Printable(port), transfer::KitsText(kits), what)
-        .arg(timeoutSeconds);
+    const QString text =
+        kits == 1 ? Texts::tr("Listening on \"%1\" for %2. Now send one kit from the instrument. "
+                              "The window waits as long as data keeps coming, and gives up "
+                              "after %3 s without any.")
+                  : Texts::tr("Listening on \"%1\" for %2. Now start the bulk dump of all 64 "
+                              "kits on the instrument. The window waits as long as data keeps "
+                              "coming, and gives up after %3 s without any.");
+    return text.arg(Printable(port), transfer::KitsText(kits),
+                    QString::number(timeoutSeconds));
 }
 
 QString ReceiveResultText(const transfer::ReceivedKits& received, const QString& port,
@@ -192,7 +204,7 @@ QString ReceiveResultText(const transfer::ReceivedKits& received, const QString&
     if (!received.open.ok()) {
         lines << ListenFailureSentence(received.open, port);
     } else if (received.ok()) {
-        lines << QStringLiteral("Received %1 from \"%2\".")
+        lines << Texts::tr("Received %1 from \"%2\".")
                      .arg(transfer::KitsText(received.asked), Printable(port));
     } else {
         lines << UnfinishedSentence(received, port, timeoutSeconds);
@@ -206,15 +218,17 @@ QString BackupName(const QDateTime& when) {
 }
 
 QString SendInstructions(int kits, const QString& port) {
-    return QStringLiteral("Sending %1 to \"%2\"; Cancel stops before the next kit.")
+    return Texts::tr("Sending %1 to \"%2\"; Cancel stops before the next kit.")
         .arg(transfer::KitsText(kits), Printable(port));
 }
 
 QString StopTransferQuestion(bool sending, const QString& port, int done, int kits) {
-    return QStringLiteral("Kits are being %1 \"%2\" (%3 of %4 so far). Stop the transfer and "
-                          "close?")
-        .arg(sending ? QStringLiteral("sent to") : QStringLiteral("received from"),
-             Printable(port))
+    const QString question =
+        sending ? Texts::tr("Kits are being sent to \"%1\" (%2 of %3 so far). Stop the transfer "
+                            "and close?")
+                : Texts::tr("Kits are being received from \"%1\" (%2 of %3 so far). Stop the "
+                            "transfer and close?");
+    return question.arg(Printable(port))
         .arg(std::min(done, kits))
         .arg(transfer::KitsText(kits));
 }
@@ -234,7 +248,7 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
                                                "may have taken those twice, which does no harm.")
                                     .arg(report.sentAgain);
     if (report.ok()) {
-        QString text = QStringLiteral("Sent %1 to \"%2\": %3.")
+        QString text = Texts::tr("Sent %1 to \"%2\": %3.")
                            .arg(transfer::KitsText(report.total), Printable(port),
                                 PositionsText(went)) +
                        written + again;
@@ -255,7 +269,7 @@ QString SendResultText(const transfer::SendReport& report, const std::vector<int
 }
 
 QString UnsendableText(const QStringList& faults) {
-    return QStringLiteral("Nothing was sent: %1 of the kits cannot go out as SysEx messages.\n")
+    return Texts::tr("Nothing was sent: %1 of the kits cannot go out as SysEx messages.\n")
                .arg(faults.size()) +
            faults.join(QLatin1Char('\n'));
 }

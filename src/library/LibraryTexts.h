@@ -4,6 +4,7 @@
 #include "bank/Bank.h"
 #include "bank/BankDocument.h"
 #include "bank/BankModel.h"
+#include "library/LibraryMenuTexts.h"
 
 #include <QDateTime>
 #include <QString>
@@ -90,6 +91,49 @@ QString BankArgumentText();
 QString BankArgumentSyntax();
 QString ScreenshotFailedText(const QString& program, const QString& file);
 
+// The words of the commands on kits and banks, and of a start that cannot
+// take the lock (in LibraryCommandTexts.cpp).
+
+// "Cut 3 kits." and "Copied 1 kit."
+QString CutText(qsizetype kits);
+QString CopiedText(qsizetype kits);
+// The undo texts of a paste and of a replace from a file.
+QString PasteUndoText(qsizetype kits);
+QString ReplaceUndoText(int position, const QString& file);
+QString RenameKitTitle();
+QString SetKitNumberTitle();
+QString ReplaceKitTitle();
+QString NumberedNoneText(const QString& bank);
+QString NumberedText(qsizetype kits);
+// A file chosen to replace one kit that holds a bank.
+QString BulkForKitText(const QString& file);
+QString ExportKitTitle();
+QString ExportAllTitle();
+QString ExportFaultText(const QString& file, const QString& reason);
+QString ExportedText(int position, const QString& path);
+QString CompareTitle();
+QString CompareWhatText();
+// Two kits compared that are the same, `title` the kit's title; the second
+// form compares the kit on the clipboard with the kit `b`.
+QString SameKitText(const QString& a, const QString& b, const QString& title);
+QString SameAsCopiedText(const QString& b, const QString& title);
+// The head of the lines of a comparison: "A: label\nB: label\n".
+QString ComparedKitsText(const QString& a, const QString& b);
+QString ComparedWithCopiedText(const QString& b);
+QString EditorNeedsKitFileText(int position);
+QString SaveBeforeEditorText();
+QString EditorFailedText(const QString& program, const QString& file);
+QString OpenedInEditorText(const QString& file);
+QString SaveBankAsTitle();
+QString SavedText(const QString& path);
+QString ReadAgainText(const QString& path, qsizetype kits);
+QString NothingToSendText();
+QStringList StopTransferChoices();
+// Why a start could not take the lock `path`, as a reason in parentheses.
+QString LockHeldText(const QString& path);
+QString LockDeniedText(const QString& path);
+QString LockUnmadeText(const QString& path);
+
 }  // namespace tamboril::library
 
 namespace tamboril::transfer {
@@ -106,10 +150,12 @@ QString PortsListedText(const QString& system, int inputs, int outputs);
 QString NoMidiSystemText(const QString& reason);
 // A remembered port that is not there, as its entry shows it.
 QString MissingPortText(const QString& port);
-// Why a transfer cannot start: no `which` ("input", "output") port chosen,
-// or the chosen one missing.
-QString NoPortChosenText(const QString& which);
-QString PortMissingText(const QString& which, const QString& port);
+// Why a transfer cannot start: no input (output) port chosen, or the chosen
+// one missing.
+QString NoInputPortText();
+QString NoOutputPortText();
+QString InputPortMissingText(const QString& port);
+QString OutputPortMissingText(const QString& port);
 
 // What to do on the instrument while the window waits for `kits` kits.
 QString ReceiveInstructions(int kits, const QString& port, int timeoutSeconds);

@@ -76,8 +76,7 @@ void LibraryWindow::updateTitle() {
     for (int tab = 0; tab < tabs_->count(); ++tab) {
         BankDocument& doc = viewAt(tab)->document();
         const bool changed = library_.watcher().toldFor(&doc).any();
-        tabs_->setTabText(tab, BankName(doc.bank()) + (doc.isModified() ? "*" : "") +
-                                   (changed ? QStringLiteral(" (changed on disk)") : QString()));
+        tabs_->setTabText(tab, BankTabText(BankName(doc.bank()), doc.isModified(), changed));
         tabs_->setTabToolTip(tab, doc.bank().path);
     }
     if (!view) {
@@ -85,7 +84,7 @@ void LibraryWindow::updateTitle() {
         setWindowModified(false);
         return;
     }
-    setWindowTitle(BankName(view->document().bank()) + QStringLiteral("[*] - ") + LibraryTitle);
+    setWindowTitle(BankWindowTitle(BankName(view->document().bank())));
     setWindowModified(view->document().isModified());
 }
 
@@ -150,9 +149,8 @@ void LibraryWindow::closeTab(int tab) {
 void LibraryWindow::showDiskChange(BankDocument* doc, const DiskChange& change) {
     if (BankView* view = viewOf(doc)) {
         const DiskNotice notice = DiskNoticeFor(*doc, change);
-        const QString reload = !notice.offerReload ? QString()
-                               : doc->isModified() ? QStringLiteral("Discard Changes and &Reload")
-                                                   : QStringLiteral("&Reload");
+        const QString reload =
+            notice.offerReload ? ReloadButtonText(doc->isModified()) : QString();
         view->diskBar()->tell(notice.text, reload);
         if (change.any()) {
             statusBar()->showMessage(notice.text);

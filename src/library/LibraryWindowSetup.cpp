@@ -37,13 +37,13 @@ constexpr int AlertDelayMs = 500;
 
 void SetUpTabs(QTabWidget* tabs) {
     tabs->setObjectName(QStringLiteral("banks"));
-    tabs->setAccessibleName(QStringLiteral("Open banks"));
+    tabs->setAccessibleName(OpenBanksName());
     tabs->setDocumentMode(true);
     tabs->setTabsClosable(true);
     tabs->setMovable(true);
     // Dragging kits over another bank's tab shows that bank to drop them on.
     tabs->tabBar()->setChangeCurrentOnDrag(true);
-    tabs->tabBar()->setAccessibleName(QStringLiteral("Bank tabs"));
+    tabs->tabBar()->setAccessibleName(BankTabsName());
 }
 
 // Shows what `source` tells of its commands in the status bar.
@@ -84,7 +84,7 @@ LibraryWindow::LibraryWindow(Library& library, desktop::Prompts& prompts, QSetti
     setAccessibleName(LibraryTitle);
     SetUpTabs(tabs_);
     setCentralWidget(tabs_);
-    statusBar()->setAccessibleName(QStringLiteral("Status"));
+    statusBar()->setAccessibleName(StatusBarName());
     setAcceptDrops(true);
     connectActions();
     createInstrumentPanel(settings);
@@ -122,12 +122,12 @@ void LibraryWindow::connectActions() {
     const LibraryActions& a = actions_;
     connect(a.open, &QAction::triggered, this, [this] {
         for (const QString& path :
-             prompts_.openFiles(QStringLiteral("Open Bank or Kit"), library_.lastFolder())) {
+             prompts_.openFiles(OpenBankTitle(), library_.lastFolder())) {
             openBank(path);
         }
     });
     connect(a.openFolder, &QAction::triggered, this, [this] {
-        if (auto folder = prompts_.chooseFolder(QStringLiteral("Open Folder of Kit Files"),
+        if (auto folder = prompts_.chooseFolder(OpenFolderTitle(),
                                                 library_.lastFolder())) {
             openBank(*folder);
         }
@@ -161,9 +161,9 @@ void LibraryWindow::connectActions() {
 
 void LibraryWindow::createInstrumentPanel(QSettings& settings) {
     instrument_ = new InstrumentPanel(midi_, settings, this);
-    auto* dock = new QDockWidget(QStringLiteral("Instrument"), this);
+    auto* dock = new QDockWidget(InstrumentTitle(), this);
     dock->setObjectName(QStringLiteral("instrumentDock"));
-    dock->setAccessibleName(QStringLiteral("Instrument"));
+    dock->setAccessibleName(InstrumentTitle());
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock->setWidget(instrument_);
     addDockWidget(Qt::RightDockWidgetArea, dock);

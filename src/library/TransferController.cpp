@@ -107,8 +107,7 @@ void TransferController::send(BankDocument* doc, const std::vector<int>& positio
                               const InstrumentPanel::Choice& output,
                               std::chrono::milliseconds pause) {
     if (!doc || positions.empty()) {
-        tell(QStringLiteral("Open a bank and select the kits to send."),
-             desktop::Prompts::Severity::Information);
+        tell(NothingToSendText(), desktop::Prompts::Severity::Information);
         return;
     }
     if (!output.problem.isEmpty()) {
@@ -193,8 +192,7 @@ bool TransferController::mayStop() {
     const QString text =
         StopTransferQuestion(running.sending, running.port, job_->kitsDone(), running.kits);
     // Escape, like Keep Open, leaves the transfer running.
-    return prompts_.choose(LibraryTitle, text,
-                           {QStringLiteral("&Stop and Close"), QStringLiteral("&Keep Open")}) == 0;
+    return prompts_.choose(LibraryTitle, text, StopTransferChoices()) == 0;
 }
 
 void TransferController::stop() {
