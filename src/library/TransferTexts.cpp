@@ -114,6 +114,13 @@ QString Subject(const transfer::SendReport& report) {
                : QStringLiteral("Kit %1 of %2").arg(report.failedKit + 1).arg(report.total);
 }
 
+// The kit a step failed for, as the object of a sentence.
+QString Object(const transfer::SendReport& report) {
+    return report.total == 1
+               ? QStringLiteral("the kit")
+               : QStringLiteral("kit %1 of %2").arg(report.failedKit + 1).arg(report.total);
+}
+
 QString StepSentence(const transfer::SendReport& report) {
     const QString& reason = report.failure.reason;
     switch (report.failure.result) {
@@ -139,7 +146,7 @@ QString StepSentence(const transfer::SendReport& report) {
 }  // namespace
 
 QString SendFailureSentence(const transfer::SendReport& report, const QString& port) {
-    const QString which = Subject(report).replace(0, 1, Subject(report).at(0).toLower());
+    const QString which = Object(report);
     switch (report.failure.result) {
         case PortResult::Ok:
         case PortResult::CloseFailed:
