@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/PortChoice.h"
+#include "cli/TransferWords.h"
 
 #include "cli/Command.h"
 #include "cli/KitArgs.h"
@@ -44,16 +45,11 @@ PortChoice FindPort(const QStringList& names, const QString& wanted) {
         if (number < names.size()) {
             return {number, QString()};
         }
-        return {-1,
-                names.isEmpty()
-                    ? QStringLiteral("there is no port number %1: there are no ports").arg(typed)
-                    : QStringLiteral("there is no port number %1: the ports are numbered 0 "
-                                     "to %2")
-                          .arg(typed)
-                          .arg(names.size() - 1)};
+        return {-1, names.isEmpty() ? NoPortsNumberText(typed)
+                                    : NoSuchPortNumberText(typed, int(names.size() - 1))};
     }
     if (typed.isEmpty()) {
-        return {-1, QStringLiteral("the port name is empty")};
+        return {-1, EmptyPortNameText()};
     }
     if (const qsizetype exact = names.indexOf(wanted); exact >= 0) {
         return {int(exact), QString()};
@@ -77,17 +73,15 @@ PortChoice FindPort(const QStringList& names, const QString& wanted) {
             for (const int i : found) {
                 matches << names.at(i);
             }
-            return {-1, QStringLiteral("\"%1\" could be more than one port (%2); give its number "
-                                       "or its whole name")
-                            .arg(Printable(typed), quotedList(matches))};
+            return {-1, AmbiguousPortText(Printable(typed), quotedList(matches))};
         }
     }
-    return {-1, QStringLiteral("there is no port \"%1\"").arg(Printable(typed))};
+    return {-1, NoSuchPortText(Printable(typed))};
 }
 
 QString PortLines(const QStringList& names) {
     if (names.isEmpty()) {
-        return QStringLiteral("  (none)");
+        return NoPortsLine();
     }
     QStringList lines;
     const int width = int(QString::number(names.size() - 1).size());

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Command.h"
-#include "midi/MidiIn.h"
 #include "cli/PortChoice.h"
+#include "cli/TransferWords.h"
+#include "midi/MidiIn.h"
 #include "midi/RtMidiOutput.h"
 #include "transfer/Ports.h"
 
@@ -24,22 +25,21 @@ class PortsCommand final : public Command {
         midi::RtMidiOutput out(MidiOptions());
         const transfer::PortListing outputs = transfer::MidiOutPorts(out, &out).list();
         if (!outputs.names) {
-            console.error(QStringLiteral("cannot list the MIDI ports: %1").arg(outputs.reason));
+            console.error(CannotListPortsText(outputs.reason));
             return ExitFailed;
         }
 
         midi::MidiIn in(MidiOptions());
         const transfer::PortListing inputs = transfer::MidiInputPorts(in).list();
         if (!inputs.names) {
-            console.error(
-                QStringLiteral("cannot list the MIDI input ports: %1").arg(inputs.reason));
+            console.error(CannotListInputPortsText(inputs.reason));
             return ExitFailed;
         }
 
-        console.print(QStringLiteral("MIDI system: %1").arg(outputs.system));
-        console.print(QStringLiteral("Output ports, for 'tamboril-kit send --port':"));
+        console.print(MidiSystemLine(outputs.system));
+        console.print(OutputPortsHeading());
         console.print(PortLines(*outputs.names));
-        console.print(QStringLiteral("Input ports, for 'tamboril-kit receive --port':"));
+        console.print(InputPortsHeading());
         console.print(PortLines(*inputs.names));
         return ExitOk;
     }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kit/BulkSplit.h"
 #include "cli/Command.h"
-#include "kit/FileIO.h"
 #include "cli/KitArgs.h"
-#include "midi/MidiIn.h"
 #include "cli/PortChoice.h"
 #include "cli/TransferWords.h"
+#include "kit/BulkSplit.h"
+#include "kit/FileIO.h"
+#include "midi/MidiIn.h"
 #include "midi/Receiving.h"
 #include "transfer/KitReceiving.h"
 
@@ -85,8 +85,7 @@ class ReceiveCommand final : public Command {
     int run(Console& console) override {
         const QString path = ArgPath(file_);
         if (const QString problem = outputProblem(path); !problem.isEmpty()) {
-            console.error(QStringLiteral("cannot write %1: %2; give another file to receive into.")
-                              .arg(path, problem));
+            console.error(CannotWriteReceivedText(path, problem));
             return ExitFailed;
         }
         midi::MidiIn in(MidiOptions());
@@ -100,22 +99,19 @@ class ReceiveCommand final : public Command {
             transfer::ReceiveKits(ports, limits(stop), progress(console));
         ports.close();
         if (!received.ok()) {
-            console.error(UnfinishedText(
-                received, port, timeoutSeconds_,
-                QStringLiteral("Nothing was written to %1").arg(path)));
+            console.error(
+                UnfinishedText(received, port, timeoutSeconds_, NothingWrittenText(path)));
             warnLeftOut(console, received);
             return ExitFailed;
         }
         const QByteArray bytes = received.bytes();
         warnLeftOut(console, received);
         if (const auto failure = ReplaceFile(path, bytes)) {
-            console.error(QStringLiteral("cannot write %1: %2. The %3 received were not saved.")
-                              .arg(failure->file, failure->reason, transfer::KitsText(kits_)));
+            console.error(
+                ReceivedNotSavedText(failure->file, failure->reason, transfer::KitsText(kits_)));
             return ExitFailed;
         }
-        console.print(QStringLiteral("Received %1 from \"%2\"; wrote %3 (%4 bytes).")
-                          .arg(transfer::KitsText(kits_), port, path)
-                          .arg(bytes.size()));
+        console.print(ReceivedText(transfer::KitsText(kits_), port, path, bytes.size()));
         return ExitOk;
     }
 
@@ -125,10 +121,10 @@ class ReceiveCommand final : public Command {
     static QString outputProblem(const QString& path) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            return QStringLiteral("it is a folder");
+            return IsAFolderText();
         }
         if (!QFileInfo(info.absolutePath()).isDir()) {
-            return QStringLiteral("there is no folder %1").arg(info.absolutePath());
+            return NoFolderText(info.absolutePath());
         }
         return QString();
     }
@@ -137,27 +133,23 @@ class ReceiveCommand final : public Command {
     bool openPort(Console& console, transfer::InputPorts& ports, QString& port) const {
         const transfer::PortListing listed = ports.list();
         if (!listed.names) {
-            console.error(QStringLiteral("cannot receive: %1").arg(listed.reason));
+            console.error(CannotReceiveText(listed.reason));
             return false;
         }
         const QStringList& names = *listed.names;
         const PortChoice choice = FindPort(names, ArgText(port_));
         if (choice.index < 0) {
-            console.error(QStringLiteral("cannot receive from --port %1: %2. The MIDI input ports "
-                                         "(%3) are:\n%4")
-                              .arg(Printable(ArgText(port_)), choice.problem, listed.system,
-                                   PortLines(names)));
+            console.error(ReceivePortNotFoundText(Printable(ArgText(port_)), choice.problem,
+                                                  listed.system, PortLines(names)));
             return false;
         }
         port = Printable(names.at(choice.index));
         if (const transfer::PortStatus opened = ports.open(names.at(choice.index)); !opened.ok()) {
-            console.error(QStringLiteral("cannot receive from \"%1\": %2")
-                              .arg(port, OpenFailureText(opened, names.at(choice.index))));
+            console.error(
+                CannotReceiveFromText(port, OpenFailureText(opened, names.at(choice.index))));
             return false;
         }
-        console.note(QStringLiteral("Listening on \"%1\" (%2) for %3; Ctrl+C stops without "
-                                    "writing anything.")
-                         .arg(port, listed.system, transfer::KitsText(kits_)));
+        console.note(ListeningText(port, listed.system, transfer::KitsText(kits_)));
         return true;
     }
 
@@ -174,8 +166,7 @@ class ReceiveCommand final : public Command {
         midi::TransferControl control;
         if (kits_ > 1) {
             control.progress = [&console, kits = kits_](int count) {
-                console.progress(
-                    QStringLiteral("Received kit %1/%2").arg(std::min(count, kits)).arg(kits));
+                console.progress(ReceiveProgressText(std::min(count, kits), kits));
             };
         }
         return control;

@@ -5,6 +5,7 @@
 #include "cli/KitArgs.h"
 #include "cli/KitSending.h"
 #include "cli/PortChoice.h"
+#include "cli/TransferWords.h"
 #include "kit/BulkSplit.h"
 #include "kit/FileIO.h"
 #include "kit/KitFile.h"
@@ -58,7 +59,7 @@ class SendCommand final : public Command {
         const midi::TransferControl control{
             std::chrono::milliseconds(delayMs_), [&console, total](int delivered) {
                 if (total > 1) {
-                    console.progress(QStringLiteral("Sent kit %1/%2").arg(delivered).arg(total));
+                    console.progress(SendProgressText(delivered, total));
                 }
             }};
         const SendReport report = transfer::SendKitsToPort(
@@ -72,7 +73,7 @@ class SendCommand final : public Command {
     static std::optional<QList<KitData>> readKits(Console& console, const QString& path) {
         const ReadResult read = ReadFront(path, BulkSize + 1);
         if (read.error) {
-            console.error(QStringLiteral("cannot read %1: %2").arg(path, read.error->reason));
+            console.error(CannotReadText(path, read.error->reason));
             return std::nullopt;
         }
         const qint64 size = QFileInfo(path).size();
@@ -82,20 +83,13 @@ class SendCommand final : public Command {
             }
             const KitData kit = KitFromBytes(read.bytes);
             if (const auto problem = KitSendProblem(kit)) {
-                console.error(QStringLiteral("%1 cannot be sent: %2. Nothing was sent.")
-                                  .arg(path, KitProblemText(*problem)));
+                console.error(KitCannotBeSentText(path, KitProblemText(*problem)));
                 return std::nullopt;
             }
             return QList<KitData>{kit};
         }
         if (read.bytes.size() < BulkSize) {
-            console.error(QStringLiteral("%1 is %2 bytes: too long for a kit file (at most %3 "
-                                         "bytes) and too short for a bulk file of 64 kits (%4 "
-                                         "bytes). Nothing was sent.")
-                              .arg(path)
-                              .arg(size)
-                              .arg(MaxKitFileSize)
-                              .arg(BulkSize));
+            console.error(NeitherKitNorBulkText(path, size));
             return std::nullopt;
         }
         if (const QString warning = BulkSizeWarning(path, size); !warning.isEmpty()) {
@@ -111,18 +105,13 @@ class SendCommand final : public Command {
         for (const KitData& kit : CutBulk(bytes)) {
             if (const auto problem = KitSendProblem(kit)) {
                 const int k = int(kits.size());
-                problems << QStringLiteral("kit %1 (%2): %3")
-                                .arg(k)
-                                .arg(SplitFileName(k), KitProblemText(*problem));
+                problems << BulkKitProblemLine(k, SplitFileName(k), KitProblemText(*problem));
             }
             kits << kit;
         }
         if (!problems.isEmpty()) {
-            console.error(QStringLiteral("%1 cannot be sent: %2 of its 64 kits cannot go out "
-                                         "as SysEx messages. Nothing was sent.\n  %3")
-                              .arg(path)
-                              .arg(problems.size())
-                              .arg(problems.join(QStringLiteral("\n  "))));
+            console.error(BulkCannotBeSentText(path, problems.size(),
+                                               problems.join(QStringLiteral("\n  "))));
             return std::nullopt;
         }
         return kits;
@@ -142,11 +131,8 @@ class SendCommand final : public Command {
         for (const SharedNumber& number : shared) {
             lines << SharedNumberText(number);
         }
-        console.error(QStringLiteral("%1 cannot be sent: %2: the instrument would keep only the "
-                                     "last%3. Renumber the bank (tamboril-kit renumber %1) or "
-                                     "send with --allow-shared-numbers. Nothing was sent.")
-                          .arg(path, lines.join(QStringLiteral("; ")),
-                               shared.size() == 1 ? QString() : QStringLiteral(" of each")));
+        console.error(
+            SharedNumbersRefusalText(path, lines.join(QStringLiteral("; ")), shared.size() > 1));
         return true;
     }
 
@@ -155,16 +141,14 @@ class SendCommand final : public Command {
     bool findPort(Console& console, transfer::OutputPorts& ports, const QString& path) {
         const transfer::PortListing listed = ports.list();
         if (!listed.names) {
-            console.error(QStringLiteral("cannot send %1: %2").arg(path, listed.reason));
+            console.error(CannotSendText(path, listed.reason));
             return false;
         }
         const QStringList& names = *listed.names;
         const PortChoice choice = FindPort(names, ArgText(port_));
         if (choice.index < 0) {
-            console.error(QStringLiteral("cannot send %1 to --port %2: %3. The MIDI output ports "
-                                         "(%4) are:\n%5")
-                              .arg(path, Printable(ArgText(port_)), choice.problem,
-                                   listed.system, PortLines(names)));
+            console.error(SendPortNotFoundText(path, Printable(ArgText(port_)), choice.problem,
+                                               listed.system, PortLines(names)));
             return false;
         }
         portName_ = names.at(choice.index);
@@ -176,47 +160,30 @@ class SendCommand final : public Command {
         const QString port = Printable(portName_);
         const int total = report.total;
         if (!report.ok()) {
-            QString message =
-                QStringLiteral("sending %1 to \"%2\" failed: %3")
-                    .arg(path, port, SendFailureText(report, portName_));
+            QString message = SendFailedText(path, port, SendFailureText(report, portName_));
             if (total > 1) {
-                message += QStringLiteral(
-                               "\n%1 of %2 kits had gone out before %3; the rest were "
-                               "not sent.")
-                               .arg(report.delivered)
-                               .arg(total)
-                               .arg(report.portGone() ? QStringLiteral("the port went away")
-                                                    : QStringLiteral("it"));
+                message += report.portGone() ? GoneBeforePortWentText(report.delivered, total)
+                                             : GoneBeforeFailureText(report.delivered, total);
             }
             // A receiver that counts kits and got one twice ends early, and
             // the port then goes away before the last kit.
-            console.error(message + againText(report, QStringLiteral("of the kits that went")));
+            if (report.sentAgain > 0) {
+                message += SentAgainAfterFailureText(total, report.sentAgain);
+            }
+            console.error(message);
             return ExitFailed;
         }
         if (const QString warning = CloseWarningText(report); !warning.isEmpty()) {
             console.warning(warning);
         }
-        const QString again = againText(report, QStringLiteral("of them"));
-        const QString what = total == 1
-                                 ? QStringLiteral("\"%1\"").arg(Printable(KitTitle(kits.front())))
-                                 : QStringLiteral("%1 kits").arg(total);
-        console.print(QStringLiteral("Sent %1 from %2 to \"%3\" (%4).%5")
-                          .arg(what, path, port, out.systemName(), again));
+        // Kits whose first delivery was uncertain went again, and the first
+        // copy may have arrived all the same.
+        const QString again =
+            report.sentAgain > 0 ? SentAgainText(total, report.sentAgain) : QString();
+        console.print(total == 1 ? SentKitText(Printable(KitTitle(kits.front())), path, port,
+                                               out.systemName(), again)
+                                 : SentKitsText(total, path, port, out.systemName(), again));
         return ExitOk;
-    }
-
-    // Kits whose first delivery was uncertain went again; says how many, and
-    // that the first copy may have arrived all the same.
-    static QString againText(const SendReport& report, const QString& ofWhich) {
-        if (report.sentAgain == 0) {
-            return QString();
-        }
-        return report.total == 1
-                   ? QStringLiteral(" It needed a second try; the receiver may hold it twice.")
-                   : QStringLiteral(" %1 %2 needed a second try; the receiver may hold "
-                                    "those twice.")
-                         .arg(report.sentAgain)
-                         .arg(ofWhich);
     }
 
     std::string file_;
