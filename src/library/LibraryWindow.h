@@ -67,6 +67,9 @@ class LibraryWindow : public QMainWindow {
 
   private:
     void connectActions();
+    // Shows the Library's documents, its recent files and its files changed
+    // on disk, now and as they change.
+    void connectLibrary();
     void updateActions();
     void updateTitle();
     void addView(BankDocument* doc);

@@ -98,6 +98,16 @@ LibraryWindow::LibraryWindow(Library& library, desktop::Prompts& prompts, QSetti
         updateTitle();
     });
     connect(tabs_, &QTabWidget::tabCloseRequested, this, &LibraryWindow::closeTab);
+    connectLibrary();
+    if (!restoreGeometry(settings_.value(GeometryKey).toByteArray())) {
+        // A first start: room for the bank, its pads and the instrument panel.
+        resize(QSize(1100, 680).boundedTo(screen()->availableSize() * 0.9));
+    }
+    updateActions();
+    updateTitle();
+}
+
+void LibraryWindow::connectLibrary() {
     connect(&library_, &Library::documentAdded, this, &LibraryWindow::addView);
     connect(&library_, &Library::recentFilesChanged, this, [this] {
         FillRecentMenu(*actions_.recent, library_.recentFiles(),
@@ -107,15 +117,9 @@ LibraryWindow::LibraryWindow(Library& library, desktop::Prompts& prompts, QSetti
             [this](const QStringList& paths) { OpenHandedFiles(*this, paths); });
     connect(&library_.watcher(), &BankWatcher::changed, this, &LibraryWindow::showDiskChange);
     emit library_.recentFilesChanged();
-    if (!restoreGeometry(settings_.value(GeometryKey).toByteArray())) {
-        // A first start: room for the bank, its pads and the instrument panel.
-        resize(QSize(1100, 680).boundedTo(screen()->availableSize() * 0.9));
-    }
     for (const auto& doc : library_.documents()) {
         addView(doc.get());
     }
-    updateActions();
-    updateTitle();
 }
 
 void LibraryWindow::connectActions() {
