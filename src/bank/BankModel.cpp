@@ -145,6 +145,11 @@ QString BankModel::numberWarning(int row) const {
 }
 
 QVariant BankModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::DisplayRole && orientation == Qt::Vertical) {
+        // Rows are told by position from 0, as the bank counts them, not
+        // from 1 as Qt would.
+        return QString::number(section);
+    }
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }

@@ -6,7 +6,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QHash>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QTabBar>
 #include <QWidget>
 
 namespace tamboril::desktop {
@@ -15,6 +19,7 @@ namespace {
 
 const char* const RoleProperty = "tamborilAccessibleRole";
 const char* const LeftOutProperty = "tamborilLeftOutOfAccessibleTree";
+const char* const LeftOutHiddenProperty = "tamborilLeftOutWhileHidden";
 
 // Marks the interfaces made here.
 class Ours {
@@ -46,7 +51,8 @@ class Presented : public QAccessibleWidget, public Ours {
         for (QObject* object : widget()->children()) {
             auto* child = qobject_cast<QWidget*>(object);
             if (child != nullptr && !child->isWindow() &&
-                !child->property(LeftOutProperty).toBool()) {
+                !child->property(LeftOutProperty).toBool() &&
+                !(child->isHidden() && child->property(LeftOutHiddenProperty).toBool())) {
                 children.append(child);
             }
         }
@@ -63,16 +69,26 @@ class NamedList : public QAccessibleWidget, public Ours {
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value || t == QAccessible::Description) {
-            return box()->currentText();
+            return box()->isEditable() ? box()->lineEdit()->text() : box()->currentText();
         }
         return QAccessibleWidget::text(t);
     }
-    int childCount() const override { return 1; }
+    // The list, and the field of a list that takes typing.
+    int childCount() const override { return box()->isEditable() ? 2 : 1; }
     QAccessibleInterface* child(int index) const override {
+        if (index == 1 && box()->isEditable()) {
+            return QAccessible::queryAccessibleInterface(box()->lineEdit());
+        }
         return index == 0 ? QAccessible::queryAccessibleInterface(box()->view()) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        return child != nullptr && child->object() == box()->view() ? 0 : -1;
+        if (child == nullptr) {
+            return -1;
+        }
+        if (box()->isEditable() && child->object() == box()->lineEdit()) {
+            return 1;
+        }
+        return child->object() == box()->view() ? 0 : -1;
     }
     QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
     void doAction(const QString& action) override {
@@ -123,6 +139,107 @@ class PressableLabel : public QAccessibleWidget, public Ours {
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 };
 
+// One tab of a NamedTabs list, known by its index: named by the tab's text
+// without its accelerator mark, described by its tool tip, selected when it
+// is the current tab, and pressed to make it current.
+class TabEntry : public QAccessibleInterface, public QAccessibleActionInterface, public Ours {
+  public:
+    TabEntry(QTabBar* tabs, int index) : tabs_(tabs), index_(index) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    bool isValid() const override { return tabs_ != nullptr && index_ < tabs_->count(); }
+    QObject* object() const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
+        state = parent()->state();
+        state.focused = state.focused && tabs_->currentIndex() == index_;
+        state.selectable = true;
+        state.selected = tabs_->currentIndex() == index_;
+        return state;
+    }
+    QRect rect() const override {
+        return isValid() ? QRect(tabs_->mapToGlobal(tabs_->tabRect(index_).topLeft()),
+                                 tabs_->tabRect(index_).size())
+                         : QRect();
+    }
+    QString text(QAccessible::Text t) const override {
+        if (!isValid()) {
+            return QString();
+        }
+        if (t == QAccessible::Name) {
+            return QString(tabs_->tabText(index_)).remove(QLatin1Char('&'));
+        }
+        return t == QAccessible::Description ? tabs_->tabToolTip(index_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(tabs_.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (isValid() && action == pressAction()) {
+            tabs_->setCurrentIndex(index_);
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    int index() const { return index_; }
+
+  private:
+    QPointer<QTabBar> tabs_;
+    int index_;
+};
+
+// A tab bar named by its accessible name (Qt names it after the current
+// tab), offering its tabs and nothing else: the scroll buttons only help a
+// mouse reach tabs the keyboard reaches anyway.
+class NamedTabs : public QAccessibleWidget, public Ours {
+  public:
+    explicit NamedTabs(QTabBar* tabs) : QAccessibleWidget(tabs, QAccessible::PageTabList) {}
+    ~NamedTabs() override {
+        for (const QAccessible::Id id : std::as_const(entries_)) {
+            QAccessible::deleteAccessibleInterface(id);
+        }
+    }
+
+    int childCount() const override { return tabs()->count(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= tabs()->count()) {
+            return nullptr;
+        }
+        if (const QAccessible::Id id = entries_.value(index)) {
+            return QAccessible::accessibleInterface(id);
+        }
+        auto* entry = new TabEntry(tabs(), index);
+        entries_.insert(index, QAccessible::registerAccessibleInterface(entry));
+        return entry;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto* entry = dynamic_cast<const TabEntry*>(child);
+        return entry != nullptr && entry->parent() == this ? entry->index() : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const int index = tabs()->tabAt(tabs()->mapFromGlobal(QPoint(x, y)));
+        return index < 0 ? nullptr : child(index);
+    }
+
+  private:
+    QTabBar* tabs() const { return static_cast<QTabBar*>(object()); }
+
+    mutable QHash<int, QAccessible::Id> entries_;
+};
+
 // Qt asks the factories once for each class of the object, most derived
 // first; only the object's own class is answered here, before Qt's own
 // interface for that class is made.
@@ -143,6 +260,10 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     if (auto* label = qobject_cast<QLabel*>(widget);
         label != nullptr && given == QAccessible::Button) {
         return new PressableLabel(label);
+    }
+    if (auto* tabs = qobject_cast<QTabBar*>(widget);
+        tabs != nullptr && given == QAccessible::PageTabList) {
+        return new NamedTabs(tabs);
     }
     return new Presented(widget, given);
 }
@@ -178,6 +299,10 @@ void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
 
 void LeaveOutOfAccessibleTree(QWidget* widget) {
     widget->setProperty(LeftOutProperty, true);
+}
+
+void LeaveOutWhileHidden(QWidget* widget) {
+    widget->setProperty(LeftOutHiddenProperty, true);
 }
 
 }  // namespace tamboril::desktop

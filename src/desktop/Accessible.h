@@ -17,6 +17,8 @@ namespace tamboril::desktop {
 //   its current entry, which it gives as its value and description;
 // - QAccessible::Button (a QLabel that acts as a button): named by its text,
 //   with a press action that clicks it, exactly as the mouse does;
+// - QAccessible::PageTabList (a QTabBar): named by its accessible name, not by
+//   its current tab, offering the tabs only, each selectable and pressable;
 // - any other role: the widget with that role, named by its accessible name.
 // Every one of them offers only the children not left out.
 void SetAccessibleRole(QWidget* widget, QAccessible::Role role);
@@ -25,5 +27,9 @@ void SetAccessibleRole(QWidget* widget, QAccessible::Role role);
 // here: it only draws (a decoration), or holds nothing a user is to be
 // offered.
 void LeaveOutOfAccessibleTree(QWidget* widget);
+
+// Leaves widget out of such a tree while it is hidden: a notice bar, a
+// progress bar before any transfer, a page that is not the current one.
+void LeaveOutWhileHidden(QWidget* widget);
 
 }  // namespace tamboril::desktop

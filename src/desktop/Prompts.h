@@ -50,6 +50,9 @@ class Prompts {
     // accelerator, "&Overwrite"), the first the default; returns the index
     // of the one chosen, or -1 when the question was closed (Escape).
     virtual int choose(const QString& title, const QString& text, const QStringList& choices) = 0;
+    // A result to read (a comparison): shown as read-only text the user can
+    // move through line by line, select and copy, with a Close button.
+    virtual void showText(const QString& title, const QString& text) = 0;
 };
 
 }  // namespace tamboril::desktop

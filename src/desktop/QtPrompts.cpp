@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/QtPrompts.h"
 
+#include "desktop/WindowFocus.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QDialogButtonBox>
+#include <QVBoxLayout>
 
 namespace tamboril::desktop {
 
@@ -29,6 +35,18 @@ QMessageBox::Icon toQt(Prompts::Severity severity) {
     return QMessageBox::NoIcon;
 }
 
+// Gives the window a dialog was modal to the keyboard again once the dialog
+// is gone (see ReturnFocusAfterDialog).
+class BackToWindow {
+  public:
+    explicit BackToWindow(QWidget* parent) : window_(parent ? parent->window() : nullptr) {}
+    BackToWindow(const BackToWindow&) = delete;
+    BackToWindow& operator=(const BackToWindow&) = delete;
+    ~BackToWindow() { ReturnFocusAfterDialog(window_); }
+
+  private:
+    QPointer<QWidget> window_;
+};
 }  // namespace
 
 QWidget* QtPrompts::dialogParent() const {
@@ -37,6 +55,7 @@ QWidget* QtPrompts::dialogParent() const {
 
 std::optional<QString> QtPrompts::runFileDialog(const QString& title, const QString& filter,
                                                 bool save) {
+    const BackToWindow back(dialogParent());
     // No initial folder and no initial name: the dialog starts where the
     // platform starts it.
     QFileDialog dialog(dialogParent(), title, QString(), filter);
@@ -69,22 +88,26 @@ std::optional<QString> QtPrompts::saveFileAsTypedNoConfirm(const QString& title,
 }
 
 QStringList QtPrompts::openFiles(const QString& title, const QString& folder) {
+    const BackToWindow back(dialogParent());
     return QFileDialog::getOpenFileNames(dialogParent(), title, folder, SysExFilter);
 }
 
 std::optional<QString> QtPrompts::chooseFolder(const QString& title, const QString& folder) {
+    const BackToWindow back(dialogParent());
     const QString chosen = QFileDialog::getExistingDirectory(dialogParent(), title, folder);
     return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
 }
 
 std::optional<QString> QtPrompts::saveFile(const QString& title, const QString& folder,
                                            const QString& name) {
+    const BackToWindow back(dialogParent());
     const QString chosen = QFileDialog::getSaveFileName(dialogParent(), title,
                                                         QDir(folder).filePath(name), SysExFilter);
     return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
 }
 
 std::optional<QString> QtPrompts::kitName(const QString& title, const QString& current) {
+    const BackToWindow back(dialogParent());
     QInputDialog dialog(dialogParent());
     dialog.setWindowTitle(title);
     dialog.setLabelText(QStringLiteral("Kit name (up to 11 characters, blank to '~'):"));
@@ -101,6 +124,7 @@ std::optional<QString> QtPrompts::kitName(const QString& title, const QString& c
 }
 
 std::optional<int> QtPrompts::kitNumber(const QString& title, int current) {
+    const BackToWindow back(dialogParent());
     QInputDialog dialog(dialogParent());
     dialog.setWindowTitle(title);
     dialog.setInputMode(QInputDialog::IntInput);
@@ -116,6 +140,7 @@ std::optional<int> QtPrompts::kitNumber(const QString& title, int current) {
 }
 
 Prompts::Unsaved QtPrompts::askUnsaved(const QString& name) {
+    const BackToWindow back(dialogParent());
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Tamboril Library"),
                     QStringLiteral("%1 has changes that are not saved.").arg(name),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
@@ -133,12 +158,14 @@ Prompts::Unsaved QtPrompts::askUnsaved(const QString& name) {
 }
 
 void QtPrompts::message(const QString& title, const QString& text, Severity severity) {
+    const BackToWindow back(dialogParent());
     QMessageBox box(toQt(severity), title, text, QMessageBox::Ok, dialogParent());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 int QtPrompts::choose(const QString& title, const QString& text, const QStringList& choices) {
+    const BackToWindow back(dialogParent());
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, dialogParent());
     box.setTextFormat(Qt::PlainText);
     QList<QAbstractButton*> buttons;
@@ -151,6 +178,28 @@ int QtPrompts::choose(const QString& title, const QString& text, const QStringLi
     }
     box.exec();
     return int(buttons.indexOf(box.clickedButton()));
+}
+
+void QtPrompts::showText(const QString& title, const QString& text) {
+    const BackToWindow back(dialogParent());
+    QDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setAccessibleName(title);
+    auto* shown = new QPlainTextEdit(text, &dialog);
+    shown->setReadOnly(true);
+    // Read-only text still takes the keyboard: lines can be walked, selected
+    // and copied.
+    shown->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    shown->setAccessibleName(title);
+    shown->setLineWrapMode(QPlainTextEdit::NoWrap);
+    shown->setMinimumSize(560, 320);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(shown);
+    layout->addWidget(buttons);
+    shown->setFocus();
+    dialog.exec();
 }
 
 }  // namespace tamboril::desktop

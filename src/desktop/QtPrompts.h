@@ -26,6 +26,7 @@ class QtPrompts : public Prompts {
     Unsaved askUnsaved(const QString& name) override;
     void message(const QString& title, const QString& text, Severity severity) override;
     int choose(const QString& title, const QString& text, const QStringList& choices) override;
+    void showText(const QString& title, const QString& text) override;
 
   private:
     QWidget* dialogParent() const;

@@ -2,6 +2,8 @@
 #include "library/BankView.h"
 
 #include "bank/KitWords.h"
+#include "desktop/Accessible.h"
+#include "library/BankTables.h"
 #include "library/DiskChangeBar.h"
 #include "library/LibraryTexts.h"
 #include "library/SoundDelegate.h"
@@ -51,6 +53,7 @@ BankView::BankView(BankDocument& doc, BankEdits& edits, QWidget* parent)
     split_->setStretchFactor(0, 3);
     split_->setStretchFactor(1, 2);
     nameControls();
+    describeForAssistiveTechnology();
 
     connect(kits_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &BankView::showCurrentKit);
@@ -63,7 +66,7 @@ BankView::BankView(BankDocument& doc, BankEdits& edits, QWidget* parent)
 }
 
 QTableView* BankView::makeKitTable() {
-    auto* kits = new QTableView(split_);
+    auto* kits = new TellingTable(split_);
     kits->setObjectName(QStringLiteral("kits"));
     kits->setModel(model_);
     setUpTable(kits);
@@ -86,7 +89,7 @@ QWidget* BankView::makePadSide() {
     layout->setContentsMargins(0, 0, 0, 0);
     title_ = new QLabel(side);
     title_->setObjectName(QStringLiteral("kitTitle"));
-    pads_ = new QTableView(side);
+    pads_ = new PadTable(PadModel::Sound, side);
     pads_->setObjectName(QStringLiteral("pads"));
     pads_->setModel(padModel_);
     setUpTable(pads_);
@@ -106,7 +109,19 @@ void BankView::nameControls() {
     setAccessibleName(BankViewName(name));
     kits_->setAccessibleName(KitListName(name));
     pads_->setAccessibleName(PadListName());
-    title_->setAccessibleName(SelectedKitName());
+}
+
+// The notice bar is offered to a screen reader only while it shows, the
+// splitter's handles (a mouse's grip) never; the kit title is read as it
+// reads, described as the selected kit.
+void BankView::describeForAssistiveTechnology() {
+    desktop::SetAccessibleRole(this, QAccessible::Client);
+    desktop::LeaveOutWhileHidden(bar_);
+    desktop::SetAccessibleRole(split_, QAccessible::Splitter);
+    for (int i = 0; i < split_->count(); ++i) {
+        desktop::LeaveOutOfAccessibleTree(split_->handle(i));
+    }
+    title_->setAccessibleDescription(SelectedKitName());
 }
 
 void BankView::showCurrentKit() {

@@ -45,6 +45,7 @@ class BankView : public QWidget {
   private:
     void showCurrentKit();
     void nameControls();
+    void describeForAssistiveTechnology();
     void showAfterReload();
     QTableView* makeKitTable();
     QWidget* makePadSide();

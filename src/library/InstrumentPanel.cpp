@@ -2,6 +2,8 @@
 #include "library/InstrumentPanel.h"
 
 #include "transfer/Ports.h"
+#include "desktop/Accessible.h"
+#include "desktop/Announcer.h"
 #include "library/LibraryTexts.h"
 
 #include <QComboBox>
@@ -9,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -24,6 +27,9 @@ const QString InputKey = QStringLiteral("instrument/inputPort");
 const QString OutputKey = QStringLiteral("instrument/outputPort");
 const QString TimeoutKey = QStringLiteral("instrument/receiveTimeout");
 const QString PauseKey = QStringLiteral("instrument/sendPause");
+
+// Progress is told to a screen reader every this many kits, and at the end.
+constexpr int ProgressStep = 8;
 
 // Item data of a port entry: the port's whole name (empty for "no port
 // chosen"), and whether it is a remembered port that is not there.
@@ -81,26 +87,47 @@ InstrumentPanel::InstrumentPanel(LibraryMidi& midi, QSettings& settings, QWidget
     output_->setObjectName(QStringLiteral("outputPort"));
     output_->setAccessibleName(OutputPortName());
     status_->setObjectName(QStringLiteral("transferStatus"));
-    status_->setAccessibleName(TransferStatusName());
     status_->setWordWrap(true);
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     progress_->setObjectName(QStringLiteral("transferProgress"));
     progress_->setAccessibleName(TransferProgressName());
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
     progress_->setVisible(false);
     cancel_->setEnabled(false);
     save_->setEnabled(false);
     buildLayout();
+    describeForAssistiveTechnology();
+    connectControls();
+}
+
+void InstrumentPanel::connectControls() {
     connect(input_, &QComboBox::activated, this, [this] { remember(input_, InputKey); });
     connect(output_, &QComboBox::activated, this, [this] { remember(output_, OutputKey); });
-    connect(rescan_, &QPushButton::clicked, this, &InstrumentPanel::rescan);
+    connect(rescan_, &QPushButton::clicked, this, [this] {
+        rescan();
+        desktop::Announce(this, status_->text());
+    });
     connect(timeout_, &QSpinBox::valueChanged, this,
             [this](int value) { settings_.setValue(TimeoutKey, value); });
     connect(pause_, &QSpinBox::valueChanged, this,
             [this](int value) { settings_.setValue(PauseKey, value); });
-    connect(receiveOne_, &QPushButton::clicked, this, [this] { emit receiveRequested(1); });
-    connect(receiveAll_, &QPushButton::clicked, this, [this] { emit receiveRequested(64); });
-    connect(sendSelected_, &QPushButton::clicked, this, &InstrumentPanel::sendSelectedRequested);
-    connect(sendBank_, &QPushButton::clicked, this, &InstrumentPanel::sendBankRequested);
+    connect(receiveOne_, &QPushButton::clicked, this, [this] {
+        starting(receiveOne_, true);
+        emit receiveRequested(1);
+    });
+    connect(receiveAll_, &QPushButton::clicked, this, [this] {
+        starting(receiveAll_, true);
+        emit receiveRequested(64);
+    });
+    connect(sendSelected_, &QPushButton::clicked, this, [this] {
+        starting(sendSelected_, false);
+        emit sendSelectedRequested();
+    });
+    connect(sendBank_, &QPushButton::clicked, this, [this] {
+        starting(sendBank_, false);
+        emit sendBankRequested();
+    });
     connect(cancel_, &QPushButton::clicked, this, &InstrumentPanel::cancelRequested);
     connect(save_, &QPushButton::clicked, this, &InstrumentPanel::saveRequested);
 }
@@ -202,17 +229,26 @@ int InstrumentPanel::timeoutSeconds() const {
 }
 
 void InstrumentPanel::setBusy(bool busy) {
+    // Cancel takes the focus before the button that had it is disabled, so
+    // that the focus does not run on to the next control.
+    cancel_->setEnabled(busy);
+    if (busy && (starter_ != nullptr || (focusWidget() && isAncestorOf(focusWidget())))) {
+        cancel_->setFocus(Qt::OtherFocusReason);
+    }
     for (QWidget* control : std::initializer_list<QWidget*>{
              input_, output_, rescan_, timeout_, pause_, receiveOne_, receiveAll_,
              sendSelected_, sendBank_}) {
         control->setEnabled(!busy);
     }
-    cancel_->setEnabled(busy);
+    for (const auto& [button, action] : std::as_const(commands_)) {
+        action->setEnabled(button->isEnabled());
+    }
 }
 
 void InstrumentPanel::showStarted(int total, const QString& instructions) {
     setBusy(true);
     status_->setText(instructions);
+    desktop::Announce(this, instructions);
     progress_->setRange(0, total);
     progress_->setValue(0);
     progress_->setFormat(ProgressFormat(total));
@@ -220,7 +256,11 @@ void InstrumentPanel::showStarted(int total, const QString& instructions) {
 }
 
 void InstrumentPanel::showProgress(int count) {
-    progress_->setValue(std::min(count, progress_->maximum()));
+    const int total = progress_->maximum();
+    progress_->setValue(std::min(count, total));
+    if (count > 0 && (count % ProgressStep == 0 || count == total)) {
+        desktop::Announce(this, ProgressAnnouncement(std::min(count, total), total, receiving_));
+    }
 }
 
 void InstrumentPanel::offerSave(bool offered) {
@@ -228,8 +268,17 @@ void InstrumentPanel::offerSave(bool offered) {
 }
 
 void InstrumentPanel::showEnded(const QString& result) {
+    const bool cancelHadFocus = cancel_->hasFocus();
     setBusy(false);
     status_->setText(result);
+    // Back to the command that started the transfer; kits received go on to
+    // their new bank, which takes the focus after this.
+    if (starter_ != nullptr && (cancelHadFocus || !window()->focusWidget() ||
+                                !window()->focusWidget()->isEnabled())) {
+        starter_->setFocus(Qt::OtherFocusReason);
+    }
+    starter_ = nullptr;
+    desktop::Announce(this, result);
 }
 
 }  // namespace tamboril::library

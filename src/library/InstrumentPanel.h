@@ -3,15 +3,19 @@
 
 #include "library/LibraryMidi.h"
 
+#include <QList>
+#include <QPointer>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
 #include <chrono>
 
+class QAction;
 class QComboBox;
+class QMenu;
 class QLabel;
 class QProgressBar;
-class QPushButton;
 class QSettings;
 class QSpinBox;
 
@@ -52,6 +56,9 @@ class InstrumentPanel : public QWidget {
     void showEnded(const QString& result);
     // Offers Save for the bank shown when it has no file yet (kits received).
     void offerSave(bool offered);
+    // Adds the panel's commands to `menu`, each with a key, enabled as the
+    // panel's buttons are.
+    void addCommandsTo(QMenu& menu);
 
   signals:
     void receiveRequested(int kits);
@@ -65,10 +72,14 @@ class InstrumentPanel : public QWidget {
 
   private:
     void buildLayout();
+    void connectControls();
     void fillPorts(QComboBox* box, const QStringList& names, const QString& key);
     void remember(QComboBox* box, const QString& key);
     Choice choiceOf(const QComboBox* box, bool input) const;
     void setBusy(bool busy);
+    void describeForAssistiveTechnology();
+    // `button` starts a transfer that receives or sends kits.
+    void starting(QPushButton* button, bool receiving);
 
     LibraryMidi& midi_;
     QSettings& settings_;
@@ -86,6 +97,9 @@ class InstrumentPanel : public QWidget {
     QProgressBar* progress_;
     QPushButton* cancel_;
     QPushButton* save_;
+    QPointer<QPushButton> starter_;
+    bool receiving_ = true;
+    QList<std::pair<QPushButton*, QAction*>> commands_;
 };
 
 }  // namespace tamboril::library

@@ -99,8 +99,7 @@ void KitTools::compare(BankView& view) {
     }
     const KitData& b = view.document().kit(rows.back());
     const QString labelB = KitLabel(bank, rows.back());
-    prompts_.message(CompareTitle(), ComparisonText(a, b, labelA, labelB),
-                     desktop::Prompts::Severity::Information);
+    prompts_.showText(CompareTitle(), ComparisonText(a, b, labelA, labelB));
 }
 
 void KitTools::openInEditor(BankView& view) {

@@ -55,7 +55,10 @@ void CreateEditMenu(QMainWindow& window, QUndoGroup& undo, LibraryActions& a) {
     a.undo->setShortcut(QKeySequence::Undo);
     a.redo = undo.createRedoAction(&window, RedoActionText());
     a.redo->setObjectName(QStringLiteral("actionRedo"));
-    a.redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence::Redo});
+    // Both keys desktops use for Redo, each once: the platform's standard
+    // Redo is one of them and would register it a second time.
+    a.redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+                          QKeySequence(QStringLiteral("Ctrl+Y"))});
     edit->addAction(a.undo);
     edit->addAction(a.redo);
     edit->addSeparator();
@@ -72,6 +75,11 @@ void CreateEditMenu(QMainWindow& window, QUndoGroup& undo, LibraryActions& a) {
                     QKeySequence(QStringLiteral("Ctrl+R")));
     a.setNumber = Add(edit, "actionSetNumber", SetNumberActionText(),
                       QKeySequence(QStringLiteral("Ctrl+K")));
+    // Their keys belong to the kit list: in the pads, an editor or a list
+    // F2 and Alt+Up/Down keep their own meaning (edit, open the list).
+    for (QAction* action : {a.rename, a.moveUp, a.moveDown}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+    }
 }
 
 void CreateKitMenu(QMainWindow& window, LibraryActions& a) {
@@ -102,7 +110,12 @@ LibraryActions CreateLibraryMenus(QMainWindow& window, QUndoGroup& undo) {
     CreateFileMenu(window, actions);
     CreateEditMenu(window, undo, actions);
     CreateKitMenu(window, actions);
+    actions.instrument = AddMenu(window, InstrumentMenuTitle(), "menuInstrument");
     return actions;
+}
+
+QList<QAction*> LibraryActions::onKitList() const {
+    return {rename, moveUp, moveDown};
 }
 
 void FillRecentMenu(QMenu& menu, const QStringList& files,

@@ -39,11 +39,16 @@ struct LibraryActions {
     QAction* compare = nullptr;
     QAction* openInEditor = nullptr;
     QAction* numberByPosition = nullptr;
+    // Filled by the Instrument panel with its commands.
+    QMenu* instrument = nullptr;
 
     // The actions that need an open bank, and of those the ones that need a
     // bank of more than one kit.
     QList<QAction*> needBank() const;
     QList<QAction*> needSeveralKits() const;
+    // The actions whose keys work only in a bank's kit list: the window adds
+    // them to each list.
+    QList<QAction*> onKitList() const;
 };
 
 // Builds the File, Edit and Kit menus of `window`; Undo and Redo act on the

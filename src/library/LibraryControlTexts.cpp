@@ -191,11 +191,11 @@ QString SelectedKitName() {
 }
 
 QString PadsTitle(const QString& kit, const QString& title) {
-    return LibraryTexts::tr("&Pads of %1: %2").arg(kit, title);
+    return LibraryTexts::tr("P&ads of %1: %2").arg(kit, title);
 }
 
-QString SoundPickName() {
-    return LibraryTexts::tr("Sound of the pad");
+QString SoundPickName(const QString& pad) {
+    return LibraryTexts::tr("Sound of %1").arg(pad);
 }
 
 QString LibraryDescription() {

@@ -125,7 +125,7 @@ QString OpenBanksName() {
 }
 
 QString BankTabsName() {
-    return LibraryTexts::tr("Bank tabs");
+    return LibraryTexts::tr("Banks");
 }
 
 QString StatusBarName() {
@@ -236,6 +236,51 @@ QString PauseLabel() {
 
 QString NoPortEntry() {
     return LibraryTexts::tr("No port chosen");
+}
+
+QString ProgressAnnouncement(int count, int total, bool receiving) {
+    if (receiving) {
+        return total == 1 ? LibraryTexts::tr("%1 of 1 kit received").arg(count)
+                          : LibraryTexts::tr("%1 of %2 kits received").arg(count).arg(total);
+    }
+    return total == 1 ? LibraryTexts::tr("%1 of 1 kit sent").arg(count)
+                      : LibraryTexts::tr("%1 of %2 kits sent").arg(count).arg(total);
+}
+
+QString InstrumentMenuTitle() {
+    return LibraryTexts::tr("&Instrument");
+}
+
+QString ReceiveOneActionText() {
+    return LibraryTexts::tr("Receive &One Kit");
+}
+
+QString ReceiveAllActionText() {
+    return LibraryTexts::tr("Receive &All 64 Kits");
+}
+
+QString SendSelectedActionText() {
+    return LibraryTexts::tr("Send &Selected Kits");
+}
+
+QString SendBankActionText() {
+    return LibraryTexts::tr("Send &Bank");
+}
+
+QString CancelTransferActionText() {
+    return LibraryTexts::tr("&Cancel Transfer");
+}
+
+QString RescanActionText() {
+    return LibraryTexts::tr("&Rescan Ports");
+}
+
+QString UndoneText(const QString& edit) {
+    return LibraryTexts::tr("Undone: %1").arg(edit);
+}
+
+QString RedoneText(const QString& edit) {
+    return LibraryTexts::tr("Redone: %1").arg(edit);
 }
 
 QString ProgressFormat(int total) {

@@ -77,5 +77,22 @@ QString PauseLabel();
 QString NoPortEntry();
 // The progress bar's format for a transfer of `total` kits ("%v of %m kits").
 QString ProgressFormat(int total);
+// What a screen reader is told of a transfer's progress: `count` of `total`
+// kits received or sent.
+QString ProgressAnnouncement(int count, int total, bool receiving);
+
+// The Instrument menu: the panel's commands, each with a key.
+QString InstrumentMenuTitle();
+QString ReceiveOneActionText();
+QString ReceiveAllActionText();
+QString SendSelectedActionText();
+QString SendBankActionText();
+QString CancelTransferActionText();
+QString RescanActionText();
+
+// What a screen reader is told after Undo and Redo: the edit undone or done
+// again, as the Edit menu names it.
+QString UndoneText(const QString& edit);
+QString RedoneText(const QString& edit);
 
 }  // namespace tamboril::library

@@ -47,6 +47,9 @@ class ConsolePrompts : public desktop::Prompts {
     Unsaved askUnsaved(const QString&) override { return Unsaved::Cancel; }
     void message(const QString& title, const QString& text, Severity severity) override;
     int choose(const QString&, const QString&, const QStringList&) override { return -1; }
+    void showText(const QString& title, const QString& text) override {
+        message(title, text, Severity::None);
+    }
 
     int messageCount() const { return count_; }
 

@@ -82,7 +82,8 @@ QString KitListName(const QString& bank);
 QString PadListName();
 QString SelectedKitName();
 QString PadsTitle(const QString& kit, const QString& title);
-QString SoundPickName();
+// The sound pick of the pad called `pad`.
+QString SoundPickName(const QString& pad);
 // The command line of the Library program.
 QString LibraryDescription();
 QString ScreenshotOptionText();

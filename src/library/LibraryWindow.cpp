@@ -2,6 +2,7 @@
 #include "library/LibraryWindow.h"
 
 #include "bank/BankWatcher.h"
+#include "desktop/Accessible.h"
 #include "library/BankSaving.h"
 #include "library/BankView.h"
 #include "library/DiskChangeBar.h"
@@ -30,6 +31,12 @@ namespace tamboril::library {
 namespace {
 
 const QString GeometryKey = QStringLiteral("geometry");
+
+// The title as the window manager shows it: Qt's "[*]" placeholder becomes
+// the unsaved mark or nothing.
+QString TitleAsShown(QString title, bool modified) {
+    return title.replace(QStringLiteral("[*]"), modified ? QStringLiteral("*") : QString());
+}
 
 }  // namespace
 
@@ -79,13 +86,11 @@ void LibraryWindow::updateTitle() {
         tabs_->setTabText(tab, BankTabText(BankName(doc.bank()), doc.isModified(), changed));
         tabs_->setTabToolTip(tab, doc.bank().path);
     }
-    if (!view) {
-        setWindowTitle(LibraryTitle);
-        setWindowModified(false);
-        return;
-    }
-    setWindowTitle(BankWindowTitle(BankName(view->document().bank())));
-    setWindowModified(view->document().isModified());
+    setWindowTitle(view ? BankWindowTitle(BankName(view->document().bank())) : LibraryTitle);
+    setWindowModified(view && view->document().isModified());
+    // A screen reader names the window as its title reads, unsaved mark
+    // included.
+    setAccessibleName(TitleAsShown(windowTitle(), isWindowModified()));
 }
 
 bool LibraryWindow::openBank(const QString& path) {
@@ -103,6 +108,8 @@ bool LibraryWindow::openBank(const QString& path) {
 
 void LibraryWindow::addView(BankDocument* doc) {
     auto* view = new BankView(*doc, library_.edits(), tabs_);
+    view->kitTable()->addActions(actions_.onKitList());
+    desktop::LeaveOutWhileHidden(view);
     undoGroup_->addStack(doc->undoStack());
     connect(doc->undoStack(), &QUndoStack::cleanChanged, this, &LibraryWindow::updateTitle);
     connect(doc, &BankDocument::placeChanged, this, &LibraryWindow::updateTitle);

@@ -5,6 +5,8 @@
 
 #include "bank/BankWatcher.h"
 #include "bank/KitNumbers.h"
+#include "desktop/Accessible.h"
+#include "desktop/Announcer.h"
 #include "library/BankSaving.h"
 #include "library/BankView.h"
 #include "library/InstrumentPanel.h"
@@ -14,6 +16,7 @@
 #include "library/LibraryTexts.h"
 #include "library/TransferController.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
@@ -22,9 +25,11 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUndoGroup>
+#include <QUndoStack>
 
 namespace tamboril::library {
 
@@ -43,7 +48,49 @@ void SetUpTabs(QTabWidget* tabs) {
     tabs->setMovable(true);
     // Dragging kits over another bank's tab shows that bank to drop them on.
     tabs->tabBar()->setChangeCurrentOnDrag(true);
+    // A screen reader gets the bar by its name and the tabs alone, and only
+    // the bank shown: the others are offered once their tab is chosen.
+    desktop::SetAccessibleRole(tabs->tabBar(), QAccessible::PageTabList);
     tabs->tabBar()->setAccessibleName(BankTabsName());
+    if (auto* pages = tabs->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        desktop::SetAccessibleRole(pages, QAccessible::LayeredPane);
+    }
+}
+
+// The status bar is named by the message it shows, and every message is
+// told to a screen reader. It has no size grip: the window's border resizes.
+void SetUpStatusBar(QStatusBar* bar) {
+    bar->setSizeGripEnabled(false);
+    bar->setAccessibleName(StatusBarName());
+    bar->setAccessibleDescription(StatusBarName());
+    QObject::connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& text) {
+        bar->setAccessibleName(text.isEmpty() ? StatusBarName() : text);
+        desktop::Announce(bar, text);
+    });
+}
+
+// After Undo and Redo a screen reader is told which edit was undone or done
+// again. The group's own connections run first, so the stack has moved.
+void AnnounceUndo(QMainWindow* window, QUndoGroup* group, const LibraryActions& a) {
+    QObject::connect(a.undo, &QAction::triggered, window, [window, group] {
+        if (QUndoStack* stack = group->activeStack()) {
+            desktop::Announce(window, UndoneText(stack->redoText()));
+        }
+    });
+    QObject::connect(a.redo, &QAction::triggered, window, [window, group] {
+        if (QUndoStack* stack = group->activeStack()) {
+            desktop::Announce(window, RedoneText(stack->undoText()));
+        }
+    });
+}
+
+// The dock offers its panel and the title bar's buttons that show.
+void DescribeDock(QDockWidget* dock) {
+    desktop::SetAccessibleRole(dock, QAccessible::Pane);
+    for (QAbstractButton* button :
+         dock->findChildren<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+        desktop::LeaveOutWhileHidden(button);
+    }
 }
 
 // Shows what `source` tells of its commands in the status bar.
@@ -81,12 +128,12 @@ LibraryWindow::LibraryWindow(Library& library, desktop::Prompts& prompts, QSetti
       midi_(midi),
       transfers_(new TransferController(std::move(midi), prompts, library.edits(), this)) {
     setObjectName(QStringLiteral("LibraryWindow"));
-    setAccessibleName(LibraryTitle);
     SetUpTabs(tabs_);
     setCentralWidget(tabs_);
-    statusBar()->setAccessibleName(StatusBarName());
+    SetUpStatusBar(statusBar());
     setAcceptDrops(true);
     connectActions();
+    AnnounceUndo(this, undoGroup_, actions_);
     createInstrumentPanel(settings);
     ShowStatus(commands_, statusBar());
     ShowStatus(tools_, statusBar());
@@ -170,7 +217,9 @@ void LibraryWindow::createInstrumentPanel(QSettings& settings) {
     dock->setAccessibleName(InstrumentTitle());
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock->setWidget(instrument_);
+    DescribeDock(dock);
     addDockWidget(Qt::RightDockWidgetArea, dock);
+    instrument_->addCommandsTo(*actions_.instrument);
     connect(instrument_, &InstrumentPanel::saveRequested, actions_.save, &QAction::trigger);
     connectTransfers();
 }

@@ -1,21 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/SoundDelegate.h"
 
+#include "bank/BankModel.h"
+#include "desktop/Accessible.h"
 #include "library/LibraryTexts.h"
 
 #include "sounds/PadSounds.h"
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QAbstractItemView>
 #include <QLineEdit>
 
 namespace tamboril::library {
 
 QWidget* SoundDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                                     const QModelIndex&) const {
+                                     const QModelIndex& index) const {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QStringLiteral("soundPick"));
-    combo->setAccessibleName(SoundPickName());
+    // Named for its pad: the field the focus is in, and the list around it.
+    const QString name = SoundPickName(index.siblingAtColumn(PadModel::Pad).data().toString());
+    combo->setAccessibleName(name);
     for (int sound = 0; sound < SoundCount; ++sound) {
         combo->addItem(SoundEntry(sound), sound);
     }
@@ -24,6 +29,17 @@ QWidget* SoundDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
     combo->completer()->setCompletionMode(QCompleter::PopupCompletion);
     combo->completer()->setFilterMode(Qt::MatchContains);
     combo->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    combo->lineEdit()->setAccessibleName(name);
+    desktop::SetAccessibleRole(combo, QAccessible::ComboBox);
+    combo->view()->setAccessibleName(name);
+    // The Return that picks a completion also commits it: a second Return
+    // is not needed. The combo box has taken the completion by then.
+    auto* self = const_cast<SoundDelegate*>(this);
+    connect(combo->completer(), qOverload<const QString&>(&QCompleter::activated), combo,
+            [self, combo] {
+                emit self->commitData(combo);
+                emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
+            });
     return combo;
 }
 

@@ -49,6 +49,8 @@ class ScriptedPrompts : public desktop::Prompts {
     QList<int> choiceAnswers;
 
     QList<Message> messages;
+    // The texts shown to read (a comparison), in order.
+    QStringList shownTexts;
     QStringList askedUnsaved;
     QList<Message> questions;  // every question asked, with its text
 
@@ -84,6 +86,11 @@ class ScriptedPrompts : public desktop::Prompts {
     }
     void message(const QString& title, const QString& text, Severity severity) override {
         messages.append(Message{title, text, severity, {}});
+    }
+    // A text to read is kept with the messages, without an icon.
+    void showText(const QString& title, const QString& text) override {
+        messages.append(Message{title, text, Severity::None, {}});
+        shownTexts.append(text);
     }
     int choose(const QString& title, const QString& text, const QStringList& choices) override {
         questions.append(Message{title, text, Severity::Information, choices});
