@@ -3,14 +3,24 @@
 #include "cli/Program.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
+#include <memory>
 #include <vector>
 
 int main(int argc, char** argv) {
     // The parser gets the arguments exactly as the shell passed them, before
     // Qt sees (and may take away) any of them.
     const std::vector<const char*> args(argv, argv + argc);
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (tamboril::cli::NeedsGui(argc, argv)) {
+        // Drawing a kit sheet needs fonts, which come with a QGuiApplication;
+        // it never shows anything, so it needs no display either.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QString::fromLatin1(tamboril::cli::ProgramName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(tamboril::cli::ProgramVersion));
 
