@@ -56,7 +56,7 @@ std::optional<SheetFormat> FormatOfName(const QString& path) {
 QByteArray SheetBytes(const KitSheet& sheet, SheetFormat format) {
     switch (format) {
         case SheetFormat::Pdf:
-            return SheetPdf(sheet, SheetPageSize(QLocale()));
+            return SheetPdf(sheet, SheetPageLayout(SheetPageSize(QLocale())));
         case SheetFormat::Csv:
             return SheetCsv(sheet);
         case SheetFormat::Json:

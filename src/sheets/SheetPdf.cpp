@@ -153,7 +153,12 @@ DrawOutcome DrawSheet(QPagedPaintDevice& device, const KitSheet& sheet) {
     return painter.end() ? DrawOutcome{pages} : DrawOutcome{};
 }
 
-QByteArray SheetPdf(const KitSheet& sheet, const QPageSize& paper) {
+QPageLayout SheetPageLayout(const QPageSize& paper) {
+    return QPageLayout(paper, QPageLayout::Portrait,
+                       QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter);
+}
+
+QByteArray SheetPdf(const KitSheet& sheet, const QPageLayout& layout) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -161,9 +166,7 @@ QByteArray SheetPdf(const KitSheet& sheet, const QPageSize& paper) {
         QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("Tamboril"));
         writer.setTitle(tr("Kit sheet of %1").arg(Printable(sheet.bankFile)));
-        writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait,
-                                         QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
-                                         QPageLayout::Millimeter));
+        writer.setPageLayout(layout);
         DrawSheet(writer, sheet);
     }
     return bytes;

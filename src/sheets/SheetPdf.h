@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QLocale>
+#include <QPageLayout>
 #include <QPageSize>
 
 class QPagedPaintDevice;
@@ -36,8 +37,10 @@ struct DrawOutcome {
 // number at the foot of every page.
 DrawOutcome DrawSheet(QPagedPaintDevice& device, const KitSheet& sheet);
 
-// The sheet as a PDF document on `paper` with margins of 12 mm, made in
-// memory.
-QByteArray SheetPdf(const KitSheet& sheet, const QPageSize& paper);
+// Portrait `paper` with the sheet's margins of 12 mm.
+QPageLayout SheetPageLayout(const QPageSize& paper);
+
+// The sheet as a PDF document laid out on `layout`, made in memory.
+QByteArray SheetPdf(const KitSheet& sheet, const QPageLayout& layout);
 
 }  // namespace tamboril::sheets
