@@ -29,6 +29,9 @@ QFont sheetFont(qreal points, bool bold = false) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(points);
     font.setBold(bold);
+    // No ligatures: "differs" stays six letters that a search in the PDF,
+    // a copy from it and a screen reader find as they are.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
