@@ -1,29 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Makes the README's picture of the Library: a bank of 64 made-up kits
-# (named, numbered, each pad given a sound, file checksums stored) opened in
-# the installed-alike program, drawn offscreen.
+# Makes the README's picture of the Library: the made-up bank of
+# make-demo-bank.sh opened in the installed-alike program, drawn offscreen.
 #
 #   make-screenshot.sh TAMBORIL-LIBRARY OUTPUT.png
 set -euo pipefail
 program=$1 output=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-names=(ROCK\ KIT HOUSE TECHNO JAZZ\ BRUSH HIP\ HOP ELECTRO LATIN DUB REGGAE FUNK)
-for k in $(seq 0 63); do
-  kit=(240 0 0 0 0 0 "$k" 0 0 0)
-  for p in $(seq 0 13); do
-    sound=$(((k * 37 + p * 19) % 256))
-    kit+=($((sound / 16)) $((sound % 16)))
-  done
-  for _ in $(seq 38 183); do kit+=(0); done
-  name=$(printf '%-11.11s' "${names[k % ${#names[@]}]} $((k / ${#names[@]} + 1))")
-  for i in $(seq 0 10); do printf -v code '%d' "'${name:i:1}"; kit+=("$code"); done
-  sum=0
-  for i in $(seq 10 194); do sum=$((sum + kit[i])); done
-  kit+=($(((128 - sum % 128) % 128)) 247)
-  bytes=""
-  for b in "${kit[@]}"; do printf -v octal '\\%03o' "$b"; bytes+=$octal; done
-  printf "$bytes"
-done >"$work/Bank.syx"
+bash "$(dirname "$0")/make-demo-bank.sh" "$work/Bank.syx"
 QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" "$program" --screenshot "$output" "$work/Bank.syx"

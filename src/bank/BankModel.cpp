@@ -37,15 +37,7 @@ int BankModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString BankModel::StateText(KitState state) {
-    switch (state) {
-        case KitState::Right:
-            return QStringLiteral("right");
-        case KitState::Differs:
-            return QStringLiteral("differs");
-        case KitState::Damaged:
-            return QStringLiteral("damaged");
-    }
-    return QString();
+    return KitStateText(state);
 }
 
 QString BankModel::positionText(int row) const {

@@ -73,6 +73,18 @@ QString Printable(const QString& text) {
     return shown;
 }
 
+QString KitStateText(KitState state) {
+    switch (state) {
+        case KitState::Right:
+            return QStringLiteral("right");
+        case KitState::Differs:
+            return QStringLiteral("differs");
+        case KitState::Damaged:
+            return QStringLiteral("damaged");
+    }
+    return QString();
+}
+
 QString PadLine(int pad, const QString& sound) {
     return PadName(pad).leftJustified(PadColumn) + sound;
 }

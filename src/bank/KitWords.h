@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/Bank.h"
 #include "bank/KitNumbers.h"
 #include "kit/BulkJoin.h"
 #include "kit/KitCompare.h"
@@ -37,6 +38,10 @@ QString HexByte(std::uint8_t value);
 // kit name, escape sequences) become '.', so a kit name can neither vanish
 // nor drive a terminal. Everything else stays as it is.
 QString Printable(const QString& text);
+
+// A kit's checksum state as the Library's table and the kit sheets show it:
+// "right", "differs", "damaged".
+QString KitStateText(KitState state);
 
 // A pad's line: the pad name in a column wide enough for "CLOSED HH", then
 // the sound text ("SNARE 2    80 808 S1").

@@ -83,6 +83,8 @@ QString CommandSummary(const QString& name) {
                                                "to a MIDI output port")},
         {"receive", QT_TRANSLATE_NOOP("CliTexts", "Receive 1 kit or a 64-kit bulk dump from a "
                                                   "MIDI input port into a file")},
+        {"sheet", QT_TRANSLATE_NOOP("CliTexts", "Write the kit sheet of a bank: a PDF to print, "
+                                                "CSV for a spreadsheet or JSON")},
     };
     for (const auto& entry : summaries) {
         if (name == QLatin1String(entry.name)) {
@@ -460,6 +462,58 @@ QString RenumberedText(const QString& path, qsizetype kits, const QString& chang
                        CliTexts::tr("%1: renumbered %n kits (position -> number): %2. Saved "
                                     "Complete."))
         .arg(path, changes);
+}
+
+// --- sheet ----------------------------------------------------------------
+
+QString CannotOpenBankText(const BankOpenFault& fault) {
+    switch (fault.kind) {
+        case BankOpenFault::Kind::Unreadable:
+            return CannotReadText(fault.path, fault.reason);
+        case BankOpenFault::Kind::Empty:
+            return CliTexts::tr("cannot open %1: the file is empty, so it holds no kit.")
+                .arg(fault.path);
+        case BankOpenFault::Kind::NotKitOrBulk:
+            return CliTexts::tr("cannot open %1: it is %2 bytes. A kit file has at most %3 bytes "
+                                "and a bulk file of 64 kits exactly %4, so it is neither.")
+                .arg(fault.path)
+                .arg(fault.size)
+                .arg(MaxKitFileSize)
+                .arg(BulkSize);
+        case BankOpenFault::Kind::FolderKits:
+            break;
+    }
+    QStringList lines;
+    for (const JoinFailure& failure : fault.failures) {
+        lines << JoinFailureLine(failure.file, failure.readError ? *failure.readError
+                                                                 : KitFileFaultText(*failure.fault));
+    }
+    return CliTexts::tr("cannot open the folder %1 as a bank: %2 of its 64 kit files (\"Kit - "
+                        "63.syx\" to \"Kit - 00.syx\") are missing or are not kits.\n")
+               .arg(fault.path)
+               .arg(fault.failures.size()) +
+           lines.join(QLatin1Char('\n'));
+}
+
+QString ShortKitFileWarning(const QString& path, qint64 size) {
+    return CliTexts::tr("%1 is only %2 bytes, not %3: its kit is incomplete and shown as damaged.")
+        .arg(path)
+        .arg(size)
+        .arg(KitSize);
+}
+
+QString SheetFormatRequiredText() {
+    return CliTexts::tr("--pdf FILE, --csv FILE or --json FILE");
+}
+
+QString PdfToStandardOutputText() {
+    return CliTexts::tr("a PDF is not written to standard output: give --pdf a file name");
+}
+
+QString SheetWrittenText(const QString& bank, qsizetype kits, const QString& file) {
+    return CountedText(kits, CliTexts::tr("Kit sheet of %1 (%n kit) written to %2."),
+                       CliTexts::tr("Kit sheet of %1 (%n kits) written to %2."))
+        .arg(bank, file);
 }
 
 }  // namespace tamboril::cli

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "bank/Bank.h"
 #include "kit/FileIO.h"
 
 #include <QString>
@@ -130,5 +131,17 @@ QString KeepsNumberWarning(const QString& path, int position, int number, std::u
 // One run of changes: "7 -> 07", "1 to 5 -> 01 to 05".
 QString ChangeRunText(int first, int last, int firstNumber, int lastNumber);
 QString RenumberedText(const QString& path, qsizetype kits, const QString& changes);
+
+// --- sheet ----------------------------------------------------------------
+
+// Why BANK could not be opened as a bank, in a sentence that starts lower
+// case; for a folder, one line for each kit file that is missing or not a kit.
+QString CannotOpenBankText(const BankOpenFault& fault);
+// A kit file shorter than a kit, opened all the same.
+QString ShortKitFileWarning(const QString& path, qint64 size);
+// What the sheet command needs: one of its three forms.
+QString SheetFormatRequiredText();
+QString PdfToStandardOutputText();
+QString SheetWrittenText(const QString& bank, qsizetype kits, const QString& file);
 
 }  // namespace tamboril::cli

@@ -31,6 +31,11 @@ void Console::write(const QString& text) {
     put(out_, text);
 }
 
+void Console::writeBytes(QByteArrayView bytes) {
+    endProgress();
+    std::fwrite(bytes.data(), 1, static_cast<std::size_t>(bytes.size()), out_);
+}
+
 void Console::error(const QString& message) {
     endProgress();
     std::fflush(out_);  // keep results and complaints in order on a shared terminal

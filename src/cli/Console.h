@@ -3,6 +3,7 @@
 
 #include "version/Version.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdio>
@@ -27,6 +28,8 @@ class Console {
     void print(const QString& line);
     // Text written as it stands, no newline added.
     void write(const QString& text);
+    // Bytes written as they stand (a CSV or JSON document).
+    void writeBytes(QByteArrayView bytes);
     void error(const QString& message);
     void warning(const QString& message);
 

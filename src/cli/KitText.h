@@ -5,6 +5,7 @@
 #include "cli/CliTexts.h"
 #include "cli/Console.h"
 #include "kit/KitImage.h"
+#include "sheets/SheetJson.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -17,12 +18,16 @@ namespace tamboril::cli {
 using tamboril::ChecksumState;
 using tamboril::PadLine;
 
-// One pad and its sound as JSON: index, pad, sound, entry, name.
-QJsonObject PadJson(int pad, int sound);
-// The kit as JSON: title, kitNumber, name, startsWithF0, endsWithF7,
-// checksum, fileChecksum, checksumMatches and the 14 pads.
-QJsonObject KitJson(const KitData& kit);
+// The one JSON form of kits, which kit sheets are written in too: one pad
+// (index, pad, sound, entry, name); a kit (title, kitNumber, name,
+// startsWithF0, endsWithF7, checksum, fileChecksum, checksumMatches and the
+// 14 pads); a kit file; the kits of a bulk file.
+using sheets::BankKitsJson;
+using sheets::KitFileJson;
+using sheets::KitJson;
+using sheets::PadJson;
 
+// The object as sheets::JsonBytes writes it, on standard output.
 void PrintJson(Console& console, const QJsonObject& object);
 
 }  // namespace tamboril::cli

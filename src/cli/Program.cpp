@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <sstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -19,7 +20,7 @@ std::span<const CommandSpec> Commands() {
         {"renumber", MakeRenumberCommand}, {"diff", MakeDiffCommand},
         {"split", MakeSplitCommand},       {"join", MakeJoinCommand},
         {"ports", MakePortsCommand},       {"send", MakeSendCommand},
-        {"receive", MakeReceiveCommand},
+        {"receive", MakeReceiveCommand},   {"sheet", MakeSheetCommand},
     };
     return commands;
 }
@@ -76,6 +77,17 @@ void describeProgram(CLI::App& app) {
 }
 
 }  // namespace
+
+bool NeedsGui(int argc, const char* const* argv) {
+    // Before the command only --help and --version may come.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (!word.starts_with('-')) {
+            return word == "sheet";
+        }
+    }
+    return false;
+}
 
 int RunProgram(int argc, const char* const* argv, Console& console) {
     CLI::App app{ProgramDescription().toStdString(), ProgramName};

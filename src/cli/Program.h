@@ -9,4 +9,8 @@ namespace tamboril::cli {
 // status: ExitOk, ExitFailed or ExitUsage (help and version exit with ExitOk).
 int RunProgram(int argc, const char* const* argv, Console& console);
 
+// Whether the command line names a command that draws (sheet), which needs
+// a QGuiApplication rather than a QCoreApplication.
+bool NeedsGui(int argc, const char* const* argv);
+
 }  // namespace tamboril::cli

@@ -7,8 +7,6 @@
 #include "kit/KitFile.h"
 
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonObject>
 
 namespace tamboril::cli {
 
@@ -81,11 +79,7 @@ class ShowCommand final : public Command {
             console.warning(warning);
         }
         if (json_) {
-            QJsonObject object = KitJson(kit);
-            object.insert("file", path);
-            object.insert("size", size);
-            object.insert("kind", "kit");
-            PrintJson(console, object);
+            PrintJson(console, KitFileJson(path, size, kit));
         } else {
             printKit(console, path, size, kit);
         }
@@ -103,19 +97,11 @@ class ShowCommand final : public Command {
             console.warning(warning);
         }
         if (json_) {
-            QJsonArray kits;
+            std::vector<std::pair<int, KitData>> kits;
             for (std::size_t k = 0; k < bulk.kits.size(); ++k) {
-                QJsonObject object = KitJson(bulk.kits[k]);
-                object.insert("position", static_cast<int>(k));
-                object.insert("splitFile", SplitFileName(static_cast<int>(k)));
-                kits.append(object);
+                kits.emplace_back(static_cast<int>(k), bulk.kits[k]);
             }
-            PrintJson(console, QJsonObject{
-                                   {"file", path},
-                                   {"size", size},
-                                   {"kind", "bulk"},
-                                   {"kits", kits},
-                               });
+            PrintJson(console, BankKitsJson(path, size, QStringLiteral("bulk"), kits));
         } else {
             printBulk(console, path, size, bulk.kits);
         }

@@ -18,6 +18,11 @@ class Prompts {
     enum class Unsaved { Save, Discard, Cancel };
     // The icon a message shows: None shows no icon at all.
     enum class Severity { None, Information, Warning, Critical };
+    // A file to write and which of the offered types was chosen for it.
+    struct TypedFile {
+        QString path;
+        int type = 0;  // index into the types offered
+    };
 
     virtual ~Prompts() = default;
 
@@ -38,6 +43,13 @@ class Prompts {
     // cancelled.
     virtual std::optional<QString> saveFile(const QString& title, const QString& folder,
                                             const QString& name) = 0;
+    // A file to write as one of `types` (filters such as "PDF documents
+    // (*.pdf)", the first the default), starting in `folder` with `name`; a
+    // name typed without an extension gets the chosen type's, and the dialog
+    // asks before it replaces a file. nullopt when cancelled.
+    virtual std::optional<TypedFile> saveFileOfType(const QString& title, const QString& folder,
+                                                    const QString& name,
+                                                    const QStringList& types) = 0;
     // A new kit name, starting from `current`; nullopt when cancelled.
     virtual std::optional<QString> kitName(const QString& title, const QString& current) = 0;
     // A kit number 0..127, starting from `current`; nullopt when cancelled.

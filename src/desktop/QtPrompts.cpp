@@ -15,11 +15,19 @@
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tamboril::desktop {
 
 namespace {
 
 const QString SysExFilter = QStringLiteral("SysEx files (*.syx);;All files (*)");
+
+// The extension a filter such as "PDF documents (*.pdf)" names: "pdf".
+QString FilterSuffix(const QString& filter) {
+    const qsizetype star = filter.indexOf(QStringLiteral("(*."));
+    return star < 0 ? QString() : filter.mid(star + 3).section(QLatin1Char(')'), 0, 0);
+}
 
 QMessageBox::Icon toQt(Prompts::Severity severity) {
     switch (severity) {
@@ -104,6 +112,27 @@ std::optional<QString> QtPrompts::saveFile(const QString& title, const QString& 
     const QString chosen = QFileDialog::getSaveFileName(dialogParent(), title,
                                                         QDir(folder).filePath(name), SysExFilter);
     return chosen.isEmpty() ? std::nullopt : std::optional<QString>(chosen);
+}
+
+std::optional<Prompts::TypedFile> QtPrompts::saveFileOfType(const QString& title,
+                                                           const QString& folder,
+                                                           const QString& name,
+                                                           const QStringList& types) {
+    QFileDialog dialog(dialogParent(), title, QDir(folder).filePath(name));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(types);
+    // The dialog adds the chosen type's extension to a name typed without
+    // one, before it asks about replacing that file.
+    dialog.setDefaultSuffix(FilterSuffix(types.value(0)));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& filter) {
+                         dialog.setDefaultSuffix(FilterSuffix(filter));
+                     });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().value(0).isEmpty()) {
+        return std::nullopt;
+    }
+    return TypedFile{dialog.selectedFiles().first(),
+                     std::max(0, int(types.indexOf(dialog.selectedNameFilter())))};
 }
 
 std::optional<QString> QtPrompts::kitName(const QString& title, const QString& current) {

@@ -21,6 +21,9 @@ class QtPrompts : public Prompts {
     std::optional<QString> chooseFolder(const QString& title, const QString& folder) override;
     std::optional<QString> saveFile(const QString& title, const QString& folder,
                                     const QString& name) override;
+    std::optional<TypedFile> saveFileOfType(const QString& title, const QString& folder,
+                                            const QString& name,
+                                            const QStringList& types) override;
     std::optional<QString> kitName(const QString& title, const QString& current) override;
     std::optional<int> kitNumber(const QString& title, int current) override;
     Unsaved askUnsaved(const QString& name) override;

@@ -42,6 +42,10 @@ void CreateFileMenu(QMainWindow& window, LibraryActions& a) {
                       QKeySequence(QStringLiteral("Ctrl+E")));
     a.exportAll = Add(file, "actionExportAll", ExportAllActionText(),
                       QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    a.exportSheet = Add(file, "actionExportSheet", ExportSheetActionText(),
+                        QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+    file->addSeparator();
+    a.print = Add(file, "actionPrint", PrintActionText(), QKeySequence::Print);
     file->addSeparator();
     a.close = Add(file, "actionClose", CloseActionText(), QKeySequence::Close);
     // Ctrl+Q everywhere: not every platform theme binds the standard Quit key.
@@ -97,8 +101,9 @@ void CreateKitMenu(QMainWindow& window, LibraryActions& a) {
 }  // namespace
 
 QList<QAction*> LibraryActions::needBank() const {
-    return {save,   saveAs, exportKit, exportAll, close,     cut,     copy,         paste,
-            rename, moveUp, moveDown,  replace,   setNumber, compare, openInEditor, numberByPosition};
+    return {save,    saveAs,   exportKit, exportAll, exportSheet, print,        close,
+            cut,     copy,     paste,     rename,    moveUp,      moveDown,     replace,
+            setNumber, compare, openInEditor, numberByPosition};
 }
 
 QList<QAction*> LibraryActions::needSeveralKits() const {

@@ -24,6 +24,8 @@ struct LibraryActions {
     QAction* saveAs = nullptr;
     QAction* exportKit = nullptr;
     QAction* exportAll = nullptr;
+    QAction* exportSheet = nullptr;
+    QAction* print = nullptr;
     QAction* close = nullptr;
     QAction* quit = nullptr;
     QAction* undo = nullptr;

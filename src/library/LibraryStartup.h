@@ -42,6 +42,10 @@ class ConsolePrompts : public desktop::Prompts {
     std::optional<QString> saveFile(const QString&, const QString&, const QString&) override {
         return {};
     }
+    std::optional<TypedFile> saveFileOfType(const QString&, const QString&, const QString&,
+                                            const QStringList&) override {
+        return {};
+    }
     std::optional<QString> kitName(const QString&, const QString&) override { return {}; }
     std::optional<int> kitNumber(const QString&, int) override { return {}; }
     Unsaved askUnsaved(const QString&) override { return Unsaved::Cancel; }

@@ -11,6 +11,7 @@
 #include "library/BankView.h"
 #include "library/InstrumentPanel.h"
 #include "library/KitCommands.h"
+#include "library/KitSheets.h"
 #include "library/KitTools.h"
 #include "library/Library.h"
 #include "library/LibraryTexts.h"
@@ -208,6 +209,7 @@ void LibraryWindow::connectActions() {
     OnView(this, a.replace, commands_, &KitCommands::replaceFromFile);
     OnView(this, a.setNumber, commands_, &KitCommands::setNumber);
     OnView(this, a.numberByPosition, commands_, &KitCommands::numberByPosition);
+    AttachKitSheets(*this, library_, prompts_, a);
 }
 
 void LibraryWindow::createInstrumentPanel(QSettings& settings) {

@@ -264,6 +264,14 @@ class TestCliProgram : public QObject {
             << QStringList{"receive", "--port", "0"} << "OUT is required";
         QTest::newRow("receive 3 kits")
             << QStringList{"receive", "@out", "--port", "0", "--kits", "3"} << "--kits";
+        QTest::newRow("sheet without bank") << QStringList{"sheet"} << "BANK is required";
+        QTest::newRow("sheet without a form")
+            << QStringList{"sheet", "@bulk"} << "--pdf FILE, --csv FILE or --json FILE is required";
+        QTest::newRow("sheet, PDF to standard output")
+            << QStringList{"sheet", "@bulk", "--pdf", "-"}
+            << "a PDF is not written to standard output";
+        QTest::newRow("sheet in two forms")
+            << QStringList{"sheet", "@bulk", "--csv", "a.csv", "--json", "a.json"} << "excludes";
         QTest::newRow("receive negative timeout")
             << QStringList{"receive", "@out", "--port", "0", "--timeout", "-2"} << "--timeout";
     }
@@ -1263,6 +1271,64 @@ class TestCliProgram : public QObject {
         QCOMPARE(readBytes(file), content);
         QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{"refused.syx"});
+    }
+
+    // The sheet's JSON is what show --json prints, of a bulk file and of a
+    // kit file, to a file or to standard output; CSV and PDF come out in
+    // their forms, the paper after the locale; a bank that does not open and
+    // a file that cannot be written fail with status 1.
+    void sheetWritesWhatShowShows() {
+        QTemporaryDir work;
+        QByteArray bulk = joinableBulk();
+        bulk.replace(3 * 197 + qsizetype(KitNameFirst), 11, QByteArray("Q\"A,B\xE9\x00\x81   ", 11));
+        const QString bulkFile = work.filePath("bulk.syx");
+        const QString kitFile = work.filePath("kit.syx");
+        writeBytes(bulkFile, bulk);
+        writeBytes(kitFile, kitAt(bulk, 3));
+        for (const QString& bank : {bulkFile, kitFile}) {
+            const Result show = runKit({"show", bank, "--json"});
+            QCOMPARE(show.status, 0);
+            const Result out = runKit({"sheet", bank, "--json", "-"});
+            QCOMPARE(out.status, 0);
+            QCOMPARE(out.out, show.out);
+            QVERIFY2(out.err.isEmpty(), qPrintable(out.err));
+            const QString json = work.filePath("sheet.json");
+            const Result file = runKit({"sheet", bank, "--json", json});
+            QCOMPARE(file.status, 0);
+            QCOMPARE(file.out, QStringLiteral("Kit sheet of %1 (%2) written to %3.\n")
+                                   .arg(bank, bank == bulkFile ? "64 kits" : "1 kit", json));
+            QCOMPARE(readBytes(json), show.out.toUtf8());
+        }
+
+        const Result csv = runKit({"sheet", bulkFile, "--csv", "-"});
+        QCOMPARE(csv.status, 0);
+        QCOMPARE(csv.out.count("\r\n"), 65);
+        QVERIFY2(csv.out.contains(QStringLiteral("\n3,3,\"Q\"\"A,B\u00e9..   \",damaged,")),
+                 qPrintable(csv.out.section("\r\n", 4, 4)));
+
+        for (const auto& [locale, paper] : {std::pair{"C", "(A4)"}, {"en_US.UTF-8", "(letter)"}}) {
+            const QString pdf = work.filePath("sheet.pdf");
+            const Result drawn =
+                runProgram("env", {QStringLiteral("LC_ALL=") + locale, QStringLiteral(TAMBORIL_KIT_PROGRAM),
+                                   "sheet", bulkFile, "--pdf", pdf});
+            QCOMPARE(drawn.status, 0);
+            const Result info = runProgram("pdfinfo", {pdf});
+            QVERIFY2(info.out.contains(QRegularExpression("Pages:\\s+16\\n")), qPrintable(info.out));
+            QVERIFY2(info.out.contains(paper), qPrintable(info.out));
+        }
+
+        writeBytes(work.filePath("neither.syx"), QByteArray(300, 'x'));
+        const QStringList names = QDir(work.path()).entryList(QDir::Files);
+        for (const QStringList& args :
+             {QStringList{"sheet", work.filePath("missing.syx"), "--csv", "out.csv"},
+              QStringList{"sheet", work.filePath("neither.syx"), "--csv", "out.csv"},
+              QStringList{"sheet", bulkFile, "--pdf", work.filePath("no/such/folder.pdf")}}) {
+            const Result failed = runKit(args, work.path());
+            QCOMPARE(failed.status, 1);
+            QVERIFY(failed.out.isEmpty());
+            QVERIFY2(failed.err.startsWith("tamboril-kit: cannot "), qPrintable(failed.err));
+            QCOMPARE(QDir(work.path()).entryList(QDir::Files), names);
+        }
     }
 
     void midiCommandsWithoutAMidiSystemFailAndWriteNothing() {

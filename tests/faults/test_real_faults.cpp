@@ -21,11 +21,13 @@
 #include "ui/FormDriver.h"
 #include "support/ScriptedPrompts.h"
 #include "library/BankView.h"
+#include "library/KitSheets.h"
 #include "library/Library.h"
 #include "library/LibraryWindow.h"
 
 #include <QDir>
 #include <QMap>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -305,6 +307,53 @@ const QList<Writer>& writers() {
              s.libraryPrompts.folderAnswers << s.dir;
              s.libraryCommand("actionExportAll");
          }},
+        {"Library Export Kit Sheet",
+         "sheet.csv",
+         0,
+         false,
+         false,
+         {"Saved the kit sheet"},
+         [](Scene& s) {
+             writeBytes(s.in("sheet.csv"), "an older sheet");
+             s.openLibrary(s.file("bulk.syx"));
+         },
+         [](Scene& s) {
+             s.libraryPrompts.saveAnswers << s.in("sheet.csv");
+             s.libraryCommand("actionExportSheet");
+         }},
+        {"Library Print to a file",
+         "sheet.pdf",
+         0,
+         false,
+         false,
+         {"Saved the kit sheet"},
+         [](Scene& s) {
+             writeBytes(s.in("sheet.pdf"), "an older sheet");
+             s.openLibrary(s.file("bulk.syx"));
+             s.library->findChild<library::KitSheets*>()->setPrintQuestion(
+                 [path = s.in("sheet.pdf")](QPrinter& printer) {
+                     printer.setOutputFormat(QPrinter::PdfFormat);
+                     printer.setOutputFileName(path);
+                     return true;
+                 });
+         },
+         [](Scene& s) { s.libraryCommand("actionPrint"); }},
+        {"tamboril-kit sheet --pdf",
+         "sheet.pdf",
+         0,
+         false,
+         false,
+         {"written to"},
+         [](Scene& s) { writeBytes(s.in("sheet.pdf"), "an older sheet"); },
+         [](Scene& s) { s.runKit({"sheet", s.file("bulk.syx"), "--pdf", s.in("sheet.pdf")}); }},
+        {"tamboril-kit sheet --csv",
+         "sheet.csv",
+         0,
+         false,
+         false,
+         {"written to"},
+         [](Scene& s) { writeBytes(s.in("sheet.csv"), "an older sheet"); },
+         [](Scene& s) { s.runKit({"sheet", s.file("bulk.syx"), "--csv", s.in("sheet.csv")}); }},
         {"tamboril-kit set",
          "kit.syx",
          0,

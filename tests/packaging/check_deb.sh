@@ -33,7 +33,7 @@ SECONDS=0
 deb="$build_dir/package/tamboril_${version}_amd64.deb"
 [ -f "$deb" ] || fail "no $deb"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 librtmidi6 libqt6svg6; do
+for lib in libqt6widgets6 libqt6printsupport6 librtmidi6 libqt6svg6 fonts-dejavu-core; do
   grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib: $depends"
 done
 # No error and no warning. What lintian still says is information only:

@@ -47,6 +47,10 @@ class ScriptedPrompts : public desktop::Prompts {
     QList<int> numberAnswers;
     QList<Unsaved> unsavedAnswers;
     QList<int> choiceAnswers;
+    // The type chosen with each answer of saveFileOfType, which takes its
+    // path from saveAnswers; none left is the first type. The types offered.
+    QList<int> typeAnswers;
+    QList<QStringList> typesOffered;
 
     QList<Message> messages;
     // The texts shown to read (a comparison), in order.
@@ -72,6 +76,13 @@ class ScriptedPrompts : public desktop::Prompts {
     }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&) override {
         return take(saveAnswers);
+    }
+    std::optional<TypedFile> saveFileOfType(const QString&, const QString&, const QString&,
+                                            const QStringList& types) override {
+        typesOffered << types;
+        const std::optional<QString> path = take(saveAnswers);
+        const int type = typeAnswers.isEmpty() ? 0 : typeAnswers.takeFirst();
+        return path ? std::optional<TypedFile>(TypedFile{*path, type}) : std::nullopt;
     }
     std::optional<QString> kitName(const QString&, const QString&) override {
         return take(nameAnswers);

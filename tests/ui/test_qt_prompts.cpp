@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -104,6 +105,35 @@ class TestQtPrompts : public QObject {
         QCOMPARE(prompts.saveFileAsTypedNoConfirm(QStringLiteral("Save File"),
                                                   QStringLiteral("SysEx Files (*.syx)")),
                  std::optional<QString>(existing.fileName()));
+    }
+
+    // The type picked in the dialog comes back with the name, which gets
+    // that type's extension when typed without one.
+    void saveDialogOfTypesGivesTheTypeChosen() {
+        const QStringList types{QStringLiteral("PDF documents (*.pdf)"),
+                                QStringLiteral("CSV files (*.csv)")};
+        whenOpen<QFileDialog>([&](QFileDialog* dialog) {
+            QCOMPARE(dialog->nameFilters(), types);
+            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("pdf"));
+            auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(combo);
+            QTest::keyClick(combo, Qt::Key_Down);  // the user picks CSV
+            QCOMPARE(combo->currentIndex(), 1);
+            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("csv"));
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(edit);
+            edit->setText(dir.filePath("sheet"));
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        const auto chosen =
+            prompts.saveFileOfType(QStringLiteral("Export Kit Sheet"), dir.path(), "bank.pdf", types);
+        QVERIFY(chosen);
+        QCOMPARE(chosen->path, dir.filePath("sheet.csv"));
+        QCOMPARE(chosen->type, 1);
+
+        whenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+        QVERIFY(!prompts.saveFileOfType(QStringLiteral("Export Kit Sheet"), dir.path(), "bank.pdf",
+                                        types));
     }
 
     void openDialogAnswersWithThePathOrNothingWhenCancelled() {
