@@ -19,7 +19,8 @@ std::span<const CommandSpec> Commands() {
         {"renumber", MakeRenumberCommand}, {"diff", MakeDiffCommand},
         {"split", MakeSplitCommand},       {"join", MakeJoinCommand},
         {"ports", MakePortsCommand},       {"send", MakeSendCommand},
-        {"receive", MakeReceiveCommand},
+        {"receive", MakeReceiveCommand},   {"collection", MakeCollectionCommand},
+        {"find", MakeFindCommand},
     };
     return commands;
 }
