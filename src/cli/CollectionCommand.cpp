@@ -47,7 +47,15 @@ class CollectionCommand final : public Command {
             "  tamboril-kit collection scan\n"
             "  tamboril-kit collection list\n"
             "  tamboril-kit collection sounds --unused");
-        sub.require_subcommand(1);
+        sub.parse_complete_callback([&sub] {
+            if (sub.get_subcommands().empty()) {
+                const std::vector<std::string> words = sub.remaining();
+                throw CLI::ValidationError(
+                    (words.empty() ? CommandRequiredText()
+                                   : NotACommandText(ArgText(words.front()), CollectionWords()))
+                        .toStdString());
+            }
+        });
         add_ = sub.add_subcommand("add", summary("collection add"));
         AddFileArgument(*add_, "DIR", dir_, "The folder to add; its files are scanned at once");
         remove_ = sub.add_subcommand("remove", summary("collection remove"));
@@ -76,6 +84,10 @@ class CollectionCommand final : public Command {
     }
 
   private:
+    static QStringList CollectionWords() {
+        return {"add", "remove", "list", "scan", "sounds"};
+    }
+
     static std::string summary(const char* name) {
         return CommandSummary(QString::fromLatin1(name)).toStdString();
     }

@@ -81,17 +81,20 @@ std::optional<Stamp> StampOf(const QString& path) {
 
 FileRead ReadWhole(const QString& path, qint64 maxBytes) {
     FileRead read;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        // Read twice between two looks at the stamp: a writer that moved in
+        // between shows in one of them.
         const std::optional<Stamp> before = StampOf(path);
-        ReadResult result = ReadFront(path, maxBytes);
-        if (result.error) {
-            read.error = result.error;
+        ReadResult first = ReadFront(path, maxBytes);
+        const ReadResult second = first.error ? ReadResult{} : ReadFront(path, maxBytes);
+        if (first.error || second.error) {
+            read.error = first.error ? first.error : second.error;
             return read;
         }
         const std::optional<Stamp> after = StampOf(path);
-        if (before && after && *before == *after &&
-            result.bytes.size() == std::min(before->size, maxBytes)) {
-            read.bytes = std::move(result.bytes);
+        if (before && after && *before == *after && first.bytes == second.bytes &&
+            first.bytes.size() == std::min(before->size, maxBytes)) {
+            read.bytes = std::move(first.bytes);
             read.stamp = *after;
             read.changed = false;
             return read;

@@ -56,10 +56,10 @@ struct Stamp {
 };
 std::optional<Stamp> StampOf(const QString& path);
 
-// A file's bytes read whole, with the stamp it had both before and after
-// the read. A file that changed while it was read (another stamp after, or
-// fewer bytes than its size) is read once more; `changed` when it moved
-// again, and then no bytes are given.
+// A file's bytes read whole, twice, with the stamp it had before and after.
+// A file that changed while it was read (another stamp after, two reads
+// that differ, fewer bytes than its size) is read again, up to three times;
+// `changed` when it never held still, and then no bytes are given.
 struct FileRead {
     QByteArray bytes;
     Stamp stamp;

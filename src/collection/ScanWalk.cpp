@@ -3,12 +3,17 @@
 
 #include "bank/BankFiles.h"
 #include "kit/BulkSplit.h"
-#include "sounds/PadSounds.h"
 
 #include <QDirIterator>
-#include <QFileInfo>
+#include <QDateTime>
 
 namespace tamboril::collection {
+
+namespace {
+
+constexpr qint64 RecentMs = 2000;
+
+}  // namespace
 
 Walk WalkFolders(const QStringList& roots, const std::stop_token& stop) {
     Walk walk;
@@ -71,6 +76,13 @@ PreparedFile PrepareFile(const QString& path, bool own) {
         return prepared;
     }
     file.stamp = read.stamp;
+    // A modification time as coarse as the file system's clock cannot tell
+    // a write just after this read from the one before it: a file written
+    // in the last seconds is read again by the next scan (its content hash
+    // then shows whether it really changed).
+    if (read.stamp.mtime > (QDateTime::currentMSecsSinceEpoch() - RecentMs) * 1000000LL) {
+        file.stamp.mtime = 0;
+    }
     file.kind = KindOfSize(read.stamp.size);
     file.hash = ContentHash(read.bytes);
     file.places = PlacesOf(file.kind, read.bytes, read.stamp.size);
