@@ -65,6 +65,9 @@ class CollectionCommand final : public Command {
         sounds_ = sub.add_subcommand("sounds", summary("collection sounds"));
         sounds_->add_flag("--unused", unusedOnly_, "Only the sounds no kit uses");
         sounds_->add_flag("--json", json_, "Print the use of every sound as JSON");
+        for (CLI::App* each : {add_, remove_, list_, scan_, sounds_}) {
+            each->footer("");
+        }
     }
 
     int run(Console& console) override {
