@@ -116,7 +116,7 @@ QString PlaceLine(const FoundPlace& place) {
     }
     QStringList matched;
     for (const int pad : place.matchedPads) {
-        const int sound = static_cast<std::uint8_t>(place.pads.at(pad));
+        const int sound = place.pads[std::size_t(pad)];
         matched << MatchedPadText(PadName(pad), SoundEntry(sound));
     }
     const QString title = TwoDigitText(place.number) + QStringLiteral(" - ") + place.name;
@@ -126,8 +126,8 @@ QString PlaceLine(const FoundPlace& place) {
 QJsonObject PlaceJson(const FoundPlace& place) {
     QJsonArray pads;
     QJsonArray matched;
-    for (int pad = 0; pad < PadCount && pad < place.pads.size(); ++pad) {
-        const QJsonObject padJson = PadJson(pad, static_cast<std::uint8_t>(place.pads.at(pad)));
+    for (int pad = 0; pad < PadCount; ++pad) {
+        const QJsonObject padJson = PadJson(pad, place.pads[std::size_t(pad)]);
         pads.append(padJson);
         if (std::find(place.matchedPads.begin(), place.matchedPads.end(), pad) !=
             place.matchedPads.end()) {

@@ -11,6 +11,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
@@ -40,6 +41,24 @@ bool writeAheadLogAllowed(const QString& folder) {
         default:
             return true;
     }
+}
+
+// pads_hold(pads, pad, set): whether the 14-byte pads hold, on `pad` (or on
+// any pad when it is -1), a sound whose bit is set in the 32-byte `set`.
+// One call a row is quicker than fourteen IN tests when a search stands for
+// many sounds.
+void padsHold(sqlite3_context* context, int, sqlite3_value** values) {
+    const auto* pads = static_cast<const unsigned char*>(sqlite3_value_blob(values[0]));
+    const int count = sqlite3_value_bytes(values[0]);
+    const int pad = sqlite3_value_int(values[1]);
+    const auto* set = static_cast<const unsigned char*>(sqlite3_value_blob(values[2]));
+    int held = 0;
+    if (pads != nullptr && set != nullptr && sqlite3_value_bytes(values[2]) == 32) {
+        for (int p = pad < 0 ? 0 : pad; p < (pad < 0 ? count : std::min(pad + 1, count)); ++p) {
+            held |= (set[pads[p] >> 3] >> (pads[p] & 7)) & 1;
+        }
+    }
+    sqlite3_result_int(context, held);
 }
 
 qint64 inodeOf(const QString& path) {
@@ -144,6 +163,12 @@ OpenOutcome Collection::openOnce(bool renewBroken) {
 }
 
 std::optional<DbFault> Collection::configure() {
+    const int added = sqlite3_create_function(db_.handle(), "pads_hold", 3,
+                                              SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                              padsHold, nullptr, nullptr);
+    if (added != SQLITE_OK) {
+        return db_.fault(added);
+    }
     journal_ = JournalMode::Rollback;
     const char* wanted = writeAheadLogAllowed(QFileInfo(path_).absolutePath())
                              ? "PRAGMA journal_mode=WAL"

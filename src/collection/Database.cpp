@@ -189,6 +189,11 @@ QByteArray Statement::blob(int column) const {
     return QByteArray(bytes, sqlite3_column_bytes(statement_, column));
 }
 
+QByteArrayView Statement::bytes(int column) const {
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+    return QByteArrayView(data, sqlite3_column_bytes(statement_, column));
+}
+
 bool Statement::isNull(int column) const {
     return sqlite3_column_type(statement_, column) == SQLITE_NULL;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -88,6 +89,8 @@ class Statement {
     qint64 integer(int column) const;
     QString text(int column) const;
     QByteArray blob(int column) const;
+    // The column's bytes without a copy, good until the next step.
+    QByteArrayView bytes(int column) const;
     bool isNull(int column) const;
 
   private:

@@ -10,7 +10,7 @@ namespace tamboril::collection {
 namespace {
 
 constexpr const char* placeColumns =
-    "SELECT f.path, p.position, p.number, p.name, p.pads, p.state, p.content, f.missing ";
+    "SELECT f.path, p.position, p.number, p.name, p.pads, p.state, p.content, f.missing, p.file ";
 
 // "(1, 2, 3)": the sounds are numbers this program made, so they go into
 // the SQL as they are.
@@ -22,7 +22,26 @@ QString numberList(const std::vector<int>& numbers) {
     return QLatin1Char('(') + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
+// A few sounds are found through the pads' indexes. A text that stands for
+// many sounds matches a large share of the kits, where one pass over the
+// table with pads_hold (see Collection.cpp) is quicker than fourteen index
+// searches and their union.
+constexpr std::size_t IndexedSoundsAtMost = 2;
+
+QString soundSet(const std::vector<int>& sounds) {
+    QByteArray set(32, '\0');
+    for (const int sound : sounds) {
+        set[sound >> 3] = char(set[sound >> 3] | (1 << (sound & 7)));
+    }
+    return QStringLiteral("x'") + QString::fromLatin1(set.toHex()) + QLatin1Char('\'');
+}
+
 QString soundCondition(const SoundCondition& condition) {
+    if (condition.sounds.size() > IndexedSoundsAtMost) {
+        return QStringLiteral("pads_hold(p.pads, %1, %2)")
+            .arg(condition.pad.value_or(-1))
+            .arg(soundSet(condition.sounds));
+    }
     const QString list = numberList(condition.sounds);
     if (condition.pad) {
         return QStringLiteral("p.s%1 IN %2").arg(*condition.pad).arg(list);
@@ -47,8 +66,9 @@ QString whereClause(const FindQuery& query) {
         conditions << QStringLiteral("p.state = %1").arg(int(KitState::Damaged));
     }
     if (query.unique) {
+        // The contents at two places or more, gathered once for the whole search.
         conditions << QStringLiteral(
-            "NOT EXISTS (SELECT 1 FROM places q WHERE q.content = p.content AND q.id <> p.id)");
+            "+p.content NOT IN (SELECT content FROM places GROUP BY content HAVING count(*) > 1)");
     }
     return conditions.isEmpty() ? QStringLiteral("1") : conditions.join(QStringLiteral(" AND "));
 }
@@ -59,10 +79,10 @@ void bindNames(Statement& statement, const FindQuery& query) {
     }
 }
 
-std::vector<int> matchedPads(const QByteArray& pads, const FindQuery& query) {
+std::vector<int> matchedPads(const std::array<std::uint8_t, 14>& pads, const FindQuery& query) {
     std::vector<int> matched;
-    for (int pad = 0; pad < PadCount && pad < pads.size(); ++pad) {
-        const int sound = static_cast<std::uint8_t>(pads[pad]);
+    for (int pad = 0; pad < PadCount && !query.sounds.empty(); ++pad) {
+        const int sound = pads[std::size_t(pad)];
         for (const SoundCondition& condition : query.sounds) {
             if ((!condition.pad || *condition.pad == pad) &&
                 std::find(condition.sounds.begin(), condition.sounds.end(), sound) !=
@@ -75,13 +95,29 @@ std::vector<int> matchedPads(const QByteArray& pads, const FindQuery& query) {
     return matched;
 }
 
-FoundPlace readPlace(const Statement& statement) {
+// Reads the columns of placeColumns. A file's path is made once and shared
+// by its places (a search may give tens of thousands of them).
+class PlaceReader {
+  public:
+    FoundPlace read(const Statement& statement);
+
+  private:
+    QHash<qint64, QString> paths_;
+};
+
+FoundPlace PlaceReader::read(const Statement& statement) {
     FoundPlace place;
-    place.file = statement.text(0);
+    const qint64 file = statement.integer(8);
+    auto path = paths_.constFind(file);
+    if (path == paths_.cend()) {
+        path = paths_.insert(file, statement.text(0));
+    }
+    place.file = *path;
     place.position = int(statement.integer(1));
     place.number = int(statement.integer(2));
     place.name = statement.text(3);
-    place.pads = statement.blob(4);
+    const QByteArrayView pads = statement.bytes(4);
+    std::copy_n(pads.begin(), std::min<qsizetype>(pads.size(), PadCount), place.pads.begin());
     place.state = static_cast<KitState>(statement.integer(5));
     place.content = statement.integer(6);
     place.missing = statement.integer(7) != 0;
@@ -100,8 +136,9 @@ FindResult Find(Collection& collection, const FindQuery& query, int limit) {
     }
     Statement statement(collection.db(), sql.toUtf8().constData());
     bindNames(statement, query);
+    PlaceReader reader;
     while (statement.next()) {
-        result.places.push_back(readPlace(statement));
+        result.places.push_back(reader.read(statement));
         result.places.back().matchedPads = matchedPads(result.places.back().pads, query);
     }
     result.fault = statement.fault();
@@ -131,7 +168,10 @@ GroupKey keyOf(Grouping grouping) {
 QString groupSql(Grouping grouping, const FindQuery& query) {
     const GroupKey key = keyOf(grouping);
     QString sql = QLatin1String(placeColumns) + QStringLiteral(", p.%1 ").arg(key.column) +
-                  QStringLiteral("FROM places p JOIN files f ON f.id = p.file WHERE p.%1 IN "
+                  // One pass over the places, each looked up among the groups' keys:
+                  // groups may hold most of the collection, and fetching that many
+                  // places through the key's index one by one is slower.
+                  QStringLiteral("FROM places p JOIN files f ON f.id = p.file WHERE +p.%1 IN "
                                  "(SELECT %1 FROM places GROUP BY %1 HAVING %2)")
                       .arg(QLatin1String(key.column), QLatin1String(key.having));
     if (query.any()) {
@@ -147,17 +187,18 @@ GroupResult FindGroups(Collection& collection, Grouping grouping, const FindQuer
     GroupResult result;
     Statement statement(collection.db(), groupSql(grouping, query).toUtf8().constData());
     bindNames(statement, query);
+    PlaceReader reader;
     QHash<QByteArray, std::size_t> groupOf;
     while (statement.next()) {
         // Names and pads as bytes, contents as their number: one key type.
-        const QByteArray key = statement.isNull(8) ? QByteArray() : statement.blob(8);
+        const QByteArray key = statement.blob(9);
         auto found = groupOf.constFind(key);
         if (found == groupOf.cend()) {
             found = groupOf.insert(key, result.groups.size());
             result.groups.emplace_back();
         }
         std::vector<FoundPlace>& group = result.groups[found.value()];
-        group.push_back(readPlace(statement));
+        group.push_back(reader.read(statement));
         group.back().matchedPads = matchedPads(group.back().pads, query);
     }
     result.fault = statement.fault();
@@ -166,14 +207,15 @@ GroupResult FindGroups(Collection& collection, Grouping grouping, const FindQuer
 
 FindResult AlsoIn(Collection& collection, const KitData& kit, const QString& file, int position) {
     FindResult result;
-    Statement statement(collection.db(),
-                        "SELECT f.path, p.position, p.number, p.name, p.pads, p.state, p.content, "
-                        "f.missing FROM places p JOIN files f ON f.id = p.file "
-                        "WHERE p.content = ? AND NOT (f.path = ? AND p.position = ?) "
-                        "ORDER BY f.path, p.position");
+    const QString sql = QLatin1String(placeColumns) +
+                        QStringLiteral("FROM places p JOIN files f ON f.id = p.file "
+                                       "WHERE p.content = ? AND NOT (f.path = ? AND p.position = ?) "
+                                       "ORDER BY f.path, p.position");
+    Statement statement(collection.db(), sql.toUtf8().constData());
+    PlaceReader reader;
     statement.bind(1, ContentFingerprint(kit)).bind(2, file).bind(3, qint64(position));
     while (statement.next()) {
-        result.places.push_back(readPlace(statement));
+        result.places.push_back(reader.read(statement));
     }
     result.fault = statement.fault();
     return result;
@@ -184,7 +226,7 @@ SoundUsage UsageOfSounds(Collection& collection) {
     usage.sounds.resize(SoundCount);
     Statement statement(collection.db(), "SELECT pads FROM places");
     while (statement.next()) {
-        const QByteArray pads = statement.blob(0);
+        const QByteArrayView pads = statement.bytes(0);
         std::array<bool, SoundCount> used{};
         for (int pad = 0; pad < PadCount && pad < pads.size(); ++pad) {
             const auto sound = static_cast<std::uint8_t>(pads[pad]);

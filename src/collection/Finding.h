@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -37,7 +38,7 @@ struct FoundPlace {
     int position = 0;
     int number = 0;
     QString name;
-    QByteArray pads;  // the 14 pad sounds, one byte each
+    std::array<std::uint8_t, 14> pads{};  // the 14 pad sounds
     KitState state = KitState::Right;
     qint64 content = 0;
     bool missing = false;      // under an added folder that is not there now

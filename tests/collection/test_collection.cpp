@@ -136,7 +136,7 @@ void expectIndexIs(Collection& collection, const std::vector<TreeKit>& kits) {
         QCOMPARE(place.number, kit->number);
         QCOMPARE(place.name, kit->name);
         for (int p = 0; p < 14; ++p) {
-            QCOMPARE(int(static_cast<std::uint8_t>(place.pads[p])), kit->sounds[std::size_t(p)]);
+            QCOMPARE(int(place.pads[std::size_t(p)]), kit->sounds[std::size_t(p)]);
         }
         QCOMPARE(place.state == KitState::Damaged, kit->damaged);
         QCOMPARE(place.state == KitState::Right, kit->checksumRight);
@@ -265,7 +265,7 @@ class TestCollection : public QObject {
             QCOMPARE(keysOf(found.places), bruteFind(kits, query));
             for (const FoundPlace& place : found.places) {
                 for (const int pad : place.matchedPads) {  // a pad that matched matches
-                    const int sound = static_cast<std::uint8_t>(place.pads[pad]);
+                    const int sound = place.pads[std::size_t(pad)];
                     QVERIFY(std::any_of(query.sounds.begin(), query.sounds.end(), [&](auto& c) {
                         return (!c.pad || *c.pad == pad) &&
                                std::count(c.sounds.begin(), c.sounds.end(), sound);
