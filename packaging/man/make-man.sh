@@ -3,7 +3,9 @@
 # Makes a man page with help2man from the program's own --help texts, so the
 # page says what the program says. For tamboril-kit every command the program
 # lists under "Subcommands:" gets a section of its own from
-# `tamboril-kit COMMAND --help`: a new command reaches the page by itself.
+# `tamboril-kit COMMAND --help` (and each command of a command, such as
+# `collection add`, from its own --help): a new command reaches the page by
+# itself.
 #
 #   make-man.sh PROGRAM NAME-LINE STATIC-INCLUDE OUTPUT
 set -euo pipefail
@@ -15,9 +17,9 @@ trap 'rm -rf "$work"' EXIT
 # argument and option as a tagged paragraph, the examples verbatim. The help
 # text is made roff-safe first (backslashes, minus signs, leading dots).
 command_section() {
-  local name=$1
+  local name="$*"
   echo ".SS \"$name\""
-  "$program" "$name" --help | sed -e 's/\\/\\e/g' -e 's/-/\\-/g' | awk '
+  "$program" "$@" --help | sed -e 's/\\/\\e/g' -e 's/-/\\-/g' | awk '
     function out(s) { if (s ~ /^[.\047]/) s = "\\&" s; print s }
     function flush() { if (tag != "") { print ".TP"; out("\\fB" tag "\\fR"); out(text); tag = ""; text = "" } }
     NR == 1 { out($0); next }
@@ -43,13 +45,22 @@ command_section() {
   '
 }
 
+# The words listed under "Subcommands:" in a --help text.
+subcommands() {
+  "$program" "$@" --help | awk '/^Subcommands:$/ { on = 1; next } on && /^$/ { exit } on { print $1 }'
+}
+
 includes=()
-commands=$("$program" --help | awk '/^Subcommands:$/ { on = 1; next } on && /^$/ { exit } on { print $1 }')
+commands=$(subcommands)
 if [ -n "$commands" ]; then
   includes+=(--include="$work/commands.h2m")
   echo "[COMMANDS]" >"$work/commands.h2m"
   for c in $commands; do
     command_section "$c" >>"$work/commands.h2m"
+    # A command of commands (collection) gives each of them a section too.
+    for s in $(subcommands "$c"); do
+      command_section "$c" "$s" >>"$work/commands.h2m"
+    done
   done
 fi
 

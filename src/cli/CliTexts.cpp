@@ -85,6 +85,20 @@ QString CommandSummary(const QString& name) {
                                                   "MIDI input port into a file")},
         {"sheet", QT_TRANSLATE_NOOP("CliTexts", "Write the kit sheet of a bank: a PDF to print, "
                                                 "CSV for a spreadsheet or JSON")},
+        {"collection", QT_TRANSLATE_NOOP("CliTexts", "Add, remove, list and scan the folders of "
+                                                     "the collection; the use of each sound")},
+        {"collection add", QT_TRANSLATE_NOOP("CliTexts", "Add a folder to the collection and "
+                                                         "scan it")},
+        {"collection remove", QT_TRANSLATE_NOOP("CliTexts", "Remove an added folder and its "
+                                                            "kits from the collection")},
+        {"collection list", QT_TRANSLATE_NOOP("CliTexts", "List the added folders with their "
+                                                          "files and kits")},
+        {"collection scan", QT_TRANSLATE_NOOP("CliTexts", "Bring the collection up to date "
+                                                          "with the files in its folders")},
+        {"collection sounds", QT_TRANSLATE_NOOP("CliTexts", "For each sound, how many kits use "
+                                                            "it and on which pads")},
+        {"find", QT_TRANSLATE_NOOP("CliTexts", "Find kits in the collection by name, sound, pad, "
+                                               "damage or duplicates")},
     };
     for (const auto& entry : summaries) {
         if (name == QLatin1String(entry.name)) {
@@ -118,9 +132,12 @@ QString ProgramFooter() {
         "  tamboril-kit ports\n"
         "  tamboril-kit receive dump.syx --port 0 --kits 64\n"
         "  tamboril-kit send kit.syx --port 0\n"
+        "  tamboril-kit collection add ~/Kits\n"
+        "  tamboril-kit find --pad \"KICK 1=808 K1\"\n"
         "\n"
         "Exit status: 0 on success, 1 when the operation failed, 2 for a wrong command line\n"
-        "(diff: 0 same, 1 different, 2 trouble).\n"
+        "(diff: 0 same, 1 different, 2 trouble; find: 0 found, 1 nothing found, 2 a wrong\n"
+        "command line or a collection that cannot be read).\n"
         "Run 'tamboril-kit COMMAND --help' for the arguments of a command.");
 }
 

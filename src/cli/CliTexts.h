@@ -143,5 +143,58 @@ QString ShortKitFileWarning(const QString& path, qint64 size);
 QString SheetFormatRequiredText();
 QString PdfToStandardOutputText();
 QString SheetWrittenText(const QString& bank, qsizetype kits, const QString& file);
+// --- collection and find (CliCollectionTexts.cpp) -------------------------
+
+// Why the collection's database could not be opened or used; `reason` is
+// SQLite's, with the system's where there is one.
+QString CannotOpenCollectionText(const QString& database, const QString& reason);
+QString CannotUseCollectionText(const QString& database, const QString& reason);
+// A full disk stopped a scan: what the index holds then.
+QString CollectionFullText(const QString& database, const QString& reason);
+// A database that could not serve was set aside and a new one made.
+QString NotADatabaseSetAsideText(const QString& database, const QString& brokenPath);
+QString DamagedSetAsideText(const QString& database, const QString& brokenPath);
+QString NewerSetAsideText(const QString& database, int version, const QString& brokenPath);
+QString FoldersKeptText(qsizetype folders);
+QString NoFoldersKeptText();
+
+QString FolderAddedText(const QString& folder);
+QString FolderAlreadyAddedText(const QString& folder);
+QString FolderWithinText(const QString& folder, const QString& outer);
+QString NoSuchFolderText(const QString& dir);
+QString NotAFolderText(const QString& dir);
+QString FolderRemovedText(const QString& folder, qsizetype files);
+QString FolderNotAddedText(const QString& dir);
+
+QString CollectionHeadLine(const QString& database, qsizetype files, qsizetype kits);
+QString CollectionFolderLine(const QString& folder, qsizetype files, qsizetype kits,
+                             bool present, qsizetype missingKits);
+QString NoFoldersText();
+
+QString ScanProgressLine(int done, int total, const QString& file);
+QString ScanFoundLine(int folders, int kitFiles, int bulkFiles, int otherFiles);
+QString ScanIndexLine(int added, int changed, int moved, int removed, int unchanged);
+QString NotAKitLine(const QString& file, qint64 size);
+QString MissingFolderLine(const QString& folder);
+QString ChangedWhileReadText(const QString& file);
+QString ScanStoppedText();
+
+// find: the command line, and the lines of what was found.
+QString PadSoundFormText(const QString& given);
+QString FindConditionRequiredText();
+QString GroupingsExclusiveText();
+QString FoundPlaceLine(const QString& title, const QString& file, int position,
+                       const QStringList& marks, const QStringList& matchedPads);
+QString DamagedMark();
+QString MissingMark();
+QString MatchedPadText(const QString& pad, const QString& sound);
+QString GroupHeading(qsizetype group, qsizetype places);
+QString FoundCountText(qsizetype places);
+QString FoundGroupsText(qsizetype groups);
+
+// collection sounds
+QString SoundUseLine(const QString& entry, qsizetype kits, const QStringList& pads);
+QString PadUseText(const QString& pad, qsizetype times);
+QString UnusedSoundsLine(qsizetype count, const QStringList& entries);
 
 }  // namespace tamboril::cli

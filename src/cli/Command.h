@@ -98,6 +98,8 @@ std::unique_ptr<Command> MakePortsCommand();
 std::unique_ptr<Command> MakeSendCommand();
 std::unique_ptr<Command> MakeReceiveCommand();
 std::unique_ptr<Command> MakeSheetCommand();
+std::unique_ptr<Command> MakeCollectionCommand();
+std::unique_ptr<Command> MakeFindCommand();
 
 // Every command, in the order --help lists them. A new command is one file
 // with its Make function, declared above and added to this table.

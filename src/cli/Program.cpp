@@ -21,6 +21,7 @@ std::span<const CommandSpec> Commands() {
         {"split", MakeSplitCommand},       {"join", MakeJoinCommand},
         {"ports", MakePortsCommand},       {"send", MakeSendCommand},
         {"receive", MakeReceiveCommand},   {"sheet", MakeSheetCommand},
+        {"collection", MakeCollectionCommand}, {"find", MakeFindCommand},
     };
     return commands;
 }

@@ -274,6 +274,24 @@ class TestCliProgram : public QObject {
             << QStringList{"sheet", "@bulk", "--csv", "a.csv", "--json", "a.json"} << "excludes";
         QTest::newRow("receive negative timeout")
             << QStringList{"receive", "@out", "--port", "0", "--timeout", "-2"} << "--timeout";
+        QTest::newRow("find without a condition") << QStringList{"find"} << "at least one condition";
+        QTest::newRow("find --json alone")
+            << QStringList{"find", "--json"} << "at least one condition";
+        QTest::newRow("find --pad without =")
+            << QStringList{"find", "--pad", "KICK 1"} << "PAD=SOUND";
+        QTest::newRow("find --pad, no such pad")
+            << QStringList{"find", "--pad", "KICK 3=49"} << "KICK 3";
+        QTest::newRow("find --pad, no such sound")
+            << QStringList{"find", "--pad", "KICK 1=zzz"} << "zzz";
+        QTest::newRow("find --sound 256") << QStringList{"find", "--sound", "256"} << "256";
+        QTest::newRow("find two groupings")
+            << QStringList{"find", "--duplicates", "--same-name"} << "excludes";
+        QTest::newRow("find --name empty") << QStringList{"find", "--name", ""} << "must not be empty";
+        QTest::newRow("collection alone") << QStringList{"collection"} << "a command is required";
+        QTest::newRow("collection add without DIR")
+            << QStringList{"collection", "add"} << "DIR is required";
+        QTest::newRow("collection frob")
+            << QStringList{"collection", "frob"} << "\"frob\" is not a command; the commands are add, remove";
     }
     void wrongCommandLinesExitWith2AndWriteNothing() {
         QFETCH(QStringList, args);
