@@ -56,51 +56,59 @@ QString NotACommandText(const QString& word, const QStringList& commands) {
         .arg(word, commands.join(QStringLiteral(", ")));
 }
 
+namespace {
+
+// Each command's one-line summary, by the command's words.
+struct CommandSummaryEntry {
+    const char* name;
+    const char* summary;
+};
+
+constexpr CommandSummaryEntry CommandSummaries[] = {
+    {"show", QT_TRANSLATE_NOOP("CliTexts", "Show a kit file (title, pads, checksum) or list "
+                                           "the kits of a bulk file")},
+    {"set", QT_TRANSLATE_NOOP("CliTexts", "Set the sound of one pad in a kit file and save "
+                                          "it with a fresh checksum")},
+    {"rename", QT_TRANSLATE_NOOP("CliTexts", "Set the kit name of a kit file and save it "
+                                             "with a fresh checksum")},
+    {"number", QT_TRANSLATE_NOOP("CliTexts", "Set the kit number (byte 6) of a kit file and "
+                                             "save it with a fresh checksum")},
+    {"renumber", QT_TRANSLATE_NOOP("CliTexts", "Give each kit of a bulk file its position's "
+                                               "slot as its kit number")},
+    {"diff", QT_TRANSLATE_NOOP("CliTexts", "Compare two kit files, two bulk files, or a kit "
+                                           "with one kit of a bulk file")},
+    {"split", QT_TRANSLATE_NOOP("CliTexts", "Cut a 64-kit bulk file into \"Kit - 63.syx\" "
+                                            "... \"Kit - 00.syx\"")},
+    {"join", QT_TRANSLATE_NOOP("CliTexts", "Put 64 kit files (a split folder) together into "
+                                           "one bulk file")},
+    {"ports", QT_TRANSLATE_NOOP("CliTexts", "List the MIDI output ports (for send) and "
+                                            "input ports (for receive)")},
+    {"send", QT_TRANSLATE_NOOP("CliTexts", "Send a kit file, or the 64 kits of a bulk file, "
+                                           "to a MIDI output port")},
+    {"receive", QT_TRANSLATE_NOOP("CliTexts", "Receive 1 kit or a 64-kit bulk dump from a "
+                                              "MIDI input port into a file")},
+    {"sheet", QT_TRANSLATE_NOOP("CliTexts", "Write the kit sheet of a bank: a PDF to print, "
+                                            "CSV for a spreadsheet or JSON")},
+    {"collection", QT_TRANSLATE_NOOP("CliTexts", "Add, remove, list and scan the folders of "
+                                                 "the collection; the use of each sound")},
+    {"collection add", QT_TRANSLATE_NOOP("CliTexts", "Add a folder to the collection and "
+                                                     "scan it")},
+    {"collection remove", QT_TRANSLATE_NOOP("CliTexts", "Remove an added folder and its "
+                                                        "kits from the collection")},
+    {"collection list", QT_TRANSLATE_NOOP("CliTexts", "List the added folders with their "
+                                                      "files and kits")},
+    {"collection scan", QT_TRANSLATE_NOOP("CliTexts", "Bring the collection up to date "
+                                                      "with the files in its folders")},
+    {"collection sounds", QT_TRANSLATE_NOOP("CliTexts", "For each sound, how many kits use "
+                                                        "it and on which pads")},
+    {"find", QT_TRANSLATE_NOOP("CliTexts", "Find kits in the collection by name, sound, pad, "
+                                           "damage or duplicates")},
+};
+
+}  // namespace
+
 QString CommandSummary(const QString& name) {
-    static const struct {
-        const char* name;
-        const char* summary;
-    } summaries[] = {
-        {"show", QT_TRANSLATE_NOOP("CliTexts", "Show a kit file (title, pads, checksum) or list "
-                                               "the kits of a bulk file")},
-        {"set", QT_TRANSLATE_NOOP("CliTexts", "Set the sound of one pad in a kit file and save "
-                                              "it with a fresh checksum")},
-        {"rename", QT_TRANSLATE_NOOP("CliTexts", "Set the kit name of a kit file and save it "
-                                                 "with a fresh checksum")},
-        {"number", QT_TRANSLATE_NOOP("CliTexts", "Set the kit number (byte 6) of a kit file and "
-                                                 "save it with a fresh checksum")},
-        {"renumber", QT_TRANSLATE_NOOP("CliTexts", "Give each kit of a bulk file its position's "
-                                                   "slot as its kit number")},
-        {"diff", QT_TRANSLATE_NOOP("CliTexts", "Compare two kit files, two bulk files, or a kit "
-                                               "with one kit of a bulk file")},
-        {"split", QT_TRANSLATE_NOOP("CliTexts", "Cut a 64-kit bulk file into \"Kit - 63.syx\" "
-                                                "... \"Kit - 00.syx\"")},
-        {"join", QT_TRANSLATE_NOOP("CliTexts", "Put 64 kit files (a split folder) together into "
-                                               "one bulk file")},
-        {"ports", QT_TRANSLATE_NOOP("CliTexts", "List the MIDI output ports (for send) and "
-                                                "input ports (for receive)")},
-        {"send", QT_TRANSLATE_NOOP("CliTexts", "Send a kit file, or the 64 kits of a bulk file, "
-                                               "to a MIDI output port")},
-        {"receive", QT_TRANSLATE_NOOP("CliTexts", "Receive 1 kit or a 64-kit bulk dump from a "
-                                                  "MIDI input port into a file")},
-        {"sheet", QT_TRANSLATE_NOOP("CliTexts", "Write the kit sheet of a bank: a PDF to print, "
-                                                "CSV for a spreadsheet or JSON")},
-        {"collection", QT_TRANSLATE_NOOP("CliTexts", "Add, remove, list and scan the folders of "
-                                                     "the collection; the use of each sound")},
-        {"collection add", QT_TRANSLATE_NOOP("CliTexts", "Add a folder to the collection and "
-                                                         "scan it")},
-        {"collection remove", QT_TRANSLATE_NOOP("CliTexts", "Remove an added folder and its "
-                                                            "kits from the collection")},
-        {"collection list", QT_TRANSLATE_NOOP("CliTexts", "List the added folders with their "
-                                                          "files and kits")},
-        {"collection scan", QT_TRANSLATE_NOOP("CliTexts", "Bring the collection up to date "
-                                                          "with the files in its folders")},
-        {"collection sounds", QT_TRANSLATE_NOOP("CliTexts", "For each sound, how many kits use "
-                                                            "it and on which pads")},
-        {"find", QT_TRANSLATE_NOOP("CliTexts", "Find kits in the collection by name, sound, pad, "
-                                               "damage or duplicates")},
-    };
-    for (const auto& entry : summaries) {
+    for (const auto& entry : CommandSummaries) {
         if (name == QLatin1String(entry.name)) {
             return CliTexts::tr(entry.summary);
         }
