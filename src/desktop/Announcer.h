@@ -8,8 +8,9 @@ class QWidget;
 namespace tamboril::desktop {
 
 // Tells a screen reader `text` as a notification of `window` (any widget of
-// it will do), without moving the focus: the window's notification object is
-// named `text` and shown again, which screen readers speak. Qt 6.4 has no
+// it will do), without moving the focus: the window's notification object (a
+// child of the window called "tamborilAnnouncer") is named `text` and shown
+// again, which screen readers speak. Qt 6.4 has no
 // announcement event of its own. Empty text tells nothing, and a text that
 // only repeats (the start of) the one told just before is not told again.
 void Announce(QWidget* window, const QString& text);

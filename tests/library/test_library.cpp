@@ -14,12 +14,17 @@
 #include "library/BankView.h"
 #include "library/Library.h"
 #include "library/LibraryWindow.h"
+#include "desktop/Announcer.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -118,6 +123,119 @@ class TestLibrary : public QObject {
     Q_OBJECT
 
   private slots:
+    // What a screen reader is given: the window named as its title reads, the
+    // kit title by its text, rows by position, the tab bar by its name, and
+    // each edit, undo, redo and save told.
+    void aScreenReaderHearsNamesAndResults() {
+        Library l;
+        writeBytes(l.file("dump.syx"), bank("ROCK", 0));
+        QVERIFY(l.window->openBank(l.file("dump.syx")));
+        QCOMPARE(l.window->accessibleName(), QStringLiteral("dump.syx - Tamboril Library"));
+        QCOMPARE(desktop::LastAnnouncement(l.window.get()),
+                 QStringLiteral("Opened %1 (64 kits).").arg(l.file("dump.syx")));
+
+        auto* title = l.window->findChild<QLabel*>("kitTitle");
+        QAccessibleInterface* told = QAccessible::queryAccessibleInterface(title);
+        QCOMPARE(told->text(QAccessible::Name), QString(title->text()).remove('&'));
+        QVERIFY(told->text(QAccessible::Name).startsWith("Pads of Kit - 63.syx (position 0)"));
+        QCOMPARE(told->text(QAccessible::Description), QStringLiteral("Selected kit"));
+        QCOMPARE(l.kits()->model()->headerData(5, Qt::Vertical).toString(), QStringLiteral("5"));
+        auto* tabs = l.window->findChild<QTabWidget*>("banks")->tabBar();
+        QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(tabs);
+        QCOMPARE(bar->text(QAccessible::Name), QStringLiteral("Banks"));
+        QCOMPARE(bar->childCount(), 1);
+        QCOMPARE(bar->child(0)->text(QAccessible::Name), QStringLiteral("dump.syx"));
+        QVERIFY(bar->child(0)->state().selected);
+
+        l.view()->selectRow(1);
+        l.prompts.nameAnswers << "AB";
+        l.keys(Qt::Key_F2);
+        QCOMPARE(l.window->accessibleName(), QStringLiteral("dump.syx* - Tamboril Library"));
+        l.keys(QKeySequence("Ctrl+Z"));
+        QCOMPARE(desktop::LastAnnouncement(l.window.get()), QStringLiteral("Undone: Rename to AB"));
+        QCOMPARE(KitName(l.view()->document().kit(1)), QStringLiteral("ROCK 01    "));
+        l.keys(QKeySequence("Ctrl+Y"));
+        QCOMPARE(desktop::LastAnnouncement(l.window.get()), QStringLiteral("Redone: Rename to AB"));
+        QCOMPARE(KitName(l.view()->document().kit(1)), QStringLiteral("AB         "));
+        l.keys(QKeySequence("Ctrl+Z"));
+        l.keys(QKeySequence("Ctrl+Shift+Z"));
+        QCOMPARE(KitName(l.view()->document().kit(1)), QStringLiteral("AB         "));
+        l.keys(QKeySequence::Save);
+        QCOMPARE(desktop::LastAnnouncement(l.window.get()),
+                 QStringLiteral("Saved %1.").arg(l.file("dump.syx")));
+        QCOMPARE(l.window->findChild<QStatusBar*>()->accessibleName(),
+                 QStringLiteral("Saved %1.").arg(l.file("dump.syx")));
+        QCOMPARE(l.window->accessibleName(), QStringLiteral("dump.syx - Tamboril Library"));
+    }
+
+    // Keys in the pads: F2, Return or typing on any column opens the sound
+    // pick, named for its pad; Alt+Down opens its list and moves no kit; one
+    // Return takes a completion. No key is given to two actions.
+    void padKeysOpenTheSoundPick() {
+        Library l;
+        writeBytes(l.file("dump.syx"), bank("ROCK", 0));
+        QVERIFY(l.window->openBank(l.file("dump.syx")));
+        const QByteArray before = BulkBytes(l.view()->document().bank().kits);
+        QTableView* pads = l.view()->padTable();
+        pads->setFocus();
+        pads->setCurrentIndex(pads->model()->index(1, 0));
+        QTest::keyClick(pads, Qt::Key_F2);
+        auto* pick = pads->findChild<QComboBox*>("soundPick");
+        QVERIFY(pick);
+        QVERIFY(l.prompts.nameAnswers.isEmpty() && l.prompts.messages.isEmpty());
+        QCOMPARE(QAccessible::queryAccessibleInterface(pick)->text(QAccessible::Name),
+                 QStringLiteral("Sound of KICK 2"));
+        QTest::keySequence(pick, QKeySequence("Alt+Down"));
+        QTRY_VERIFY(pick->view()->isVisible());
+        QCOMPARE(BulkBytes(l.view()->document().bank().kits), before);
+        QCOMPARE(l.view()->currentRow(), 0);
+        pick->hidePopup();
+        QTest::keyClick(pick, Qt::Key_Escape);
+        QTRY_VERIFY(!pads->findChild<QComboBox*>("soundPick"));
+
+        for (const auto& [key, text] : {std::pair{Qt::Key_Return, QString()},
+                                        std::pair{Qt::Key_8, QStringLiteral("8")}}) {
+            pads->setCurrentIndex(pads->model()->index(2, 0));
+            QTest::keyClick(pads, key);
+            pick = pads->findChild<QComboBox*>("soundPick");
+            QVERIFY2(pick, qPrintable(QStringLiteral("key %1").arg(int(key))));
+            if (!text.isEmpty()) {
+                QCOMPARE(pick->currentText(), text);
+            }
+            QTest::keyClick(pick, Qt::Key_Escape);
+            QTRY_VERIFY(!pads->findChild<QComboBox*>("soundPick"));
+        }
+
+        pads->setCurrentIndex(pads->model()->index(3, 2));
+        QTest::keyClick(pads, '8');
+        pick = pads->findChild<QComboBox*>("soundPick");
+        QVERIFY(pick);
+        QTest::keyClicks(pick->lineEdit(), "08 s");
+        QAbstractItemView* completions = pick->completer()->popup();
+        QTRY_VERIFY(completions->isVisible());
+        QTest::keyClick(completions, Qt::Key_Down);
+        QTest::keyClick(completions, Qt::Key_Down);
+        const QString chosen = completions->currentIndex().data().toString();
+        QVERIFY2(chosen.contains("808 S", Qt::CaseInsensitive), qPrintable(chosen));
+        QTest::keyClick(completions, Qt::Key_Return);
+        QTRY_COMPARE(PadSound(l.view()->document().kit(0), 3), chosen.section(' ', 0, 0).toInt());
+        QTRY_VERIFY(!pads->findChild<QComboBox*>("soundPick"));
+
+        QMultiHash<QKeySequence, QString> windowKeys;
+        for (QAction* action : l.window->findChildren<QAction*>()) {
+            if (action->shortcutContext() == Qt::WidgetShortcut) {
+                continue;
+            }
+            for (const QKeySequence& keys : action->shortcuts()) {
+                windowKeys.insert(keys, action->objectName());
+            }
+        }
+        for (const QKeySequence& keys : windowKeys.uniqueKeys()) {
+            QVERIFY2(windowKeys.count(keys) == 1,
+                     qPrintable(keys.toString() + ": " + windowKeys.values(keys).join(", ")));
+        }
+    }
+
     void userEditsSaveAsTamborilKitWouldMakeThem() {
         Library l;
         QVERIFY(QTest::qWaitForWindowActive(l.window.get()));

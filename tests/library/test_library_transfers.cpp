@@ -16,11 +16,14 @@
 #include "library/Library.h"
 #include "library/LibraryWindow.h"
 #include "library/TransferController.h"
+#include "desktop/Announcer.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
+#include <QTableView>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -447,8 +450,29 @@ void TestLibraryTransfers::closingAsksAndStopsWithoutTelling() {
     QVERIFY(rig.received.isEmpty());
 }
 
+// Every text told to a screen reader through a window's notification object.
+class Told : public QObject {
+  public:
+    explicit Told(QWidget* window) {
+        desktop::Announce(window, QStringLiteral("-"));
+        window->findChild<QWidget*>(QStringLiteral("tamborilAnnouncer"))->installEventFilter(this);
+    }
+    QStringList texts;
+
+  protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            texts << static_cast<QWidget*>(object)->accessibleName();
+        }
+        return false;
+    }
+};
+
 // Through the window: the panel shows a send's progress, and kits received
-// open as a new bank without a file, offered for saving.
+// open as a new bank without a file, offered for saving. The focus goes to
+// Cancel while a transfer runs, then back to the button that started it or
+// on to the new bank; a screen reader is told the start, every 8 kits and
+// the end.
 void TestLibraryTransfers::theWindowShowsTransfersAndOpensWhatCame() {
     QTemporaryDir dir;
     QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
@@ -461,12 +485,22 @@ void TestLibraryTransfers::theWindowShowsTransfersAndOpensWhatCame() {
     library::Library banks(settings);
     library::LibraryWindow window(banks, prompts, settings, "/bin/true", FakeMidi(script));
     window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    Told told(&window);
+    auto* cancel = window.findChild<QPushButton*>("cancelTransfer");
 
+    window.findChild<QPushButton*>("receiveOne")->setFocus();
     window.findChild<QPushButton*>("receiveOne")->click();
     QVERIFY(window.transferRunning());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(cancel));
+    QVERIFY(told.texts.last().startsWith("Listening on \"synth:out\""));
     QVERIFY(!window.findChild<QPushButton*>("receiveAll")->isEnabled());
     QTRY_VERIFY(!window.transferRunning());
     QCOMPARE(window.bankCount(), 1);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.currentView()->kitTable()));
+    QVERIFY2(told.texts.last().startsWith("Received 1 kit from \"synth:out\""),
+             qPrintable(told.texts.join('|')));
     BankDocument& doc = window.currentView()->document();
     QVERIFY(!doc.hasFile());
     QVERIFY(doc.bank().name.startsWith("Backup "));
@@ -479,6 +513,24 @@ void TestLibraryTransfers::theWindowShowsTransfersAndOpensWhatCame() {
     QCOMPARE(window.findChild<QProgressBar*>("transferProgress")->text(), "1 of 1 kit");
     QCOMPARE(script->sent, transfer::KitMessages({doc.kit(0)}));
     QVERIFY(prompts.messages.isEmpty());
+
+    // 64 kits: told at 8, 16, ... 64, then the result; the focus ends on Send bank.
+    window.openReceived(Kits(64), QStringLiteral("Big"));
+    prompts.choiceAnswers << 1;  // send them as they are numbered
+    told.texts.clear();
+    auto* sendBank = window.findChild<QPushButton*>("sendBank");
+    sendBank->setFocus();
+    sendBank->click();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(cancel));
+    QTRY_VERIFY(!window.transferRunning());
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(sendBank));
+    QStringList steps;
+    for (int count = 8; count <= 64; count += 8) {
+        steps << QStringLiteral("%1 of 64 kits sent").arg(count);
+    }
+    QCOMPARE(told.texts.mid(1, 8), steps);
+    QVERIFY2(told.texts.size() == 10 && told.texts.last().startsWith("Sent 64 kits"),
+             qPrintable(told.texts.join('|')));
 }
 
 QTEST_MAIN(TestLibraryTransfers)

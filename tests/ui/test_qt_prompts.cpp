@@ -9,7 +9,9 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -72,6 +74,29 @@ class TestQtPrompts : public QObject {
         prompts.message(QStringLiteral("Save Complete"),
                         QStringLiteral("Saved Complete. <b>not bold</b>"), severity);
         QVERIFY(seen);
+    }
+
+    // A result to read is a read-only text with the focus, whose lines can be
+    // walked and copied, closed with Escape.
+    void textToReadCanBeWalkedAndCopied() {
+        const QString text = QStringLiteral("A: first kit\nB: second kit\nPads that differ: 2");
+        QString focusedText, copied;
+        bool readOnly = false;
+        whenOpen<QDialog>([&](QDialog* dialog) {
+            auto* shown = dialog->findChild<QPlainTextEdit*>();
+            QVERIFY(shown && dialog->focusWidget() == shown);
+            readOnly = shown->isReadOnly();
+            focusedText = shown->toPlainText();
+            QTest::keyClick(shown, Qt::Key_Down);
+            QTest::keyClick(shown, Qt::Key_End, Qt::ShiftModifier);
+            QTest::keySequence(shown, QKeySequence::Copy);
+            copied = QApplication::clipboard()->text();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        prompts.showText(QStringLiteral("Compare Kits"), text);
+        QVERIFY(readOnly);
+        QCOMPARE(focusedText, text);
+        QCOMPARE(copied, QStringLiteral("B: second kit"));
     }
 
     void saveDialogUsesANameAsTypedWithoutAsking() {
