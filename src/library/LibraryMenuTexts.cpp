@@ -248,7 +248,7 @@ QString ProgressAnnouncement(int count, int total, bool receiving) {
 }
 
 QString InstrumentMenuTitle() {
-    return LibraryTexts::tr("&Instrument");
+    return LibraryTexts::tr("I&nstrument");
 }
 
 QString ReceiveOneActionText() {
