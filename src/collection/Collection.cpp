@@ -3,45 +3,19 @@
 
 #include "collection/Schema.h"
 #include "kit/WorkFolders.h"
+#include "sqlite/DatabaseFiles.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QStandardPaths>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace tamboril::collection {
 
 namespace {
-
-// File systems whose shared memory is not shared between computers, where
-// SQLite's write-ahead log would not be safe: NFS, SMB and CIFS, 9P and
-// FUSE (sshfs and the like).
-bool writeAheadLogAllowed(const QString& folder) {
-    struct statfs info {};
-    if (::statfs(QFile::encodeName(folder).constData(), &info) != 0) {
-        return true;
-    }
-    switch (static_cast<unsigned long>(info.f_type)) {
-        case 0x6969UL:      // NFS
-        case 0x517BUL:      // SMB
-        case 0xFF534D42UL:  // CIFS
-        case 0xFE534D42UL:  // SMB2
-        case 0x01021997UL:  // 9P
-        case 0x65735546UL:  // FUSE
-            return false;
-        default:
-            return true;
-    }
-}
 
 // pads_hold(pads, pad, set): whether the 14-byte pads hold, on `pad` (or on
 // any pad when it is -1), a sound whose bit is set in the 32-byte `set`.
@@ -81,36 +55,10 @@ QStringList readableFolders(const QString& brokenPath) {
     return statement.fault() ? QStringList() : folders;
 }
 
-// A free name collection.db.broken-YYYYMMDD-HHMMSS (with -2, -3 ... when
-// two are set aside within one second).
-QString brokenName(const QString& path) {
-    const QString base = path + QStringLiteral(".broken-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString name = base;
-    for (int n = 2; QFileInfo::exists(name) || QFileInfo::exists(name + QStringLiteral("-wal"));
-         ++n) {
-        name = base + QLatin1Char('-') + QString::number(n);
-    }
-    return name;
-}
-
-std::optional<DbFault> renameFault(const QString& from, const QString& to) {
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0 ||
-        errno == ENOENT) {
-        return std::nullopt;
-    }
-    DbFault fault;
-    fault.kind = DbFault::Kind::ReadOnly;
-    fault.file = from;
-    fault.reason = QString::fromLocal8Bit(std::strerror(errno));
-    return fault;
-}
-
 }  // namespace
 
 QString DefaultDatabasePath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Tamboril/collection.db");
+    return sqlite::DataFolder() + QStringLiteral("/collection.db");
 }
 
 bool IsBrokenDatabase(const DbFault& fault) {
@@ -170,7 +118,7 @@ std::optional<DbFault> Collection::configure() {
         return db_.fault(added);
     }
     journal_ = JournalMode::Rollback;
-    const char* wanted = writeAheadLogAllowed(QFileInfo(path_).absolutePath())
+    const char* wanted = sqlite::WriteAheadLogAllowed(QFileInfo(path_).absolutePath())
                              ? "PRAGMA journal_mode=WAL"
                              : "PRAGMA journal_mode=DELETE";
     Statement mode(db_, wanted);
@@ -196,15 +144,15 @@ OpenOutcome Collection::renew(SetAside::Why why, int version) {
     if (inodeOf(path_) != brokenInode) {
         return openOnce(false);
     }
-    SetAside aside{why, version, brokenName(path_), {}};
+    SetAside aside{why, version, sqlite::BrokenName(path_), {}};
     OpenOutcome outcome;
-    outcome.fault = renameFault(path_, aside.brokenPath);
+    outcome.fault = sqlite::RenameFault(path_, aside.brokenPath);
     if (!outcome.fault) {
-        outcome.fault = renameFault(path_ + QStringLiteral("-wal"),
+        outcome.fault = sqlite::RenameFault(path_ + QStringLiteral("-wal"),
                                     aside.brokenPath + QStringLiteral("-wal"));
     }
     if (!outcome.fault) {
-        outcome.fault = renameFault(path_ + QStringLiteral("-journal"),
+        outcome.fault = sqlite::RenameFault(path_ + QStringLiteral("-journal"),
                                     aside.brokenPath + QStringLiteral("-journal"));
     }
     if (outcome.fault) {

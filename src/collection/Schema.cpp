@@ -69,38 +69,7 @@ constexpr std::array<const char*, SchemaVersion> migrations = {version1};
 }  // namespace
 
 std::optional<DbFault> Migrate(Connection& db, int version) {
-    for (int v = version; v < SchemaVersion; ++v) {
-        Transaction transaction(db);
-        if (transaction.beginFault()) {
-            return transaction.beginFault();
-        }
-        // Another program may have migrated it meanwhile: the lock is ours now.
-        const VersionRead now = ReadVersion(db);
-        if (now.fault) {
-            return now.fault;
-        }
-        if (now.version > v) {
-            v = now.version - 1;
-            continue;
-        }
-        if (auto failed = db.exec(migrations[static_cast<std::size_t>(v)])) {
-            return failed;
-        }
-        if (auto failed = transaction.commit()) {
-            return failed;
-        }
-    }
-    return std::nullopt;
-}
-
-VersionRead ReadVersion(Connection& db) {
-    VersionRead read;
-    Statement statement(db, "PRAGMA user_version");
-    if (statement.next()) {
-        read.version = static_cast<int>(statement.integer(0));
-    }
-    read.fault = statement.fault();
-    return read;
+    return sqlite::Migrate(db, migrations, version);
 }
 
 }  // namespace tamboril::collection

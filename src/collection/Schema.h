@@ -2,6 +2,7 @@
 #pragma once
 
 #include "collection/Database.h"
+#include "sqlite/DatabaseFiles.h"
 
 #include <optional>
 
@@ -16,12 +17,7 @@ inline constexpr int SchemaVersion = 1;
 // leads to. The caller has made sure the version is not newer.
 std::optional<DbFault> Migrate(Connection& db, int version);
 
-// The database's PRAGMA user_version, or the fault reading it met (a file
-// that is not a database shows here).
-struct VersionRead {
-    int version = 0;
-    std::optional<DbFault> fault;
-};
-VersionRead ReadVersion(Connection& db);
+using sqlite::ReadVersion;
+using sqlite::VersionRead;
 
 }  // namespace tamboril::collection

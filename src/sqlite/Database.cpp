@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "collection/Database.h"
+#include "sqlite/Database.h"
 
 #include <sqlite3.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-namespace tamboril::collection {
+namespace tamboril::sqlite {
 
 DbFault::Kind FaultKind(int code) {
     switch (code & 0xFF) {
@@ -87,6 +87,14 @@ void Connection::close() {
 std::optional<DbFault> Connection::exec(const char* sql) {
     const int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
     return code == SQLITE_OK ? std::nullopt : std::optional<DbFault>(fault(code));
+}
+
+qint64 Connection::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
+qint64 Connection::changes() const {
+    return sqlite3_changes64(db_);
 }
 
 DbFault Connection::fault(int code) const {
@@ -220,4 +228,4 @@ std::optional<DbFault> Transaction::commit() {
     return failed;
 }
 
-}  // namespace tamboril::collection
+}  // namespace tamboril::sqlite
