@@ -103,6 +103,23 @@ constexpr CommandSummaryEntry CommandSummaries[] = {
                                                         "it and on which pads")},
     {"find", QT_TRANSLATE_NOOP("CliTexts", "Find kits in the collection by name, sound, pad, "
                                            "damage or duplicates")},
+    {"history", QT_TRANSLATE_NOOP("CliTexts", "List the snapshots of every backup, send and "
+                                              "save; show, compare, export and prune them")},
+    {"history show", QT_TRANSLATE_NOOP("CliTexts", "Show a snapshot and its kits by slot")},
+    {"history diff", QT_TRANSLATE_NOOP("CliTexts", "Compare two snapshots, or a snapshot with "
+                                                   "what the instrument held before it")},
+    {"history export", QT_TRANSLATE_NOOP("CliTexts", "Write a snapshot's kits as they were "
+                                                     "kept: a bulk file, a kit file or a folder")},
+    {"history instrument", QT_TRANSLATE_NOOP("CliTexts", "List, rename and join the "
+                                                         "instruments of the history")},
+    {"history instrument list", QT_TRANSLATE_NOOP("CliTexts", "List the instruments with "
+                                                              "their ports and snapshots")},
+    {"history instrument rename", QT_TRANSLATE_NOOP("CliTexts", "Give an instrument another "
+                                                                "name")},
+    {"history instrument join", QT_TRANSLATE_NOOP("CliTexts", "Make the ports and snapshots of "
+                                                              "instrument A those of B")},
+    {"history prune", QT_TRANSLATE_NOOP("CliTexts", "Delete snapshots, or thin them: one a day "
+                                                    "past a month, one a week past a year")},
 };
 
 }  // namespace

@@ -100,6 +100,7 @@ std::unique_ptr<Command> MakeReceiveCommand();
 std::unique_ptr<Command> MakeSheetCommand();
 std::unique_ptr<Command> MakeCollectionCommand();
 std::unique_ptr<Command> MakeFindCommand();
+std::unique_ptr<Command> MakeHistoryCommand();
 
 // Every command, in the order --help lists them. A new command is one file
 // with its Make function, declared above and added to this table.

@@ -117,35 +117,6 @@ bool readSide(Console& console, Side& side) {
     return true;
 }
 
-QJsonObject differenceJson(const KitData& a, const KitData& b, const KitComparison& c) {
-    QJsonArray pads;
-    for (const int pad : c.pads) {
-        QJsonObject soundA = PadJson(pad, PadSound(a, pad));
-        QJsonObject soundB = PadJson(pad, PadSound(b, pad));
-        for (const char* key : {"index", "pad"}) {
-            soundA.remove(QLatin1String(key));
-            soundB.remove(QLatin1String(key));
-        }
-        pads.append(
-            QJsonObject{{"index", pad}, {"pad", PadName(pad)}, {"a", soundA}, {"b", soundB}});
-    }
-    QJsonArray ranges;
-    for (const RangeDifference& d : c.uninterpreted) {
-        ranges.append(QJsonObject{{"first", static_cast<int>(d.range.first)},
-                                  {"last", static_cast<int>(d.range.last)},
-                                  {"count", static_cast<int>(d.count)}});
-    }
-    return QJsonObject{
-        {"a", KitJson(a)},
-        {"b", KitJson(b)},
-        {"titleDiffers", c.titleDiffers},
-        {"startDiffers", c.startDiffers},
-        {"checksumDiffers", c.checksumDiffers},
-        {"pads", pads},
-        {"uninterpreted", ranges},
-    };
-}
-
 // Compares two kit files, two bulk files position by position, or a kit with
 // one kit of a bulk file. Files are only read.
 class DiffCommand final : public Command {
@@ -242,7 +213,7 @@ class DiffCommand final : public Command {
         QJsonArray kits;
         for (const int k : positions) {
             const auto index = static_cast<std::size_t>(k);
-            QJsonObject entry = differenceJson(a.kits[index], b.kits[index],
+            QJsonObject entry = KitDifferenceJson(a.kits[index], b.kits[index],
                                                CompareKits(a.kits[index], b.kits[index]));
             if (a.wholeBulk()) {
                 entry.insert("position", k);

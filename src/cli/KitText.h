@@ -4,6 +4,7 @@
 #include "bank/KitWords.h"
 #include "cli/CliTexts.h"
 #include "cli/Console.h"
+#include "kit/KitCompare.h"
 #include "kit/KitImage.h"
 #include "sheets/SheetJson.h"
 
@@ -26,6 +27,11 @@ using sheets::BankKitsJson;
 using sheets::KitFileJson;
 using sheets::KitJson;
 using sheets::PadJson;
+
+// Where two kits differ, as diff --json gives it: both kits, whether the
+// title, the start byte and the checksum differ, the pads that differ with
+// both sounds, and the uninterpreted ranges that differ.
+QJsonObject KitDifferenceJson(const KitData& a, const KitData& b, const KitComparison& c);
 
 // The object as sheets::JsonBytes writes it, on standard output.
 void PrintJson(Console& console, const QJsonObject& object);

@@ -22,6 +22,7 @@ std::span<const CommandSpec> Commands() {
         {"ports", MakePortsCommand},       {"send", MakeSendCommand},
         {"receive", MakeReceiveCommand},   {"sheet", MakeSheetCommand},
         {"collection", MakeCollectionCommand}, {"find", MakeFindCommand},
+        {"history", MakeHistoryCommand},
     };
     return commands;
 }

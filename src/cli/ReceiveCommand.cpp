@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Command.h"
+#include "cli/HistoryAccess.h"
 #include "cli/KitArgs.h"
 #include "cli/PortChoice.h"
 #include "cli/TransferWords.h"
@@ -80,6 +81,8 @@ class ReceiveCommand final : public Command {
             ->type_name("S")
             ->default_val(60)
             ->check(CLI::Range(0.0, 86400.0));
+        sub.add_flag("--no-history", noHistory_,
+                     "Keep no snapshot of the kits received in the history");
     }
 
     int run(Console& console) override {
@@ -106,6 +109,12 @@ class ReceiveCommand final : public Command {
         }
         const QByteArray bytes = received.bytes();
         warnLeftOut(console, received);
+        // The kits came from the instrument whether or not the file can be
+        // written: the snapshot keeps them either way.
+        if (!noHistory_) {
+            RecordTransfer(console, {history::SnapshotKind::Backup, {portName_, QString()},
+                                     received.kits, QString(), QDateTime::currentDateTime()});
+        }
         if (const auto failure = ReplaceFile(path, bytes)) {
             console.error(
                 ReceivedNotSavedText(failure->file, failure->reason, transfer::KitsText(kits_)));
@@ -130,7 +139,7 @@ class ReceiveCommand final : public Command {
     }
 
     // Finds the port --port names and listens on it; `port` gets its name.
-    bool openPort(Console& console, transfer::InputPorts& ports, QString& port) const {
+    bool openPort(Console& console, transfer::InputPorts& ports, QString& port) {
         const transfer::PortListing listed = ports.list();
         if (!listed.names) {
             console.error(CannotReceiveText(listed.reason));
@@ -144,6 +153,7 @@ class ReceiveCommand final : public Command {
             return false;
         }
         port = Printable(names.at(choice.index));
+        portName_ = names.at(choice.index);
         if (const transfer::PortStatus opened = ports.open(names.at(choice.index)); !opened.ok()) {
             console.error(
                 CannotReceiveFromText(port, OpenFailureText(opened, names.at(choice.index))));
@@ -182,6 +192,8 @@ class ReceiveCommand final : public Command {
     std::string port_;
     int kits_ = 1;
     double timeoutSeconds_ = 60;
+    bool noHistory_ = false;
+    QString portName_;  // the whole name of the port listened on
 };
 
 }  // namespace

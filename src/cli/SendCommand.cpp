@@ -2,6 +2,7 @@
 #include "bank/KitNumbers.h"
 #include "bank/KitWords.h"
 #include "cli/Command.h"
+#include "cli/HistoryAccess.h"
 #include "cli/KitArgs.h"
 #include "cli/KitSending.h"
 #include "cli/PortChoice.h"
@@ -39,6 +40,8 @@ class SendCommand final : public Command {
             ->default_val(100)
             ->transform(LeadingZerosDecimal())
             ->check(CLI::Range(0, 60000));
+        sub.add_flag("--no-history", noHistory_,
+                     "Keep no snapshot of the kits sent in the history");
         sub.add_flag("--allow-shared-numbers", allowShared_,
                      "Send a bulk file even when some of its kits carry the same kit number "
                      "(byte 6); the instrument then keeps only the last kit of each number");
@@ -62,9 +65,15 @@ class SendCommand final : public Command {
                     console.progress(SendProgressText(delivered, total));
                 }
             }};
-        const SendReport report = transfer::SendKitsToPort(
-            ports, portName_, std::vector<KitData>(kits->begin(), kits->end()), control);
-        return reportSend(console, report, path, out, *kits);
+        const std::vector<KitData> sending(kits->begin(), kits->end());
+        const SendReport report = transfer::SendKitsToPort(ports, portName_, sending, control);
+        const int status = reportSend(console, report, path, out, *kits);
+        if (!noHistory_) {
+            RecordTransfer(console, {history::SnapshotKind::Send, {QString(), portName_},
+                                     transfer::KitsThatWent(sending, report), QString(),
+                                     QDateTime::currentDateTime()});
+        }
+        return status;
     }
 
   private:
@@ -190,6 +199,7 @@ class SendCommand final : public Command {
     std::string port_;
     int delayMs_ = 100;
     bool allowShared_ = false;
+    bool noHistory_ = false;
     QString portName_;  // the whole name of the port found
 };
 

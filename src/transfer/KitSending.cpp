@@ -3,6 +3,8 @@
 
 #include "midi/WireFormat.h"
 
+#include <algorithm>
+
 namespace tamboril::transfer {
 
 using namespace tamboril::midi;
@@ -33,6 +35,15 @@ QList<QByteArray> KitMessages(const std::vector<KitData>& kits) {
         messages << KitTransmission(kit);
     }
     return messages;
+}
+
+std::vector<KitData> KitsThatWent(const std::vector<KitData>& kits, const SendReport& report) {
+    const std::size_t went = std::min(kits.size(), std::size_t(std::max(report.delivered, 0)));
+    std::vector<KitData> sent(kits.begin(), kits.begin() + std::ptrdiff_t(went));
+    for (KitData& kit : sent) {
+        StoreChecksum(kit, TransmissionChecksumFirst);
+    }
+    return sent;
 }
 
 SendReport SendToPort(OutputPorts& ports, const QString& port, const QList<QByteArray>& messages,

@@ -68,6 +68,12 @@ QList<QByteArray> KitMessages(const std::vector<KitData>& kits);
 SendReport SendToPort(OutputPorts& ports, const QString& port, const QList<QByteArray>& messages,
                       const midi::TransferControl& control);
 
+// The kits of a send that went, in order, each as it went on the wire (with
+// the transmission checksum in byte 195): all of them after a send that
+// worked, the first report.delivered after one that failed or was
+// cancelled. What the history records of a send.
+std::vector<KitData> KitsThatWent(const std::vector<KitData>& kits, const SendReport& report);
+
 // The kits as KitMessages makes them, sent as SendToPort sends.
 SendReport SendKitsToPort(OutputPorts& ports, const QString& port,
                           const std::vector<KitData>& kits, const midi::TransferControl& control);
