@@ -19,6 +19,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -129,6 +132,28 @@ bool leftOut(const Result& got) {
     return got.status == 1 && SaysLeftOutOfCycles(got.err);
 }
 
+// The snapshots `history --json` lists, newest first.
+QJsonArray historySnapshots() {
+    const Result listed = runKit({"history", "--json"});
+    return QJsonDocument::fromJson(listed.out.toUtf8()).object()["snapshots"].toArray();
+}
+
+// The newest snapshot of `kind`, empty when there is none.
+QJsonObject newestSnapshot(const QString& kind) {
+    for (const QJsonValue& snapshot : historySnapshots()) {
+        if (snapshot.toObject()["kind"].toString() == kind) {
+            return snapshot.toObject();
+        }
+    }
+    return QJsonObject();
+}
+
+// A snapshot's kits as `history export` writes them.
+QByteArray exportedKits(const QJsonObject& snapshot, const QString& file) {
+    runKit({"history", "export", QString::number(snapshot["id"].toInt()), file});
+    return readBytes(file);
+}
+
 // How often a round trip is tried when every try had a kit sent again or
 // went past the receiver.
 constexpr int RoundTrips = 3;
@@ -142,6 +167,10 @@ class TestCliMidi : public QObject {
     void initTestCase() {
         QVERIFY2(tamboril::test::onTestRunServer(),
                  "run through ctest: it starts the JACK server and names it");
+        // Every send and receive records a snapshot: in a history of the
+        // test's own, which every tamboril-kit it starts inherits.
+        QVERIFY(dataHome_.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_.path()));
     }
 
     void portsListsTheReceiverAndOneKitMakesTheRoundTrip() {
@@ -198,6 +227,17 @@ class TestCliMidi : public QObject {
         // Sending wrote nothing: the kit file is as it was, no scratch file.
         QCOMPARE(readBytes(kitPath), toBytes(kit));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"kit.syx", "received.syx"}));
+
+        // Both ends kept a snapshot: the send the kit as it went, with the
+        // port it went to; the receive the kit as it came, with its port.
+        const QJsonObject send = newestSnapshot("send");
+        QCOMPARE(send["ports"].toObject()["output"].toString(), port);
+        QCOMPARE(send["kits"].toInt(), 1);
+        QCOMPARE(exportedKits(send, dataHome_.filePath("sent.syx")), expected);
+        const QJsonObject backup = newestSnapshot("backup");
+        QCOMPARE(backup["ports"].toObject()["input"].toString(), feeder.portName());
+        QCOMPARE(exportedKits(backup, dataHome_.filePath("came.syx")), expected);
+        QVERIFY(!send["instrument"].toString().isEmpty());
     }
 
     void aBulkDumpMakesTheRoundTripKitByKit() {
@@ -214,6 +254,7 @@ class TestCliMidi : public QObject {
         const QString received = dir.filePath("received.syx");
 
         JackSource feeder(QStringLiteral("tk-feeder-bulk"));
+        const QJsonObject sendBefore = newestSnapshot("send");
         Result sent;
         Result got;
         for (int round = 0; round < RoundTrips && (round == 0 || overloaded(sent) || leftOut(got));
@@ -230,7 +271,8 @@ class TestCliMidi : public QObject {
             terminal.start(QStringLiteral("script"),
                            {"-qec",
                             QStringList{shellQuoted(Program), "send", shellQuoted(bulkPath),
-                                        "--port", shellQuoted(port), "--delay", "5"}
+                                        "--port", shellQuoted(port), "--delay", "5",
+                                        "--no-history"}
                                 .join(' '),
                             "/dev/null"});
             sent = finish(terminal, 60000);
@@ -255,6 +297,11 @@ class TestCliMidi : public QObject {
         QVERIFY(got.out.contains("Received 64 kits"));
         QCOMPARE(readBytes(received), expected);
         QCOMPARE(readBytes(bulkPath), bulk);
+        // The dump is kept as a whole backup; the send said --no-history.
+        const QJsonObject backup = newestSnapshot("backup");
+        QCOMPARE(backup["kits"].toInt(), 64);
+        QCOMPARE(exportedKits(backup, dir.filePath("kept.syx")), expected);
+        QCOMPARE(newestSnapshot("send"), sendBefore);
 
         // The dump splits into the 64 kits, first kit into "Kit - 63.syx".
         QVERIFY(QDir(dir.path()).mkdir("kits"));
@@ -415,6 +462,18 @@ class TestCliMidi : public QObject {
         QVERIFY2(gone >= 24 - sentTwice && gone < 64, qPrintable(sent.err));
         QCOMPARE(match.captured(1).toInt(), gone + 1);
         QVERIFY2(sent.err.contains(port), qPrintable(sent.err));
+        // The snapshot holds only the kits that went, as they went: a
+        // folder of kit files named by slot.
+        const QJsonObject send = newestSnapshot("send");
+        QCOMPARE(send["ports"].toObject()["output"].toString(), port);
+        QCOMPARE(send["kits"].toInt(), gone);
+        const QString went = dir.filePath("went");
+        QCOMPARE(runKit({"history", "export", QString::number(send["id"].toInt()), went}).status, 0);
+        QCOMPARE(QDir(went).entryList(QDir::Files).size(), gone);
+        for (const KitData& kit : distinctKits().mid(0, gone)) {
+            const QString slotFile = QStringLiteral("%1/Slot %2.syx").arg(went).arg(kit[KitNumberIndex], 2, 10, QLatin1Char('0'));
+            QCOMPARE(readBytes(slotFile), asSent(kit));
+        }
     }
 
     // The instrument's port goes away part way through a dump: receive says
@@ -593,6 +652,9 @@ class TestCliMidi : public QObject {
         QCOMPARE(readBytes(received), QByteArray("an older dump"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"received.syx"});
     }
+
+  private:
+    QTemporaryDir dataHome_;
 };
 
 QTEST_GUILESS_MAIN(TestCliMidi)
