@@ -89,7 +89,7 @@ Held HeldAfter(const std::vector<Snapshot>& oldestFirst) {
 }
 
 HeldNow HoldsNow(History& history, qint64 instrument) {
-    const SnapshotSeries series = InstrumentSeries(history, instrument);
+    const SnapshotSeries series = SeriesFromWholeBackup(history, instrument);
     return {series.fault ? Held{} : HeldAfter(series.snapshots), series.fault};
 }
 
@@ -172,7 +172,7 @@ SnapshotComparison CompareWithPrevious(History& history, qint64 id) {
         }
         return CompareSnapshots(history, previous, id);
     }
-    const SnapshotSeries series = InstrumentSeries(history, info->instrument);
+    const SnapshotSeries series = SeriesFromWholeBackup(history, info->instrument, id);
     std::vector<Snapshot> upTo = SeriesUpTo(series.snapshots, id);
     if ((result.fault = series.fault) || upTo.empty()) {
         return result;
@@ -189,25 +189,20 @@ SnapshotComparison CompareWithPrevious(History& history, qint64 id) {
 
 SnapshotComparison SinceLastBackup(History& history, qint64 backup) {
     SnapshotComparison result;
-    const std::optional<SnapshotInfo> info = infoOf(history, backup, result.fault);
-    if (result.fault || !info) {
-        result.missing = backup;
+    const qint64 previous = PreviousBackup(history, backup, result.fault);
+    const SnapshotRead before = previous != 0 ? ReadSnapshot(history, previous) : SnapshotRead{};
+    const SnapshotRead after = ReadSnapshot(history, backup);
+    result.fault = result.fault ? result.fault : before.fault ? before.fault : after.fault;
+    if (result.fault || !after.snapshot) {
+        result.missing = result.fault ? 0 : backup;
         return result;
     }
-    result.b = info;
-    const SnapshotSeries series = InstrumentSeries(history, info->instrument);
-    const std::vector<Snapshot> upTo = SeriesUpTo(series.snapshots, backup);
-    if ((result.fault = series.fault) || upTo.empty()) {
-        return result;
-    }
-    for (auto earlier = upTo.rbegin() + 1; earlier != upTo.rend(); ++earlier) {
-        if (earlier->info.kind == SnapshotKind::Backup) {
-            result.a = earlier->info;
-            Held before;
-            LayOver(before, *earlier);
-            result.changes = changesAgainst(before, upTo.back(), result.compared);
-            break;
-        }
+    result.b = after.snapshot->info;
+    if (before.snapshot) {
+        result.a = before.snapshot->info;
+        Held held;
+        LayOver(held, *before.snapshot);
+        result.changes = changesAgainst(held, *after.snapshot, result.compared);
     }
     return result;
 }

@@ -4,6 +4,8 @@
 #include "history/Instruments.h"
 #include "history/KitStore.h"
 
+#include <limits>
+
 namespace tamboril::history {
 
 namespace {
@@ -141,6 +143,43 @@ SnapshotSeries InstrumentSeries(History& history, qint64 instrument) {
     SnapshotSeries series;
     series.fault = readSnapshots(history.db(), rows, series.snapshots);
     return series;
+}
+
+SnapshotSeries SeriesFromWholeBackup(History& history, qint64 instrument, qint64 id) {
+    // (utc, id) of the end: the snapshot itself, or past every snapshot.
+    Statement end(history.db(), "SELECT utc, id FROM snapshots WHERE id = ?");
+    end.bind(1, id);
+    const bool found = id != 0 && end.next();
+    const qint64 endUtc = found ? end.integer(0) : std::numeric_limits<qint64>::max();
+    const qint64 endId = found ? end.integer(1) : std::numeric_limits<qint64>::max();
+    Statement base(history.db(),
+                   "SELECT utc, id FROM snapshots WHERE instrument = ?1 AND kind = 0 AND "
+                   "length(kits) = 320 AND (utc, id) < (?2, ?3) ORDER BY utc DESC, id DESC LIMIT 1");
+    base.bind(1, instrument).bind(2, endUtc).bind(3, endId);
+    const bool based = base.next();
+    const QByteArray sql = QByteArray(listColumns) +
+                           "WHERE s.instrument = ?1 AND (s.utc, s.id) >= (?2, ?3) AND "
+                           "(s.utc, s.id) <= (?4, ?5) ORDER BY s.utc, s.id";
+    Statement rows(history.db(), sql.constData());
+    rows.bind(1, instrument).bind(2, based ? base.integer(0) : std::numeric_limits<qint64>::min());
+    rows.bind(3, based ? base.integer(1) : 0).bind(4, endUtc).bind(5, endId);
+    SnapshotSeries series;
+    series.fault = end.fault() ? end.fault() : base.fault();
+    if (!series.fault && (id == 0 || found)) {
+        series.fault = readSnapshots(history.db(), rows, series.snapshots);
+    }
+    return series;
+}
+
+qint64 PreviousBackup(History& history, qint64 id, std::optional<DbFault>& fault) {
+    Statement find(history.db(),
+                   "SELECT p.id FROM snapshots s JOIN snapshots p ON p.instrument = s.instrument "
+                   "AND p.kind = 0 AND (p.utc, p.id) < (s.utc, s.id) WHERE s.id = ? "
+                   "ORDER BY p.utc DESC, p.id DESC LIMIT 1");
+    find.bind(1, id);
+    const qint64 previous = find.next() ? find.integer(0) : 0;
+    fault = find.fault();
+    return previous;
 }
 
 std::vector<Snapshot> SeriesUpTo(const std::vector<Snapshot>& series, qint64 id) {

@@ -102,6 +102,15 @@ struct SnapshotSeries {
 };
 SnapshotSeries InstrumentSeries(History& history, qint64 instrument);
 
+// The part of an instrument's series that what it held up to snapshot `id`
+// depends on, oldest first: from the last whole backup before `id` (or the
+// first snapshot) to `id` included; with `id` 0, from its last whole
+// backup to its newest snapshot.
+SnapshotSeries SeriesFromWholeBackup(History& history, qint64 instrument, qint64 id = 0);
+
+// The previous backup of the instrument of backup `id`, 0 for none.
+qint64 PreviousBackup(History& history, qint64 id, std::optional<DbFault>& fault);
+
 // The snapshots of `series` up to and including `id`, for the comparisons
 // that ask what came before it.
 std::vector<Snapshot> SeriesUpTo(const std::vector<Snapshot>& series, qint64 id);
