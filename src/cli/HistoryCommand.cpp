@@ -26,9 +26,9 @@ class HistoryCommand final : public Command {
   public:
     void define(CLI::App& sub) override {
         sub.footer(
-            "Every backup received and every send of tamboril-kit and the Library is kept as a\n"
-            "snapshot in $XDG_DATA_HOME/Tamboril/history.db (send and receive --no-history\n"
-            "keep none). Without a command, history lists the snapshots, newest first.\n"
+            "Every kit received and every send of tamboril-kit is kept as a snapshot in\n"
+            "$XDG_DATA_HOME/Tamboril/history.db (send and receive --no-history keep none).\n"
+            "Without a command, history lists the snapshots, newest first.\n"
             "\n"
             "Examples:\n"
             "  tamboril-kit history\n"
