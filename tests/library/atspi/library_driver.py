@@ -125,14 +125,17 @@ def has(obj, state):
         return False
 
 
-def find_all(root, predicate, skip_tables=True):
+def find_all(root, predicate, skip_tables=True, showing_only=False):
     """Objects under root that predicate holds for; table cells are not
-    walked unless asked, as a bank has hundreds."""
+    walked unless asked, as a bank has hundreds, nor, when asked, what does
+    not show (the banks in the tabs behind)."""
     found = []
     stack = [root]
     while stack:
         obj = stack.pop()
         try:
+            if showing_only and not has(obj, pyatspi.STATE_SHOWING):
+                continue
             if predicate(obj):
                 found.append(obj)
             if skip_tables and obj.getRole() == pyatspi.ROLE_TABLE:
@@ -227,25 +230,42 @@ class Library:
                                         and has(w, pyatspi.STATE_SHOWING)), None), 60)
         if not self.frame:
             failures.fatal("the Library's window (a frame) did not show within 60 s")
+        # The main window is the one X window the Library shows at start.
+        self.main_window = poll(self._only_window, 30)
         if not poll(lambda: title_part in (self.window_title() or ""), 30):
             failures.fatal("the window's title never held %r; it is %r"
                            % (title_part, self.window_title()))
 
-    def window_id(self):
-        """The X window of the main window: the visible one whose title ends
-        with the program's name."""
+    def _only_window(self):
         ids = xdotool("search", "--all", "--onlyvisible", "--pid", str(self.process.pid),
                       "--name", E.APP_NAME + "$", check=False).split()
-        return ids[0] if ids else None
+        return ids[0] if len(ids) == 1 else None
+
+    def window_id(self):
+        """The X window of the main window."""
+        return getattr(self, "main_window", None)
 
     def window_title(self):
         wid = self.window_id()
         return xdotool("getwindowname", wid, check=False).strip() if wid else None
 
     def active(self):
-        """Whether the main window is the window manager's active window."""
+        """Whether the main window is the window manager's active window and
+        AT-SPI says so too (Orca follows the latter)."""
+        return self.x_active() and self.atspi_active()
+
+    def x_active(self):
         active = xdotool("getactivewindow", check=False).strip()
-        return bool(active) and active == self.window_id() and has(self.frame, pyatspi.STATE_ACTIVE)
+        return bool(active) and active == self.window_id()
+
+    def atspi_active(self):
+        # Read from the program, not from libatspi's cache of its states.
+        self.frame.clear_cache()
+        return has(self.frame, pyatspi.STATE_ACTIVE)
+
+    def activity(self):
+        """Which of the two says the window is active, for a failure's text."""
+        return "active for X %s, for AT-SPI %s" % (self.x_active(), self.atspi_active())
 
     def dialogs(self):
         """The application's top-level windows other than its frame that show."""
@@ -263,24 +283,28 @@ class Library:
             poll(lambda: not self.dialogs(), 5)
 
     def current_tab(self):
+        """The tab of the bank shown: the selected tab (Qt 6.4 marks it
+        focused instead)."""
         tabs = find(self.frame, pyatspi.ROLE_PAGE_TAB_LIST)
         if tabs is None:
             return None
-        return next((t for t in children(tabs) if has(t, pyatspi.STATE_SELECTED)), None)
+        tabs = [t for t in children(tabs) if t.getRole() == pyatspi.ROLE_PAGE_TAB]
+        return (next((t for t in tabs if has(t, pyatspi.STATE_SELECTED)), None)
+                or next((t for t in tabs if has(t, pyatspi.STATE_FOCUSED)), None))
 
     def kit_table(self):
         """The kit table of the bank shown: the showing table of 5 columns."""
         def kit_tables(obj):
             return (obj.getRole() == pyatspi.ROLE_TABLE and has(obj, pyatspi.STATE_SHOWING)
                     and obj.queryTable().nColumns == len(E.KIT_COLUMNS))
-        found = find_all(self.frame, kit_tables)
+        found = find_all(self.frame, kit_tables, showing_only=True)
         return found[0] if found else None
 
     def pad_table(self):
         def pad_tables(obj):
             return (obj.getRole() == pyatspi.ROLE_TABLE and has(obj, pyatspi.STATE_SHOWING)
                     and obj.queryTable().nRows == 14)
-        found = find_all(self.frame, pad_tables)
+        found = find_all(self.frame, pad_tables, showing_only=True)
         return found[0] if found else None
 
     def quit(self):
