@@ -51,6 +51,8 @@ mkdir -p "$run/home" "$run/xdg" "$run/config" "$run/banks"
 chmod 700 "$run/xdg"
 export HOME=$run/home XDG_RUNTIME_DIR=$run/xdg XDG_CONFIG_HOME=$run/config LANG=C.UTF-8
 export A11Y_RUN=$run LIBRARY_PROGRAM=$library A11Y_INSTRUMENT=$instrument
+# The source tree stays as it is: no compiled Python beside the checks.
+export PYTHONDONTWRITEBYTECODE=1
 if [ "$check" != transfers ]; then
   # No MIDI system: no JACK server is started on the Library's behalf.
   export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER=tamboril-a11y-none
