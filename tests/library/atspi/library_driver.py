@@ -5,6 +5,7 @@
 # what Orca said, from its debug log. Run inside run_checks.sh's session.
 import os
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -18,6 +19,10 @@ import expected as E
 # 15 s; beside a build the Library may take longer to answer. The checks
 # are about what it offers, not how fast.
 Atspi.set_timeout(30000, -1)
+
+# A check stopped by its runner (a timeout) ends the programs it started on
+# its way out, as it does when it ends by itself.
+signal.signal(signal.SIGTERM, lambda number, frame: sys.exit("stopped by SIGTERM"))
 
 RUN = os.environ.get("A11Y_RUN", "/tmp")
 LIBRARY = os.environ.get("LIBRARY_PROGRAM", "tamboril-library")
@@ -337,8 +342,12 @@ def kit_name_at(table, row):
 def click(obj):
     """A click in the middle of obj, as a user clicks it."""
     x, y, w, h = obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    xdotool("mousemove", "--sync", str(x + w // 2), str(y + h // 2))
+    # Not --sync: xdotool then waits for a move that never comes when the
+    # pointer is there already.
+    xdotool("mousemove", str(x + w // 2), str(y + h // 2))
+    time.sleep(0.1)
     xdotool("click", "1")
+    time.sleep(0.1)
 
 
 # --- the keyboard --------------------------------------------------------

@@ -39,6 +39,7 @@ cleanup() {
   rm -rf "$run"
 }
 trap cleanup EXIT
+trap "exit 143" TERM INT
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run/display" 2>"$run/xvfb.log" &
 pids+=($!)
@@ -91,7 +92,10 @@ asan_options=${ASAN_OPTIONS:-}
 export ASAN_OPTIONS=${asan_options//strict_string_checks=1/strict_string_checks=0}
 
 status=0
-/usr/bin/python3 "$here/check_$check.py" || status=$?
+/usr/bin/python3 "$here/check_$check.py" &
+checker=$!
+pids+=("$checker")
+wait "$checker" || status=$?
 if [ "$status" -ne 0 ]; then
   echo "--- tamboril-library output:" >&2
   cat "$run/library.log" >&2 2>/dev/null || true
