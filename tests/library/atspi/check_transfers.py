@@ -50,7 +50,7 @@ def write_settings(instrument):
     folder = os.path.join(os.environ["XDG_CONFIG_HOME"], "Tamboril")
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "Tamboril Library.conf"), "w") as settings:
-        settings.write("[instrument]\ninputPort=%s\noutputPort=%s\nreceiveTimeout=15\n"
+        settings.write("[instrument]\ninputPort=%s\noutputPort=%s\nreceiveTimeout=60\n"
                        "sendPause=60\n" % (instrument.out, instrument.inp))
 
 
@@ -130,11 +130,11 @@ def check_send(f, lib, events, orca, instrument):
     send = start_with_keyboard(f, lib, events, E.SEND_BANK_BUTTON)
     if lib.dialogs():
         f.fatal("Send bank asked first: %s" % [describe(d) for d in lib.dialogs()])
-    check_said(f, orca, events, said, shown, E.SEND_START.format(port=instrument.inp),
-               "Send bank starts")
     check_cancel_has_focus(f, lib, events, "Send bank")
     if not poll(lambda: transfer_ended(lib), 60):
         f.fatal("the send did not end within 60 s")
+    check_said(f, orca, events, said, shown, E.SEND_START.format(port=instrument.inp),
+               "Send bank starts", seconds=3)
     check_said(f, orca, events, said, shown, E.SENT.format(port=instrument.inp), "the send ends")
     check_steps(f, orca, events, said, shown, E.SEND_PROGRESS, "the send")
     f.check(poll(lambda: events.focus() == send, 10),
