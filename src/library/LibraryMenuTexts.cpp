@@ -81,11 +81,11 @@ QString PasteActionText() {
 }
 
 QString RenameActionText() {
-    return LibraryTexts::tr("Re&name Kit...");
+    return LibraryTexts::tr("R&ename Kit...");
 }
 
 QString MoveUpActionText() {
-    return LibraryTexts::tr("Move Kit &Up");
+    return LibraryTexts::tr("Move &Kit Up");
 }
 
 QString MoveDownActionText() {
@@ -269,6 +269,10 @@ QString SendBankActionText() {
 
 QString CancelTransferActionText() {
     return LibraryTexts::tr("&Cancel Transfer");
+}
+
+QString InstrumentPanelActionText() {
+    return LibraryTexts::tr("Instrument &Panel");
 }
 
 QString RescanActionText() {

@@ -89,6 +89,8 @@ QString SendSelectedActionText();
 QString SendBankActionText();
 QString CancelTransferActionText();
 QString RescanActionText();
+// Shows or hides the Instrument panel.
+QString InstrumentPanelActionText();
 
 // What a screen reader is told after Undo and Redo: the edit undone or done
 // again, as the Edit menu names it.

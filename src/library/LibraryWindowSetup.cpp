@@ -222,6 +222,10 @@ void LibraryWindow::createInstrumentPanel(QSettings& settings) {
     DescribeDock(dock);
     addDockWidget(Qt::RightDockWidgetArea, dock);
     instrument_->addCommandsTo(*actions_.instrument);
+    // A panel closed from its context menu comes back from this menu.
+    actions_.instrument->addSeparator();
+    dock->toggleViewAction()->setText(InstrumentPanelActionText());
+    actions_.instrument->addAction(dock->toggleViewAction());
     connect(instrument_, &InstrumentPanel::saveRequested, actions_.save, &QAction::trigger);
     connectTransfers();
 }

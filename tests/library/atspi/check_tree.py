@@ -14,7 +14,8 @@ from library_driver import (RUN, INSTRUMENT, Failures, Library, children, descri
                             find_all, has, poll, text_of)
 
 def combo_value(combo):
-    """The entry a pick list shows: its text, or its list's selected entry."""
+    """The entry a pick list shows: its text, its list's selected entry, or
+    its description, where a list named for what it chooses tells it."""
     shown = text_of(combo)
     if shown:
         return shown
@@ -22,7 +23,7 @@ def combo_value(combo):
         for item in children(child) + [child]:
             if has(item, pyatspi.STATE_SELECTED) and item.name:
                 return item.name
-    return None
+    return combo.description or None
 
 
 def related(obj, kind):
@@ -123,7 +124,7 @@ def exposed_faults(root):
         if role in E.DECORATION_ROLES:
             faults.append("%s offered: %s" % (E.DECORATION_ROLES[role], where))
             continue
-        parent_role = path[-2].split(" '")[0] if len(path) > 1 else ""
+        parent_role = obj.get_parent().get_role_name() if len(path) > 1 else ""
         if (parent_role, role) in E.PARTS_OF_PARENT:
             continue
         if not has(obj, pyatspi.STATE_VISIBLE) and role not in E.HIDDEN_ALLOWED_ROLES:

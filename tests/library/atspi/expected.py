@@ -16,7 +16,7 @@ KIT_TITLE_PREFIX = "Pads of "
 INSTRUMENT_PANEL = "Instrument"
 # The Instrument panel's status label is named by its text: the ports listed
 # or why there is no MIDI system.
-PANEL_STATUS = r"^(MIDI system: .+; \d+ input port\(s\), \d+ output port\(s\)\.|No MIDI system.*)$"
+PANEL_STATUS = r"(?s)^(MIDI system: .+; \d+ input port\(s\), \d+ output port\(s\)\.|No MIDI system.*)$"
 INPUT_PORT_NAME = "Input port, from the instrument's MIDI OUT"
 OUTPUT_PORT_NAME = "Output port, to the instrument's MIDI IN"
 # The sound pick, edited in the pad list, is named after its pad.
