@@ -32,14 +32,27 @@ QWidget* SoundDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
     combo->lineEdit()->setAccessibleName(name);
     desktop::SetAccessibleRole(combo, QAccessible::ComboBox);
     combo->view()->setAccessibleName(name);
-    // The Return that picks a completion also commits it: a second Return
-    // is not needed. The combo box has taken the completion by then.
+    // While completions are offered the Return goes to the field and the
+    // completer, not through the view: they commit it, so a second Return is
+    // not needed. A Return with no completions shown goes through the view,
+    // which commits it itself.
     auto* self = const_cast<SoundDelegate*>(this);
-    connect(combo->completer(), qOverload<const QString&>(&QCompleter::activated), combo,
-            [self, combo] {
-                emit self->commitData(combo);
-                emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
-            });
+    const auto finish = [self, combo] {
+        if (!combo->property("tamborilCommitted").toBool()) {
+            combo->setProperty("tamborilCommitted", true);
+            emit self->commitData(combo);
+            emit self->closeEditor(combo, QAbstractItemDelegate::NoHint);
+        }
+    };
+    connect(combo->completer(), qOverload<const QString&>(&QCompleter::activated), combo, finish);
+    // The field has the Return before the completer: a completion chosen in
+    // the list is left for the completer to take.
+    connect(combo->lineEdit(), &QLineEdit::returnPressed, combo, [combo, finish] {
+        const QAbstractItemView* offered = combo->completer()->popup();
+        if (!offered->isVisible() || !offered->currentIndex().isValid()) {
+            finish();
+        }
+    });
     return combo;
 }
 
