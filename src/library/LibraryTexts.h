@@ -5,6 +5,7 @@
 #include "bank/BankDocument.h"
 #include "bank/BankModel.h"
 #include "library/LibraryMenuTexts.h"
+#include "library/CollectionTexts.h"
 #include "library/SheetTexts.h"
 
 #include <QDateTime>
