@@ -91,7 +91,7 @@ void CollectionLink::copySelected() {
 
 void CollectionLink::addFolder() {
     if (const auto folder = prompts_.chooseFolder(AddFolderTitle(), library_.lastFolder())) {
-        service_->addFolder(*folder);
+        service_->changeFolder(*folder, true);
     }
 }
 
@@ -101,7 +101,7 @@ void CollectionLink::removeFolder() {
         prompts_.message(LibraryTitle, NoFolderChosenText(), desktop::Prompts::Severity::Information);
         return;
     }
-    service_->removeFolder(folder);
+    service_->changeFolder(folder, false);
 }
 
 void AttachCollection(LibraryWindow& window, Library& library, desktop::Prompts& prompts) {

@@ -100,14 +100,6 @@ void CollectionLink::connectService() {
     connect(service_, &CollectionService::foldersListed, view_, &CollectionView::showFolders);
     connect(service_, &CollectionService::scanProgress, view_, &CollectionView::showProgress);
     connect(service_, &CollectionService::scanFinished, this, &CollectionLink::scanEnded);
-    connect(service_, &CollectionService::treeListed, this, [this](const QStringList& folders) {
-        if (!watcher_->directories().isEmpty()) {
-            watcher_->removePaths(watcher_->directories());
-        }
-        if (!folders.isEmpty()) {
-            watcher_->addPaths(folders);
-        }
-    });
     connect(service_, &CollectionService::indexed, this, [this](const IndexReport& report) {
         if (const QString fault = IndexFaultText(report); !fault.isEmpty()) {
             tell(fault);
@@ -130,11 +122,7 @@ void CollectionLink::connectView() {
     connect(view_, &CollectionView::copyRequested, this, &CollectionLink::copySelected);
     connect(view_, &CollectionView::cancelScanRequested, service_, &CollectionService::cancelScan);
     connect(watcher_, &QFileSystemWatcher::directoryChanged, rescan_, qOverload<>(&QTimer::start));
-    connect(rescan_, &QTimer::timeout, this, [this] {
-        // A change seen during a scan is scanned for once that one ends.
-        scanAgain_ = service_->scanning();
-        service_->scan();
-    });
+    connect(rescan_, &QTimer::timeout, service_, &CollectionService::scan);
     const CollectionActions& a = actions_;
     connect(a.find, &QAction::triggered, this, [this] {
         dock_->show();
@@ -246,14 +234,16 @@ void CollectionLink::askAlsoIn() {
     service_->alsoIn(view->document().kit(row), place.file, place.position);
 }
 
-void CollectionLink::scanEnded(const ScanReport& report) {
+void CollectionLink::scanEnded(const ScanReport& report, const QStringList& tree) {
     view_->scanEnded();
+    if (!watcher_->directories().isEmpty()) {
+        watcher_->removePaths(watcher_->directories());
+    }
+    if (!tree.isEmpty()) {
+        watcher_->addPaths(tree);
+    }
     tell(ScanReportText(report));
     refresh();
-    if (scanAgain_) {
-        scanAgain_ = false;
-        service_->scan();
-    }
 }
 
 // After the index changed: the folders, the search and the use of sounds

@@ -73,7 +73,7 @@ class CollectionLink : public QObject {
     void askAlsoIn();
     void watchDocument(BankDocument* doc);
     void indexDocument(const BankDocument& doc);
-    void scanEnded(const collection::ScanReport& report);
+    void scanEnded(const collection::ScanReport& report, const QStringList& tree);
     void refresh();
     void tell(const QString& text);
 
@@ -86,7 +86,6 @@ class CollectionLink : public QObject {
     CollectionActions actions_;
     QFileSystemWatcher* watcher_;
     QTimer* rescan_;
-    bool scanAgain_ = false;
     int searchShown_ = 0;  // the generation of the search shown
 };
 

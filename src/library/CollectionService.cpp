@@ -4,6 +4,9 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 
+#include <functional>
+#include <utility>
+
 namespace tamboril::library {
 
 using namespace tamboril::collection;
@@ -29,6 +32,40 @@ QStringList FolderTree(const QStringList& added) {
     }
     tree.removeDuplicates();
     return tree;
+}
+
+// On the reader's thread: the first places at once, then all of them, unless
+// a newer search is waiting.
+void RunFind(Collection& db, int generation, const std::atomic<int>& latest,
+             const CollectionSearch& search, const std::function<void(const FoundKits&)>& give) {
+    FoundKits first;
+    first.generation = generation;
+    if (search.grouping) {
+        GroupResult groups = FindGroups(db, *search.grouping, search.query);
+        first.complete = true;
+        first.fault = groups.fault;
+        first.groups = int(groups.groups.size());
+        for (std::size_t g = 0; g < groups.groups.size(); ++g) {
+            for (FoundPlace& place : groups.groups[g]) {
+                first.places.push_back(std::move(place));
+                first.groupOf.push_back(int(g));
+            }
+        }
+        give(first);
+        return;
+    }
+    FindResult some = Find(db, search.query, FirstResults + 1);
+    first.complete = some.fault || some.places.size() <= std::size_t(FirstResults);
+    first.fault = some.fault;
+    first.places = std::move(some.places);
+    first.places.resize(std::min(first.places.size(), std::size_t(FirstResults)));
+    give(first);
+    if (first.complete || generation != latest) {
+        return;
+    }
+    FindResult every = Find(db, search.query);
+    FoundKits all{generation, true, std::move(every.places), {}, 0, every.fault};
+    give(all);
 }
 
 }  // namespace
@@ -62,13 +99,8 @@ CollectionService::~CollectionService() {
 }
 
 template <typename Work>
-void CollectionService::onReader(Work work) {
-    QMetaObject::invokeMethod(readerContext_, std::move(work), Qt::QueuedConnection);
-}
-
-template <typename Work>
-void CollectionService::onWriter(Work work) {
-    QMetaObject::invokeMethod(writerContext_, std::move(work), Qt::QueuedConnection);
+void CollectionService::post(QObject* context, Work work) {
+    QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
 }
 
 template <typename Answer>
@@ -76,75 +108,43 @@ void CollectionService::answer(Answer answer) {
     QMetaObject::invokeMethod(this, std::move(answer), Qt::QueuedConnection);
 }
 
-void CollectionService::open() {
-    onWriter([this] {
-        const OpenOutcome outcome = writeDb_->open(path_);
-        answer([this, outcome] {
-            if (outcome.ok()) {
-                openReader();
-            } else {
-                emit opened(outcome);
-            }
-        });
-    });
-}
-
 // The reader opens once the writer has made or mended the database, so that
 // the two never set a broken file aside at the same time.
-void CollectionService::openReader() {
-    onReader([this] {
-        const OpenOutcome outcome = readDb_->open(path_);
-        answer([this, outcome] {
-            open_ = outcome.ok();
-            emit opened(outcome);
+void CollectionService::open() {
+    post(writerContext_, [this] {
+        const OpenOutcome written = writeDb_->open(path_);
+        if (!written.ok()) {
+            answer([this, written] { emit opened(written); });
+            return;
+        }
+        post(readerContext_, [this, written] {
+            OpenOutcome outcome = readDb_->open(path_);
+            if (outcome.ok()) {
+                outcome.setAside = written.setAside;
+                outcome.created = written.created;
+            }
+            answer([this, outcome] {
+                open_ = outcome.ok();
+                emit opened(outcome);
+            });
         });
     });
 }
 
 int CollectionService::find(const CollectionSearch& search) {
     const int generation = ++latestSearch_;
-    onReader([this, generation, search] { runFind(generation, search); });
+    post(readerContext_, [this, generation, search] {
+        if (generation == latestSearch_ && readDb_->isOpen()) {
+            RunFind(*readDb_, generation, latestSearch_, search, [this](const FoundKits& kits) {
+                answer([this, kits] { emit found(kits); });
+            });
+        }
+    });
     return generation;
 }
 
-// On the reader's thread: the first places at once, then all of them, unless
-// a newer search is waiting.
-void CollectionService::runFind(int generation, const CollectionSearch& search) {
-    if (generation != latestSearch_ || !readDb_->isOpen()) {
-        return;
-    }
-    FoundKits first;
-    first.generation = generation;
-    if (search.grouping) {
-        GroupResult groups = FindGroups(*readDb_, *search.grouping, search.query);
-        first.complete = true;
-        first.fault = groups.fault;
-        first.groups = int(groups.groups.size());
-        for (std::size_t g = 0; g < groups.groups.size(); ++g) {
-            for (FoundPlace& place : groups.groups[g]) {
-                first.places.push_back(std::move(place));
-                first.groupOf.push_back(int(g));
-            }
-        }
-        answer([this, first] { emit found(first); });
-        return;
-    }
-    FindResult some = Find(*readDb_, search.query, FirstResults + 1);
-    first.complete = some.fault || some.places.size() <= std::size_t(FirstResults);
-    first.fault = some.fault;
-    first.places = std::move(some.places);
-    first.places.resize(std::min(first.places.size(), std::size_t(FirstResults)));
-    answer([this, first] { emit found(first); });
-    if (first.complete || generation != latestSearch_) {
-        return;
-    }
-    FindResult every = Find(*readDb_, search.query);
-    FoundKits all{generation, true, std::move(every.places), {}, 0, every.fault};
-    answer([this, all] { emit found(all); });
-}
-
 void CollectionService::alsoIn(const KitData& kit, const QString& file, int position) {
-    onReader([this, kit, file, position] {
+    post(readerContext_, [this, kit, file, position] {
         if (readDb_->isOpen()) {
             const FindResult places = AlsoIn(*readDb_, kit, file, position);
             answer([this, places, file, position] { emit alsoInFound(places, file, position); });
@@ -153,7 +153,7 @@ void CollectionService::alsoIn(const KitData& kit, const QString& file, int posi
 }
 
 void CollectionService::usageOfSounds() {
-    onReader([this] {
+    post(readerContext_, [this] {
         if (readDb_->isOpen()) {
             const SoundUsage usage = UsageOfSounds(*readDb_);
             answer([this, usage] { emit soundsCounted(usage); });
@@ -162,7 +162,7 @@ void CollectionService::usageOfSounds() {
 }
 
 void CollectionService::listFolders() {
-    onReader([this] {
+    post(readerContext_, [this] {
         if (readDb_->isOpen()) {
             const FolderList folders = ListFolders(*readDb_);
             answer([this, folders] { emit foldersListed(folders); });
@@ -172,11 +172,12 @@ void CollectionService::listFolders() {
 
 void CollectionService::scan() {
     if (scanning_) {
+        scanAgain_ = true;
         return;
     }
     scanning_ = true;
     scanStop_ = std::stop_source();
-    onWriter([this, stop = scanStop_.get_token()] {
+    post(writerContext_, [this, stop = scanStop_.get_token()] {
         QElapsedTimer shown;
         shown.start();
         ScanControl control;
@@ -191,8 +192,10 @@ void CollectionService::scan() {
         const QStringList tree = FolderTree(AddedFolders(*writeDb_).paths);
         answer([this, report, tree] {
             scanning_ = false;
-            emit scanFinished(report);
-            emit treeListed(tree);
+            emit scanFinished(report, tree);
+            if (std::exchange(scanAgain_, false)) {
+                scan();
+            }
         });
     });
 }
@@ -202,7 +205,7 @@ void CollectionService::cancelScan() {
 }
 
 void CollectionService::index(const QStringList& paths) {
-    onWriter([this, paths] {
+    post(writerContext_, [this, paths] {
         if (writeDb_->isOpen()) {
             const IndexReport report = IndexFiles(*writeDb_, paths);
             answer([this, report] { emit indexed(report); });
@@ -210,23 +213,12 @@ void CollectionService::index(const QStringList& paths) {
     });
 }
 
-void CollectionService::addFolder(const QString& dir) {
-    onWriter([this, dir] {
-        if (!writeDb_->isOpen()) {
-            return;
+void CollectionService::changeFolder(const QString& dir, bool add) {
+    post(writerContext_, [this, dir, add] {
+        if (writeDb_->isOpen()) {
+            const FolderChange change = add ? AddFolder(*writeDb_, dir) : RemoveFolder(*writeDb_, dir);
+            answer([this, change] { emit folderChanged(change); });
         }
-        const FolderChange change = AddFolder(*writeDb_, dir);
-        answer([this, change] { emit folderChanged(change); });
-    });
-}
-
-void CollectionService::removeFolder(const QString& dir) {
-    onWriter([this, dir] {
-        if (!writeDb_->isOpen()) {
-            return;
-        }
-        const FolderChange change = RemoveFolder(*writeDb_, dir);
-        answer([this, change] { emit folderChanged(change); });
     });
 }
 

@@ -58,11 +58,13 @@ class CollectionService : public QObject {
     void usageOfSounds();
     void listFolders();
 
+    // Scans the added folders; asked during a scan, scans again once it
+    // ends (a folder added, files changed meanwhile).
     void scan();
     void cancelScan();
     void index(const QStringList& paths);
-    void addFolder(const QString& dir);
-    void removeFolder(const QString& dir);
+    // Adds the folder `dir` to the collection, or removes it.
+    void changeFolder(const QString& dir, bool add);
 
   signals:
     void opened(const tamboril::collection::OpenOutcome& outcome);
@@ -72,22 +74,17 @@ class CollectionService : public QObject {
     void soundsCounted(const tamboril::collection::SoundUsage& usage);
     void foldersListed(const tamboril::collection::FolderList& folders);
     void scanProgress(const tamboril::collection::ScanProgress& progress);
-    void scanFinished(const tamboril::collection::ScanReport& report);
+    // With every folder under the added ones that are there, to watch.
+    void scanFinished(const tamboril::collection::ScanReport& report, const QStringList& tree);
     void indexed(const tamboril::collection::IndexReport& report);
     void folderChanged(const tamboril::collection::FolderChange& change);
-    // After a scan: every folder under the added ones that are there, to
-    // watch for changes.
-    void treeListed(const QStringList& folders);
 
   private:
+    // Runs `work` on the thread of `context`.
     template <typename Work>
-    void onReader(Work work);
-    template <typename Work>
-    void onWriter(Work work);
+    static void post(QObject* context, Work work);
     template <typename Answer>
     void answer(Answer answer);
-    void openReader();
-    void runFind(int generation, const CollectionSearch& search);
 
     QString path_;
     QThread reader_;
@@ -100,6 +97,7 @@ class CollectionService : public QObject {
     std::atomic<int> latestSearch_{0};
     bool open_ = false;
     bool scanning_ = false;
+    bool scanAgain_ = false;
 };
 
 }  // namespace tamboril::library

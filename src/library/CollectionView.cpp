@@ -40,9 +40,9 @@ QTableView* MakeTable(QAbstractItemModel* model, QWidget* parent) {
 QLabel* MakeReadableLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     // Reached with Tab and read by a screen reader like any control.
     label->setFocusPolicy(Qt::StrongFocus);
-    label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     return label;
 }
 

@@ -32,13 +32,11 @@ class CollectionView : public QWidget {
   public:
     explicit CollectionView(QWidget* parent = nullptr);
 
+    // Its controls are found by their object names too: collectionSearch,
+    // collectionCount, collectionFound, alsoIn, collectionSounds,
+    // unusedSounds, collectionFolders, cancelScan.
     QLineEdit* searchField() const { return search_; }
     QTableView* foundTable() const { return found_; }
-    QTableView* soundTable() const { return sounds_; }
-    QListWidget* folderList() const { return folders_; }
-    QLabel* countLabel() const { return count_; }
-    QLabel* alsoInLabel() const { return alsoIn_; }
-    QLabel* unusedLabel() const { return unused_; }
     FoundModel& foundModel() const { return *foundModel_; }
     SoundUseModel& soundModel() const { return *soundModel_; }
 
