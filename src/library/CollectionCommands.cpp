@@ -14,8 +14,10 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDockWidget>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -102,6 +104,27 @@ void CollectionLink::removeFolder() {
         return;
     }
     service_->changeFolder(folder, false);
+}
+
+void CollectionLink::findText(const QString& line) {
+    dock_->show();
+    view_->searchField()->setText(line);
+    search(line);
+}
+
+bool CollectionLink::settled() const {
+    return openEnded_ && (!service_->isOpen() || (!service_->scanning() && shownComplete_));
+}
+
+void FindInCollection(LibraryWindow& window, const QString& line) {
+    if (auto* link = window.findChild<CollectionLink*>(QStringLiteral("collectionLink"))) {
+        link->findText(line);
+    }
+}
+
+bool CollectionSettled(const LibraryWindow& window) {
+    const auto* link = window.findChild<CollectionLink*>(QStringLiteral("collectionLink"));
+    return !link || link->settled();
 }
 
 void AttachCollection(LibraryWindow& window, Library& library, desktop::Prompts& prompts) {

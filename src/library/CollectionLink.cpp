@@ -177,6 +177,7 @@ void CollectionLink::indexDocument(const BankDocument& doc) {
 }
 
 void CollectionLink::opened(const OpenOutcome& outcome) {
+    openEnded_ = true;
     actions_.scan->setEnabled(outcome.ok());
     actions_.addFolder->setEnabled(outcome.ok());
     actions_.removeFolder->setEnabled(outcome.ok());
@@ -204,6 +205,7 @@ void CollectionLink::search(const QString& line) {
         return;
     }
     searchShown_ = service_->find(wanted);
+    shownComplete_ = false;
 }
 
 void CollectionLink::showFound(const FoundKits& found) {
@@ -211,6 +213,7 @@ void CollectionLink::showFound(const FoundKits& found) {
         return;
     }
     view_->foundModel().show(found);
+    shownComplete_ = found.complete;
     const auto kits = qsizetype(found.places.size());
     if (found.fault) {
         view_->showCount(CollectionFaultText(*found.fault), true);

@@ -62,6 +62,10 @@ class CollectionLink : public QObject {
     void copySelected();
     void addFolder();
     void removeFolder();
+    // Shows the view and searches for `line`, as if typed.
+    void findText(const QString& line);
+    // Open, not scanning, and the answer to the search line shown.
+    bool settled() const;
 
   private:
     void connectService();
@@ -86,10 +90,17 @@ class CollectionLink : public QObject {
     CollectionActions actions_;
     QFileSystemWatcher* watcher_;
     QTimer* rescan_;
-    int searchShown_ = 0;  // the generation of the search shown
+    int searchShown_ = 0;  // the generation of the search asked for last
+    bool shownComplete_ = false;
+    bool openEnded_ = false;  // the database opened, or failed to
 };
 
 // Gives `window` its Collection view and menu.
 void AttachCollection(LibraryWindow& window, Library& library, desktop::Prompts& prompts);
+// Searches the collection of `window` for `line` (tamboril-library --find).
+void FindInCollection(LibraryWindow& window, const QString& line);
+// Whether the collection of `window` is open, done scanning, and shows what
+// its search line finds (or could not be opened).
+bool CollectionSettled(const LibraryWindow& window);
 
 }  // namespace tamboril::library

@@ -90,6 +90,8 @@ QString SoundPickName(const QString& pad);
 QString LibraryDescription();
 QString ScreenshotOptionText();
 QString ScreenshotValueName();
+QString FindOptionText();
+QString FindValueName();
 QString BankArgumentText();
 QString BankArgumentSyntax();
 QString ScreenshotFailedText(const QString& program, const QString& file);
