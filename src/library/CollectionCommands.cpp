@@ -46,7 +46,8 @@ CollectionActions CreateCollectionMenu(QMainWindow& window) {
     menu->addSeparator();
     a.addFolder = Add(menu, "actionAddFolder", AddFolderActionText(),
                       QKeySequence(QStringLiteral("Ctrl+Shift+A")));
-    a.removeFolder = Add(menu, "actionRemoveFolder", RemoveFolderActionText(), QKeySequence());
+    a.removeFolder = Add(menu, "actionRemoveFolder", RemoveFolderActionText(),
+                         QKeySequence(QStringLiteral("Ctrl+Shift+R")));
     menu->addSeparator();
     a.scan = Add(menu, "actionScanCollection", ScanNowActionText(),
                  QKeySequence(QStringLiteral("Ctrl+F5")));
@@ -109,6 +110,7 @@ void CollectionLink::removeFolder() {
 void CollectionLink::findText(const QString& line) {
     dock_->show();
     view_->searchField()->setText(line);
+    announce_ = true;
     search(line);
 }
 

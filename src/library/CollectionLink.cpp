@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QUndoStack>
 
+#include <utility>
+
 namespace tamboril::library {
 
 using namespace tamboril::collection;
@@ -117,7 +119,10 @@ void CollectionLink::connectService() {
 }
 
 void CollectionLink::connectView() {
-    connect(view_, &CollectionView::searchEdited, this, &CollectionLink::search);
+    connect(view_, &CollectionView::searchEdited, this, [this](const QString& line) {
+        announce_ = true;
+        search(line);
+    });
     connect(view_, &CollectionView::openRequested, this, &CollectionLink::open);
     connect(view_, &CollectionView::copyRequested, this, &CollectionLink::copySelected);
     connect(view_, &CollectionView::cancelScanRequested, service_, &CollectionService::cancelScan);
@@ -201,7 +206,7 @@ void CollectionLink::search(const QString& line) {
     }
     const CollectionSearch wanted = ReadSearchLine(line);
     if (wanted.problem) {
-        view_->showCount(QueryProblemText(*wanted.problem), true);
+        view_->showCount(QueryProblemText(*wanted.problem), announce_);
         return;
     }
     searchShown_ = service_->find(wanted);
@@ -220,9 +225,11 @@ void CollectionLink::showFound(const FoundKits& found) {
     } else if (!found.complete) {
         view_->showCount(FirstKitsText(kits), false);
     } else {
+        // Counts are told for what the user asked; a search run again after
+        // the index changed updates the line quietly.
         view_->showCount(found.groupOf.empty() ? FoundKitsText(kits)
                                                : FoundGroupsText(found.groups, kits),
-                         true);
+                         std::exchange(announce_, false));
     }
 }
 

@@ -93,6 +93,7 @@ class CollectionLink : public QObject {
     int searchShown_ = 0;  // the generation of the search asked for last
     bool shownComplete_ = false;
     bool openEnded_ = false;  // the database opened, or failed to
+    bool announce_ = false;   // the count of the next answer is told
 };
 
 // Gives `window` its Collection view and menu.

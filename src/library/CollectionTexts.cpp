@@ -61,6 +61,7 @@ QStringList SoundColumnTitles() {
     return {LibraryTexts::tr("Sound"), LibraryTexts::tr("Kits"), LibraryTexts::tr("Pads")};
 }
 QString FolderListName() { return LibraryTexts::tr("Added folders"); }
+QString CollectionPagesName() { return LibraryTexts::tr("Kits found and the use of sounds"); }
 QString AlsoInName() { return LibraryTexts::tr("Also in"); }
 QString UnusedSoundsName() { return LibraryTexts::tr("Sounds no kit uses"); }
 QString ScanProgressName() { return LibraryTexts::tr("Scan progress"); }

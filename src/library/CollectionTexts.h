@@ -37,6 +37,7 @@ QStringList FoundColumnTitles();  // Kit, Number, File, Position, Pads matched, 
 QString SoundTableName();
 QStringList SoundColumnTitles();  // Sound, Kits, Pads
 QString FolderListName();
+QString CollectionPagesName();
 QString AlsoInName();
 QString UnusedSoundsName();
 QString ScanProgressName();

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -143,6 +144,9 @@ void CollectionView::nameControls() {
     folders_->setAccessibleName(FolderListName());
     progress_->setAccessibleName(ScanProgressName());
     pages_->setObjectName(QStringLiteral("collectionPages"));
+    pages_->setAccessibleName(CollectionPagesName());
+    pages_->tabBar()->setAccessibleName(CollectionPagesName());
+    desktop::SetAccessibleRole(pages_->tabBar(), QAccessible::PageTabList);
     alsoIn_->setAccessibleDescription(AlsoInName());
     unused_->setAccessibleDescription(UnusedSoundsName());
     showAlsoIn(NoKitForAlsoInText());
