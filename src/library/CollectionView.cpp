@@ -91,6 +91,9 @@ QWidget* CollectionView::makeKitsPage() {
     found_->setDragDropMode(QAbstractItemView::DragOnly);
     found_->setDefaultDropAction(Qt::CopyAction);
     found_->setColumnHidden(FoundModel::Group, true);
+    // Paths keep their start and their file name.
+    found_->setTextElideMode(Qt::ElideMiddle);
+    found_->horizontalHeader()->resizeSection(FoundModel::File, fontMetrics().averageCharWidth() * 48);
     alsoIn_ = MakeReadableLabel(page);
     alsoIn_->setObjectName(QStringLiteral("alsoIn"));
     auto* layout = new QVBoxLayout(page);
