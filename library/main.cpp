@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/Startup.h"
+#include "library/CollectionLink.h"
 #include "library/Library.h"
 #include "library/LibraryInstance.h"
 #include "library/LibraryStartup.h"
@@ -85,6 +86,9 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, &window, [&window, &arguments] {
         for (const QString& bank : arguments.banks) {
             window.openBank(bank);
+        }
+        if (!arguments.find.isEmpty()) {
+            tamboril::library::FindInCollection(window, arguments.find);
         }
     });
     return QApplication::exec();

@@ -9,4 +9,5 @@ program=$1 output=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 bash "$(dirname "$0")/make-demo-bank.sh" "$work/Bank.syx"
-QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" "$program" --screenshot "$output" "$work/Bank.syx"
+# A data folder of its own: the picture never shows or touches the user's collection.
+QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" "$program" --screenshot "$output" "$work/Bank.syx"

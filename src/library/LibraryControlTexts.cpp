@@ -214,6 +214,15 @@ QString ScreenshotValueName() {
     return LibraryTexts::tr("FILE");
 }
 
+QString FindOptionText() {
+    return LibraryTexts::tr("Search the collection for WORDS once it is open, as the Collection "
+                            "view's search line takes them (\"jazz --sound 808\").");
+}
+
+QString FindValueName() {
+    return LibraryTexts::tr("WORDS");
+}
+
 QString BankArgumentText() {
     return LibraryTexts::tr("A bulk file, a kit file or a folder of kit files to open.");
 }

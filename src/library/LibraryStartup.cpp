@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/LibraryStartup.h"
 
+#include "library/CollectionLink.h"
 #include "library/Library.h"
 #include "library/LibraryTexts.h"
 #include "library/LibraryWindow.h"
 #include "version/Version.h"
 
 #include <QCommandLineParser>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
@@ -18,6 +20,13 @@
 #include <cstdio>
 
 namespace tamboril::library {
+
+namespace {
+
+// How long a picture waits for the collection to answer.
+constexpr int CollectionWaitMs = 30000;
+
+}  // namespace
 
 void NameLibrary() {
     QCoreApplication::setOrganizationName(QStringLiteral("Tamboril"));
@@ -40,6 +49,8 @@ LibraryArguments ReadLibraryArguments(const QStringList& arguments) {
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), ScreenshotOptionText(),
                                         ScreenshotValueName());
     parser.addOption(screenshot);
+    const QCommandLineOption find(QStringLiteral("find"), FindOptionText(), FindValueName());
+    parser.addOption(find);
     parser.addPositionalArgument(QStringLiteral("BANK"), BankArgumentText(),
                                  BankArgumentSyntax());
     parser.process(arguments);
@@ -48,6 +59,7 @@ LibraryArguments ReadLibraryArguments(const QStringList& arguments) {
         read.banks << QFileInfo(bank).absoluteFilePath();
     }
     read.screenshot = parser.value(screenshot);
+    read.find = parser.value(find);
     return read;
 }
 
@@ -72,10 +84,16 @@ int WriteScreenshot(const LibraryArguments& arguments) {
     ConsolePrompts prompts;
     Library library(settings);
     LibraryWindow window(library, prompts, settings, EditorProgram());
-    window.resize(900, 560);
+    window.resize(arguments.find.isEmpty() ? QSize(900, 560) : QSize(1100, 760));
     window.show();
     for (const QString& bank : arguments.banks) {
         window.openBank(bank);
+    }
+    FindInCollection(window, arguments.find);
+    // The collection opens, scans and searches on threads of its own.
+    QDeadlineTimer deadline(CollectionWaitMs);
+    while (!CollectionSettled(window) && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     QCoreApplication::processEvents();
     if (!window.grab().save(arguments.screenshot, "PNG")) {

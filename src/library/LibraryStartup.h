@@ -17,11 +17,12 @@ inline constexpr const char* LibraryAppId = "org.tamboril.TamborilLibrary";
 void NameLibrary();
 
 // The Library's command line, `tamboril-library [--screenshot FILE]
-// [BANK...]`. Help, version and a wrong command line are answered on the
+// [--find WORDS] [BANK...]`. Help, version and a wrong command line are answered on the
 // terminal and end the program.
 struct LibraryArguments {
     QStringList banks;   // absolute paths
     QString screenshot;  // empty unless asked for
+    QString find;        // words to search the collection for, or empty
 };
 LibraryArguments ReadLibraryArguments(const QStringList& arguments);
 

@@ -5,6 +5,7 @@
 #include "bank/BankDocument.h"
 #include "bank/BankModel.h"
 #include "library/LibraryMenuTexts.h"
+#include "library/CollectionTexts.h"
 #include "library/SheetTexts.h"
 
 #include <QDateTime>
@@ -89,6 +90,8 @@ QString SoundPickName(const QString& pad);
 QString LibraryDescription();
 QString ScreenshotOptionText();
 QString ScreenshotValueName();
+QString FindOptionText();
+QString FindValueName();
 QString BankArgumentText();
 QString BankArgumentSyntax();
 QString ScreenshotFailedText(const QString& program, const QString& file);

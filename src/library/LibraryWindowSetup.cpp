@@ -9,6 +9,7 @@
 #include "desktop/Announcer.h"
 #include "library/BankSaving.h"
 #include "library/BankView.h"
+#include "library/CollectionLink.h"
 #include "library/InstrumentPanel.h"
 #include "library/KitCommands.h"
 #include "library/KitSheets.h"
@@ -210,6 +211,7 @@ void LibraryWindow::connectActions() {
     OnView(this, a.setNumber, commands_, &KitCommands::setNumber);
     OnView(this, a.numberByPosition, commands_, &KitCommands::numberByPosition);
     AttachKitSheets(*this, library_, prompts_, a);
+    AttachCollection(*this, library_, prompts_);
 }
 
 void LibraryWindow::createInstrumentPanel(QSettings& settings) {
