@@ -48,6 +48,9 @@ class ConsolePrompts : public desktop::Prompts {
     }
     std::optional<QString> kitName(const QString&, const QString&) override { return {}; }
     std::optional<int> kitNumber(const QString&, int) override { return {}; }
+    std::optional<QString> text(const QString&, const QString&, const QString&) override {
+        return {};
+    }
     Unsaved askUnsaved(const QString&) override { return Unsaved::Cancel; }
     void message(const QString& title, const QString& text, Severity severity) override;
     int choose(const QString&, const QString&, const QStringList&) override { return -1; }
