@@ -189,22 +189,18 @@ QString TimelineChangeText(const history::TimelineEntry& entry) {
 
 QString SendPreviewText(const history::SendPreview& preview, bool wholeBank,
                         const QString& instrument) {
-    if (!preview.historyKnown) {
+    // Nothing the instrument holds would change: nothing to ask.
+    if (!preview.historyKnown || preview.overwritten.empty()) {
         return {};
     }
     const QString subject =
         wholeBank ? LibraryTexts::tr("Send bank") : LibraryTexts::tr("Send selected kits");
     const QString name = Printable(instrument);
     QStringList sentences;
-    if (preview.overwritten.empty()) {
-        sentences << LibraryTexts::tr("%1 overwrites nothing on %2 that Tamboril knows of.")
-                         .arg(subject, name);
-    } else {
-        sentences << CountedText(qsizetype(preview.overwritten.size()),
-                                 LibraryTexts::tr("%1 will overwrite %n slot: %2."),
-                                 LibraryTexts::tr("%1 will overwrite %n slots: %2."))
-                         .arg(subject, ChangeItems(preview.overwritten, false));
-    }
+    sentences << CountedText(qsizetype(preview.overwritten.size()),
+                             LibraryTexts::tr("%1 will overwrite %n slot: %2."),
+                             LibraryTexts::tr("%1 will overwrite %n slots: %2."))
+                     .arg(subject, ChangeItems(preview.overwritten, false));
     if (preview.unchanged > 0) {
         sentences << CountedText(preview.unchanged,
                                  LibraryTexts::tr("%n slot of %1 holds its kit already."),

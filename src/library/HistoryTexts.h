@@ -67,7 +67,8 @@ QString TimelineChangeText(const history::TimelineEntry& entry);
 
 // Before a send: "Send bank will overwrite 12 slots: 03 FUNK 1 (3 pads
 // differ) …", with what stays and what the history does not know; empty
-// when there is no history of the instrument yet.
+// when there is no history of the instrument yet or nothing it holds would
+// change.
 QString SendPreviewText(const history::SendPreview& preview, bool wholeBank,
                         const QString& instrument);
 // The same for the kits numbered by position, when that changes it.
