@@ -42,7 +42,7 @@ HistoryLink::HistoryLink(LibraryWindow& window, desktop::Prompts& prompts, QSett
     dock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
                        QDockWidget::DockWidgetClosable);
     dock_->setWidget(panel_);
-    window.addDockWidget(Qt::RightDockWidgetArea, dock_);
+    window.addDockWidget(Qt::BottomDockWidgetArea, dock_);
     // Shown on request: the window starts as quickly as without a history.
     dock_->hide();
     const bool record = settings_.value(QLatin1String(RecordKey), true).toBool();
@@ -206,6 +206,12 @@ HistoryLink& AttachHistory(LibraryWindow& window, Library& library, desktop::Pro
     link->follow(transfers, saving);
     new HistoryCommands(*link, window, library, prompts);
     return *link;
+}
+
+void ShowHistoryView(LibraryWindow& window) {
+    if (auto* link = window.findChild<HistoryLink*>(QStringLiteral("historyLink"))) {
+        link->actions().show->trigger();
+    }
 }
 
 }  // namespace tamboril::library

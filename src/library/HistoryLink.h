@@ -104,4 +104,7 @@ HistoryLink& AttachHistory(LibraryWindow& window, Library& library, desktop::Pro
                            QSettings& settings, TransferController& transfers, BankSaving& saving,
                            InstrumentPanel& instrument);
 
+// Shows the History view of `window` with its newest snapshot chosen.
+void ShowHistoryView(LibraryWindow& window);
+
 }  // namespace tamboril::library

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace tamboril::library {
@@ -29,6 +30,8 @@ QTreeWidget* List(const char* name, const QString& accessibleName, const QString
     list->setAllColumnsShowFocus(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->header()->setStretchLastSection(true);
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->header()->setSectionResizeMode(int(columns.size()) - 1, QHeaderView::Stretch);
     return list;
 }
 
@@ -60,7 +63,6 @@ HistoryPanel::HistoryPanel(QWidget* parent)
     setAccessibleName(HistoryTitle());
     instruments_->setObjectName(QStringLiteral("historyInstruments"));
     instruments_->setAccessibleName(InstrumentListName());
-    instruments_->setMaximumHeight(90);
     timeline_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     held_->setSelectionMode(QAbstractItemView::SingleSelection);
     pages_->setObjectName(QStringLiteral("historyPages"));
@@ -71,11 +73,14 @@ HistoryPanel::HistoryPanel(QWidget* parent)
     state_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     auto* label = new QLabel(InstrumentsLabel(), this);
     label->setBuddy(instruments_);
-    auto* column = new QVBoxLayout(this);
+    // The instruments beside their timeline: the view sits under the banks.
+    auto* column = new QVBoxLayout;
     column->addWidget(label);
-    column->addWidget(instruments_);
-    column->addWidget(pages_, 1);
+    column->addWidget(instruments_, 1);
     column->addWidget(state_);
+    auto* row = new QHBoxLayout(this);
+    row->addLayout(column, 1);
+    row->addWidget(pages_, 3);
     connect(instruments_, &QListWidget::currentRowChanged, this,
             [this] { emit instrumentChosen(currentInstrument()); });
 }

@@ -57,6 +57,10 @@ QString HistoryTitle() {
     return LibraryTexts::tr("History");
 }
 
+QString HistoryOptionText() {
+    return LibraryTexts::tr("With --screenshot: show the History view in the picture.");
+}
+
 QString InstrumentListName() {
     return LibraryTexts::tr("Instruments in the history");
 }

@@ -35,6 +35,7 @@ QString RecordingOffText();
 
 // The History view: its title, the names of its lists and their columns.
 QString HistoryTitle();
+QString HistoryOptionText();
 QString InstrumentsLabel();
 QString SavedBanksText();
 QString InstrumentListName();

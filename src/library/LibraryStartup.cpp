@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/LibraryStartup.h"
 
+#include "library/HistoryLink.h"
 #include "library/Library.h"
 #include "library/LibraryTexts.h"
 #include "library/LibraryWindow.h"
@@ -40,6 +41,8 @@ LibraryArguments ReadLibraryArguments(const QStringList& arguments) {
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), ScreenshotOptionText(),
                                         ScreenshotValueName());
     parser.addOption(screenshot);
+    const QCommandLineOption history(QStringLiteral("history"), HistoryOptionText());
+    parser.addOption(history);
     parser.addPositionalArgument(QStringLiteral("BANK"), BankArgumentText(),
                                  BankArgumentSyntax());
     parser.process(arguments);
@@ -48,6 +51,7 @@ LibraryArguments ReadLibraryArguments(const QStringList& arguments) {
         read.banks << QFileInfo(bank).absoluteFilePath();
     }
     read.screenshot = parser.value(screenshot);
+    read.history = parser.isSet(history);
     return read;
 }
 
@@ -76,6 +80,10 @@ int WriteScreenshot(const LibraryArguments& arguments) {
     window.show();
     for (const QString& bank : arguments.banks) {
         window.openBank(bank);
+    }
+    if (arguments.history) {
+        window.resize(1250, 820);
+        ShowHistoryView(window);
     }
     QCoreApplication::processEvents();
     if (!window.grab().save(arguments.screenshot, "PNG")) {

@@ -22,6 +22,7 @@ void NameLibrary();
 struct LibraryArguments {
     QStringList banks;   // absolute paths
     QString screenshot;  // empty unless asked for
+    bool history = false;  // --history: the picture shows the History view
 };
 LibraryArguments ReadLibraryArguments(const QStringList& arguments);
 
