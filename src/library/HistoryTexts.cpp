@@ -74,11 +74,11 @@ QString HeldNowName() {
 }
 
 QString TimelinePageTitle() {
-    return LibraryTexts::tr("&Timeline");
+    return LibraryTexts::tr("Time&line");
 }
 
 QString HeldPageTitle() {
-    return LibraryTexts::tr("Holds &Now");
+    return LibraryTexts::tr("Holds No&w");
 }
 
 QStringList TimelineColumns() {
