@@ -30,8 +30,9 @@ QString FileTime(const QString& iso) {
 
 }  // namespace
 
-QString HistoryMenuTitle() { return LibraryTexts::tr("Hi&story"); }
+QString HistoryMenuTitle() { return LibraryTexts::tr("Histor&y"); }
 QString ShowHistoryActionText() { return LibraryTexts::tr("Show &History"); }
+QString HistoryPanelActionText() { return LibraryTexts::tr("History &Panel"); }
 QString HeldNowActionText() { return LibraryTexts::tr("&What the Instrument Holds Now"); }
 QString CompareSnapshotsActionText() { return LibraryTexts::tr("&Compare Snapshots"); }
 QString CompareWithBankActionText() { return LibraryTexts::tr("Compare with Open &Bank"); }

@@ -18,6 +18,8 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 
@@ -45,6 +47,11 @@ HistoryLink::HistoryLink(LibraryWindow& window, desktop::Prompts& prompts, QSett
     window.addDockWidget(Qt::BottomDockWidgetArea, dock_);
     // Shown on request: the window starts as quickly as without a history.
     dock_->hide();
+    // The view shown or hidden from the menu too, as the Instrument panel is.
+    dock_->toggleViewAction()->setText(HistoryPanelActionText());
+    if (auto* menu = window.menuBar()->findChild<QMenu*>(QStringLiteral("menuHistory"))) {
+        menu->insertAction(actions_.held, dock_->toggleViewAction());
+    }
     const bool record = settings_.value(QLatin1String(RecordKey), true).toBool();
     actions_.record->setChecked(record);
     recorder_->setRecording(record);

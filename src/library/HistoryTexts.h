@@ -21,6 +21,7 @@ namespace tamboril::library {
 // The menu and its commands.
 QString HistoryMenuTitle();
 QString ShowHistoryActionText();
+QString HistoryPanelActionText();
 QString HeldNowActionText();
 QString CompareSnapshotsActionText();
 QString CompareWithBankActionText();
