@@ -116,7 +116,7 @@ QString ComparedText(qsizetype differing, int compared) {
         return CountedText(compared, LibraryTexts::tr("The %n slot compared is the same."),
                            LibraryTexts::tr("All %n slots compared are the same."));
     }
-    return CountedText(compared, LibraryTexts::tr("%1 of %n slot differ."),
+    return CountedText(compared, LibraryTexts::tr("%1 of %n slot differs."),
                        LibraryTexts::tr("%1 of %n slots differ."))
         .arg(differing);
 }
