@@ -52,6 +52,10 @@ class Prompts {
                                                     const QStringList& types) = 0;
     // A new kit name, starting from `current`; nullopt when cancelled.
     virtual std::optional<QString> kitName(const QString& title, const QString& current) = 0;
+    // A line of text under `label`, starting from `current`; nullopt when
+    // cancelled.
+    virtual std::optional<QString> text(const QString& title, const QString& label,
+                                        const QString& current) = 0;
     // A kit number 0..127, starting from `current`; nullopt when cancelled.
     virtual std::optional<int> kitNumber(const QString& title, int current) = 0;
     // Save, Discard or Cancel for the bank `name`, which has unsaved changes.

@@ -152,6 +152,23 @@ std::optional<QString> QtPrompts::kitName(const QString& title, const QString& c
     return dialog.textValue();
 }
 
+std::optional<QString> QtPrompts::text(const QString& title, const QString& label,
+                                       const QString& current) {
+    const BackToWindow back(dialogParent());
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextValue(current);
+    dialog.setAccessibleName(title);
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setAccessibleName(label);
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
+}
+
 std::optional<int> QtPrompts::kitNumber(const QString& title, int current) {
     const BackToWindow back(dialogParent());
     QInputDialog dialog(dialogParent());

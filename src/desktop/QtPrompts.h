@@ -26,6 +26,8 @@ class QtPrompts : public Prompts {
                                             const QStringList& types) override;
     std::optional<QString> kitName(const QString& title, const QString& current) override;
     std::optional<int> kitNumber(const QString& title, int current) override;
+    std::optional<QString> text(const QString& title, const QString& label,
+                                const QString& current) override;
     Unsaved askUnsaved(const QString& name) override;
     void message(const QString& title, const QString& text, Severity severity) override;
     int choose(const QString& title, const QString& text, const QStringList& choices) override;

@@ -141,6 +141,39 @@ InstrumentFound InstrumentForPorts(Connection& db, const PortPair& ports) {
     return found;
 }
 
+InstrumentFound FindInstrument(History& history, const PortPair& ports) {
+    const QString input = PortKey(ports.input);
+    const QString output = PortKey(ports.output);
+    Connection& db = history.db();
+    PairRow row;
+    if (!input.isEmpty() && !output.isEmpty()) {
+        row = findPair(db, "SELECT id, instrument FROM pairs WHERE input=? AND output=?", input,
+                       output);
+        if (row.pair == 0 && !row.fault) {
+            row = findPair(db,
+                           "SELECT id, instrument FROM pairs WHERE (input=?1 AND output='') OR "
+                           "(input='' AND output=?2) ORDER BY id LIMIT 1",
+                           input, output);
+        }
+    } else if (!input.isEmpty() || !output.isEmpty()) {
+        const bool in = !input.isEmpty();
+        row = findPair(db,
+                       in ? "SELECT id, instrument FROM pairs WHERE input=?1 OR "
+                            "(input='' AND output=?1) ORDER BY input='' , id LIMIT 1"
+                          : "SELECT id, instrument FROM pairs WHERE output=?1 OR "
+                            "(output='' AND input=?1) ORDER BY output='', id LIMIT 1",
+                       in ? input : output);
+    }
+    InstrumentFound found{row.instrument, {}, false, row.fault};
+    if (row.instrument != 0 && !row.fault) {
+        Statement name(db, "SELECT name FROM instruments WHERE id=?");
+        name.bind(1, row.instrument);
+        found.name = name.next() ? name.text(0) : QString();
+        found.fault = name.fault();
+    }
+    return found;
+}
+
 InstrumentList ListInstruments(History& history) {
     InstrumentList list;
     Statement rows(history.db(),

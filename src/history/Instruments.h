@@ -48,6 +48,11 @@ struct InstrumentFound {
 };
 InstrumentFound InstrumentForPorts(Connection& db, const PortPair& ports);
 
+// The instrument a transfer on `ports` would be recorded for, matched as
+// InstrumentForPorts matches them, without making or completing anything:
+// id 0 when the ports were never used.
+InstrumentFound FindInstrument(History& history, const PortPair& ports);
+
 // What rename and join came to.
 struct InstrumentChange {
     enum class Status {

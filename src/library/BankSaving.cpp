@@ -40,6 +40,7 @@ bool BankSaving::save(BankDocument& doc) {
         return false;
     }
     library_.watcher().checkAll();
+    emit bankSaved(&doc);
     emit status(SavedText(doc.bank().path));
     return true;
 }
@@ -65,6 +66,7 @@ bool BankSaving::saveAs(BankDocument& doc, bool askAboutKits) {
     library_.watcher().checkAll();
     library_.rememberFile(*path);
     library_.rememberFolder(QFileInfo(*path).absolutePath());
+    emit bankSaved(&doc);
     emit status(SavedText(*path));
     return true;
 }

@@ -34,6 +34,8 @@ class BankSaving : public QObject {
   signals:
     // What was done, for the status bar.
     void status(const QString& text);
+    // `doc` was written to its files, which now hold what it shows.
+    void bankSaved(tamboril::BankDocument* doc);
 
   private:
     void tell(const QString& text);

@@ -57,6 +57,26 @@ bool NumberThemOrNot(BankDocument& doc, const std::vector<int>& positions,
     return chosen == 0 || chosen == 1;
 }
 
+std::vector<KitData> KitsAt(const BankDocument& doc, const std::vector<int>& positions) {
+    std::vector<KitData> kits;
+    for (const int p : positions) {
+        kits.push_back(doc.kit(p));
+    }
+    return kits;
+}
+
+// The kits at `positions` as numbering them by position would send them.
+std::vector<KitData> NumberedKitsAt(const BankDocument& doc, const std::vector<int>& positions) {
+    const std::map<int, KitData> numbered =
+        NumberedBySlots(doc.bank().kits, doc.bank().positionSlots, positions);
+    std::vector<KitData> kits;
+    for (const int p : positions) {
+        const auto found = numbered.find(p);
+        kits.push_back(found != numbered.end() ? found->second : doc.kit(p));
+    }
+    return kits;
+}
+
 QStringList Shown(const QStringList& paths) {
     QStringList shown;
     for (const QString& path : paths) {
@@ -98,13 +118,17 @@ SaveChoice AskAboutDisk(const BankDocument& doc, desktop::Prompts& prompts) {
 }
 
 bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wholeBank,
-                   const Asking& asking) {
+                   const Asking& asking, const SendPreviewWords& preview) {
     const std::vector<SharedNumber> shared = SharedNumbers(doc.bank().kits, positions);
     const std::vector<int> off =
         wholeBank ? OffSlotPositions(doc.bank().kits, doc.bank().positionSlots, positions)
                   : std::vector<int>();
+    const QString asTheyAre = preview ? preview(KitsAt(doc, positions)) : QString();
     if (shared.empty() && off.empty()) {
-        return true;
+        return asTheyAre.isEmpty() ||
+               asking.prompts.choose(SendQuestionTitle(),
+                                     asTheyAre + QStringLiteral("\n\n") + SendNowQuestion(),
+                                     SendOrCancelChoices()) == 0;
     }
     QStringList parts;
     if (!shared.empty()) {
@@ -112,6 +136,10 @@ bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wh
     }
     if (!off.empty()) {
         parts << OffSlotsPart(Lines(OffSlotLines(doc, off)));
+    }
+    if (!asTheyAre.isEmpty()) {
+        const QString numbered = preview(NumberedKitsAt(doc, positions));
+        parts << (numbered == asTheyAre ? asTheyAre : NumberedPreviewText(numbered, asTheyAre));
     }
     parts << SendAsTheyAreQuestion();
     return NumberThemOrNot(doc, positions, asking, SendQuestionTitle(),

@@ -6,6 +6,9 @@
 #include "bank/BankFiles.h"
 #include "desktop/Prompts.h"
 
+#include <QString>
+
+#include <functional>
 #include <vector>
 
 namespace tamboril::library {
@@ -33,11 +36,18 @@ bool AskAboutMovedKits(BankDocument& doc, const Asking& asking);
 // overwrite them, save under another name, or not at all.
 SaveChoice AskAboutDisk(const BankDocument& doc, desktop::Prompts& prompts);
 
+// What a send of `kits` (as they would go) would overwrite on the
+// instrument, in words; empty when nothing is known of it.
+using SendPreviewWords = std::function<QString(const std::vector<KitData>& kits)>;
+
 // Before kits at `positions` are sent: when they share a number, or (for a
 // whole bank) do not carry their positions' slots, numbers them by position,
-// sends them as they are, or not at all. False when cancelled.
+// sends them as they are, or not at all. In the same question, what the
+// send would overwrite (`preview`, for the kits as they are and, where
+// numbering changes it, numbered); with nothing to ask about numbers but
+// something to preview, Send or Cancel. False when cancelled.
 bool AskBeforeSend(BankDocument& doc, const std::vector<int>& positions, bool wholeBank,
-                   const Asking& asking);
+                   const Asking& asking, const SendPreviewWords& preview = {});
 
 // What the bar above a bank says about its files on disk, and whether it
 // offers to read them again.

@@ -2,6 +2,7 @@
 #include "library/LibraryStartup.h"
 
 #include "library/CollectionLink.h"
+#include "library/HistoryLink.h"
 #include "library/Library.h"
 #include "library/LibraryTexts.h"
 #include "library/LibraryWindow.h"
@@ -51,6 +52,8 @@ LibraryArguments ReadLibraryArguments(const QStringList& arguments) {
     parser.addOption(screenshot);
     const QCommandLineOption find(QStringLiteral("find"), FindOptionText(), FindValueName());
     parser.addOption(find);
+    const QCommandLineOption history(QStringLiteral("history"), HistoryOptionText());
+    parser.addOption(history);
     parser.addPositionalArgument(QStringLiteral("BANK"), BankArgumentText(),
                                  BankArgumentSyntax());
     parser.process(arguments);
@@ -60,6 +63,7 @@ LibraryArguments ReadLibraryArguments(const QStringList& arguments) {
     }
     read.screenshot = parser.value(screenshot);
     read.find = parser.value(find);
+    read.history = parser.isSet(history);
     return read;
 }
 
@@ -94,6 +98,10 @@ int WriteScreenshot(const LibraryArguments& arguments) {
     QDeadlineTimer deadline(CollectionWaitMs);
     while (!CollectionSettled(window) && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    if (arguments.history) {
+        window.resize(1250, 820);
+        ShowHistoryView(window);
     }
     QCoreApplication::processEvents();
     if (!window.grab().save(arguments.screenshot, "PNG")) {

@@ -23,6 +23,7 @@ struct LibraryArguments {
     QStringList banks;   // absolute paths
     QString screenshot;  // empty unless asked for
     QString find;        // words to search the collection for, or empty
+    bool history = false;  // --history: the picture shows the History view
 };
 LibraryArguments ReadLibraryArguments(const QStringList& arguments);
 
@@ -49,6 +50,9 @@ class ConsolePrompts : public desktop::Prompts {
     }
     std::optional<QString> kitName(const QString&, const QString&) override { return {}; }
     std::optional<int> kitNumber(const QString&, int) override { return {}; }
+    std::optional<QString> text(const QString&, const QString&, const QString&) override {
+        return {};
+    }
     Unsaved askUnsaved(const QString&) override { return Unsaved::Cancel; }
     void message(const QString& title, const QString& text, Severity severity) override;
     int choose(const QString&, const QString&, const QStringList&) override { return -1; }

@@ -4,6 +4,7 @@
 #include "bank/Bank.h"
 #include "bank/BankDocument.h"
 #include "bank/BankModel.h"
+#include "library/HistoryTexts.h"
 #include "library/LibraryMenuTexts.h"
 #include "library/CollectionTexts.h"
 #include "library/SheetTexts.h"

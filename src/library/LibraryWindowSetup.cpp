@@ -10,6 +10,7 @@
 #include "library/BankSaving.h"
 #include "library/BankView.h"
 #include "library/CollectionLink.h"
+#include "library/HistoryLink.h"
 #include "library/InstrumentPanel.h"
 #include "library/KitCommands.h"
 #include "library/KitSheets.h"
@@ -230,6 +231,7 @@ void LibraryWindow::createInstrumentPanel(QSettings& settings) {
     actions_.instrument->addAction(dock->toggleViewAction());
     connect(instrument_, &InstrumentPanel::saveRequested, actions_.save, &QAction::trigger);
     connectTransfers();
+    AttachHistory(*this, library_, prompts_, settings_, *transfers_, *saving_, *instrument_);
 }
 
 void OpenHandedFiles(LibraryWindow& window, const QStringList& paths) {

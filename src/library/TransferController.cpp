@@ -92,6 +92,7 @@ void TransferController::receive(int kits, const InstrumentPanel::Choice& input,
         const QString result = ReceiveResultText(*received, port, timeoutSeconds);
         emit ended(result);
         if (received->ok()) {
+            emit kitsTransferred(false, port, received->kits);
             emit kitsReceived(std::move(received->kits), BackupName(QDateTime::currentDateTime()));
             emit statusMessage(FirstLine(result));
         } else if (NeedsWarning(*received)) {
@@ -114,7 +115,12 @@ void TransferController::send(BankDocument* doc, const std::vector<int>& positio
         tell(output.problem, desktop::Prompts::Severity::Warning);
         return;
     }
-    if (!AskBeforeSend(*doc, positions, wholeBank, {prompts_, edits_})) {
+    SendPreview preview = preview_;
+    const auto previewOf = [preview, port = output.port,
+                            wholeBank](const std::vector<KitData>& kits) {
+        return preview ? preview(port, wholeBank, kits) : QString();
+    };
+    if (!AskBeforeSend(*doc, positions, wholeBank, {prompts_, edits_}, previewOf)) {
         return;
     }
     std::optional<std::vector<KitData>> kits = sendableKits(*doc, positions);
@@ -126,11 +132,13 @@ void TransferController::send(BankDocument* doc, const std::vector<int>& positio
         numbers.push_back(KitNumber(kit));
     }
     auto report = std::make_shared<transfer::SendReport>();
-    const int total = int(kits->size());
-    auto work = [midi = midi_, port = output.port, kits = std::move(*kits), pause,
-                 report](TransferJob& job) { *report = Send(midi, port, kits, pause, job); };
-    auto whenEnded = [this, report, positions, numbers, port = output.port] {
+    auto sending = std::make_shared<const std::vector<KitData>>(std::move(*kits));
+    const int total = int(sending->size());
+    auto work = [midi = midi_, port = output.port, sending, pause,
+                 report](TransferJob& job) { *report = Send(midi, port, *sending, pause, job); };
+    auto whenEnded = [this, report, sending, positions, numbers, port = output.port] {
         const QString result = SendResultText(*report, positions, numbers, port);
+        emit kitsTransferred(true, port, transfer::KitsThatWent(*sending, *report));
         emit ended(result);
         emit statusMessage(FirstLine(result));
         if (NeedsWarning(*report)) {

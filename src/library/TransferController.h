@@ -49,6 +49,13 @@ class TransferController : public QObject {
     // tells the user to open a bank and select kits when there are none.
     void send(BankDocument* doc, const std::vector<int>& positions, bool wholeBank,
               const InstrumentPanel::Choice& output, std::chrono::milliseconds pause);
+    // What a send would overwrite on the instrument reached through
+    // `outputPort`, in words, for the kits as they would go; asked in the
+    // question before a send. Empty when nothing is known of it.
+    using SendPreview = std::function<QString(const QString& outputPort, bool wholeBank,
+                                              const std::vector<KitData>& kits)>;
+    void setSendPreview(SendPreview preview) { preview_ = std::move(preview); }
+
     // Asks the running transfer to stop at once; a kit already handed over
     // still finishes, and the end is told as a cancel.
     void cancel();
@@ -68,6 +75,10 @@ class TransferController : public QObject {
     void ended(const QString& result);
     // Kits received whole, for a new unsaved bank called `name`.
     void kitsReceived(std::vector<KitData> kits, const QString& name);
+    // Kits that came whole from `port` (`sending` false), or that went to it
+    // (a send that failed or was cancelled: only those that went), as they
+    // were on the wire.
+    void kitsTransferred(bool sending, const QString& port, std::vector<KitData> kits);
     // One line for the window's status bar.
     void statusMessage(const QString& text);
 
@@ -87,6 +98,7 @@ class TransferController : public QObject {
     BankEdits& edits_;
     TransferJob* job_;
     std::function<void()> whenEnded_;
+    SendPreview preview_;
 };
 
 }  // namespace tamboril::library

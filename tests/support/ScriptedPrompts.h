@@ -44,6 +44,8 @@ class ScriptedPrompts : public desktop::Prompts {
     QStringList folderAnswers;
     QStringList saveAnswers;
     QStringList nameAnswers;
+    QStringList textAnswers;  // and the titles of the texts asked for
+    QStringList textsAsked;
     QList<int> numberAnswers;
     QList<Unsaved> unsavedAnswers;
     QList<int> choiceAnswers;
@@ -86,6 +88,10 @@ class ScriptedPrompts : public desktop::Prompts {
     }
     std::optional<QString> kitName(const QString&, const QString&) override {
         return take(nameAnswers);
+    }
+    std::optional<QString> text(const QString& title, const QString&, const QString&) override {
+        textsAsked << title;
+        return take(textAnswers);
     }
     std::optional<int> kitNumber(const QString&, int) override {
         return numberAnswers.isEmpty() ? std::nullopt
