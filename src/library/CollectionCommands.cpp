@@ -40,6 +40,7 @@ CollectionActions CreateCollectionMenu(QMainWindow& window) {
     QMenu* menu = window.menuBar()->addMenu(CollectionMenuTitle());
     menu->setObjectName(QStringLiteral("menuCollection"));
     CollectionActions a;
+    a.menu = menu;
     a.find = Add(menu, "actionFindInCollection", FindInCollectionActionText(), QKeySequence::Find);
     a.sounds = Add(menu, "actionSoundUsage", SoundUsageActionText(),
                    QKeySequence(QStringLiteral("Ctrl+U")));

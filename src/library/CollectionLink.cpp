@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QMenu>
 #include <QFileSystemWatcher>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -77,6 +78,9 @@ CollectionLink::CollectionLink(LibraryWindow& window, Library& library, desktop:
     dock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock_->setWidget(view_);
     window.addDockWidget(Qt::BottomDockWidgetArea, dock_);
+    // A view closed from its context menu comes back from the menu.
+    actions_.menu->addSeparator();
+    actions_.menu->addAction(dock_->toggleViewAction());
     rescan_->setSingleShot(true);
     rescan_->setInterval(RescanDelayMs);
     connectService();
@@ -140,7 +144,10 @@ void CollectionLink::connectView() {
     });
     connect(a.addFolder, &QAction::triggered, this, &CollectionLink::addFolder);
     connect(a.removeFolder, &QAction::triggered, this, &CollectionLink::removeFolder);
-    connect(a.scan, &QAction::triggered, service_, &CollectionService::scan);
+    connect(a.scan, &QAction::triggered, this, [this] {
+        scanAsked_ = true;
+        service_->scan();
+    });
     connect(a.cancelScan, &QAction::triggered, service_, &CollectionService::cancelScan);
 }
 
@@ -252,7 +259,17 @@ void CollectionLink::scanEnded(const ScanReport& report, const QStringList& tree
     if (!tree.isEmpty()) {
         watcher_->addPaths(tree);
     }
-    tell(ScanReportText(report));
+    // A scan of its own (at start, after a change in a watched folder) that
+    // found nothing new is not told: the status line and a screen reader
+    // keep what the user did last.
+    const bool news = report.added + report.changed + report.moved + report.removed > 0 ||
+                      !report.missingFolders.isEmpty() || !report.notKits.empty() ||
+                      !report.unreadable.empty() || !report.changedWhileRead.isEmpty() ||
+                      report.stopped || report.fault.has_value();
+    if (news || scanAsked_) {
+        tell(ScanReportText(report));
+    }
+    scanAsked_ = false;
     refresh();
 }
 

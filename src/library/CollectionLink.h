@@ -10,6 +10,7 @@
 
 class QAction;
 class QDockWidget;
+class QMenu;
 class QMainWindow;
 class QFileSystemWatcher;
 class QTimer;
@@ -28,6 +29,7 @@ struct FoundKits;
 
 // The Collection menu's commands.
 struct CollectionActions {
+    QMenu* menu = nullptr;
     QAction* find = nullptr;
     QAction* sounds = nullptr;
     QAction* addFolder = nullptr;
@@ -93,6 +95,7 @@ class CollectionLink : public QObject {
     int searchShown_ = 0;  // the generation of the search asked for last
     bool shownComplete_ = false;
     bool openEnded_ = false;  // the database opened, or failed to
+    bool scanAsked_ = false;  // the scan running was asked for with Scan Now
     bool announce_ = false;   // the count of the next answer is told
 };
 

@@ -58,7 +58,7 @@ HistoryActions CreateHistoryMenu(QMainWindow& window) {
     a.compare = Add(menu, "actionCompareSnapshots", CompareSnapshotsActionText(), Keys("Ctrl+Shift+C"));
     a.compareWithBank =
         Add(menu, "actionCompareWithBank", CompareWithBankActionText(), Keys("Ctrl+Shift+B"));
-    a.restore = Add(menu, "actionRestoreSnapshot", RestoreSnapshotActionText(), Keys("Ctrl+Shift+R"));
+    a.restore = Add(menu, "actionRestoreSnapshot", RestoreSnapshotActionText(), Keys("Ctrl+Alt+O"));
     menu->addSeparator();
     a.rename = Add(menu, "actionRenameInstrument", RenameInstrumentActionText(), Keys("Ctrl+Shift+N"));
     a.join = Add(menu, "actionJoinInstruments", JoinInstrumentsActionText(), Keys("Ctrl+Shift+J"));
