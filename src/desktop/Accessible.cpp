@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/Accessible.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QDockWidget>
+#include <QMainWindow>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,6 +25,14 @@ namespace {
 const char* const RoleProperty = "tamborilAccessibleRole";
 const char* const LeftOutProperty = "tamborilLeftOutOfAccessibleTree";
 const char* const LeftOutHiddenProperty = "tamborilLeftOutWhileHidden";
+
+// Widgets Qt makes for itself that only draw or take the mouse: the rubber
+// band of a drag, the separators between a main window's docks.
+bool IsQtPart(const QWidget* widget) {
+    const QString name = widget->objectName();
+    return name == QLatin1String("qt_rubberband") ||
+           name == QLatin1String("qt_qmainwindow_extended_splitter");
+}
 
 // Marks the interfaces made here.
 class Ours {
@@ -50,7 +63,7 @@ class Presented : public QAccessibleWidget, public Ours {
         QList<QWidget*> children;
         for (QObject* object : widget()->children()) {
             auto* child = qobject_cast<QWidget*>(object);
-            if (child != nullptr && !child->isWindow() &&
+            if (child != nullptr && !child->isWindow() && !IsQtPart(child) &&
                 !child->property(LeftOutProperty).toBool() &&
                 !(child->isHidden() && child->property(LeftOutHiddenProperty).toBool())) {
                 children.append(child);
@@ -303,6 +316,33 @@ void LeaveOutOfAccessibleTree(QWidget* widget) {
 
 void LeaveOutWhileHidden(QWidget* widget) {
     widget->setProperty(LeftOutHiddenProperty, true);
+}
+
+void OfferDock(QDockWidget* dock) {
+    SetAccessibleRole(dock, QAccessible::Pane);
+    for (QAbstractButton* button :
+         dock->findChildren<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+        LeaveOutWhileHidden(button);
+    }
+}
+
+void OfferCurrentPageOnly(QTabWidget* tabs) {
+    auto* pages = tabs->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    if (pages == nullptr) {
+        return;
+    }
+    SetAccessibleRole(pages, QAccessible::LayeredPane);
+    for (int i = 0; i < pages->count(); ++i) {
+        LeaveOutWhileHidden(pages->widget(i));
+    }
+}
+
+void OfferShownDocks(QMainWindow* window) {
+    SetAccessibleRole(window, QAccessible::Window);
+    for (QDockWidget* dock :
+         window->findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        LeaveOutWhileHidden(dock);
+    }
 }
 
 }  // namespace tamboril::desktop

@@ -3,6 +3,9 @@
 
 #include <QAccessible>
 
+class QDockWidget;
+class QMainWindow;
+class QTabWidget;
 class QWidget;
 
 namespace tamboril::desktop {
@@ -31,5 +34,16 @@ void LeaveOutOfAccessibleTree(QWidget* widget);
 // Leaves widget out of such a tree while it is hidden: a notice bar, a
 // progress bar before any transfer, a page that is not the current one.
 void LeaveOutWhileHidden(QWidget* widget);
+
+// A dock as a pane named by its title, offering its contents and the title
+// bar's buttons that show (a hidden Close button is left out).
+void OfferDock(QDockWidget* dock);
+
+// The pages of `tabs` offered only while they show: a page behind another
+// tab is reached by choosing its tab.
+void OfferCurrentPageOnly(QTabWidget* tabs);
+
+// A main window offering its parts, its docks only while they show.
+void OfferShownDocks(QMainWindow* window);
 
 }  // namespace tamboril::desktop

@@ -4,6 +4,8 @@
 // of the Library indexed as they open and save.
 #include "library/CollectionLink.h"
 
+#include "desktop/Accessible.h"
+
 #include "bank/BankFiles.h"
 #include "library/BankView.h"
 #include "library/CollectionModels.h"
@@ -77,6 +79,7 @@ CollectionLink::CollectionLink(LibraryWindow& window, Library& library, desktop:
     dock_->setAccessibleName(CollectionTitle());
     dock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock_->setWidget(view_);
+    desktop::OfferDock(dock_);
     window.addDockWidget(Qt::BottomDockWidgetArea, dock_);
     // A view closed from its context menu comes back from the menu.
     actions_.menu->addSeparator();

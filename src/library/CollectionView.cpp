@@ -60,7 +60,9 @@ CollectionView::CollectionView(QWidget* parent)
     setObjectName(QStringLiteral("collectionView"));
     auto* label = new QLabel(SearchLabelText(), this);
     label->setBuddy(search_);
-    search_->setClearButtonEnabled(true);
+    // No clear button: Ctrl+A and Delete clear the line, and a button that
+    // comes and goes with the text is only noise to a screen reader.
+    search_->setClearButtonEnabled(false);
     search_->setPlaceholderText(SearchHelpText());
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
@@ -68,6 +70,7 @@ CollectionView::CollectionView(QWidget* parent)
     layout->addWidget(count_);
     pages_->addTab(makeKitsPage(), KitsPageTitle());
     pages_->addTab(makeSoundsPage(), SoundsPageTitle());
+    desktop::OfferCurrentPageOnly(pages_);
     layout->addWidget(pages_, 1);
     auto* foldersLabel = new QLabel(FolderListName(), this);
     foldersLabel->setBuddy(folders_);
@@ -119,6 +122,7 @@ QWidget* CollectionView::makeSoundsPage() {
 
 QWidget* CollectionView::makeScanRow() {
     auto* row = new QWidget(this);
+    desktop::SetAccessibleRole(row, QAccessible::Client);
     progress_ = new QProgressBar(row);
     cancel_ = new QPushButton(CancelScanActionText(), row);
     cancel_->setObjectName(QStringLiteral("cancelScan"));

@@ -3,6 +3,8 @@
 // send, the note after a backup, and the History view kept up to date.
 #include "library/HistoryLink.h"
 
+#include "desktop/Accessible.h"
+
 #include "desktop/Announcer.h"
 #include "history/Compare.h"
 #include "history/Instruments.h"
@@ -44,6 +46,7 @@ HistoryLink::HistoryLink(LibraryWindow& window, desktop::Prompts& prompts, QSett
     dock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
                        QDockWidget::DockWidgetClosable);
     dock_->setWidget(panel_);
+    desktop::OfferDock(dock_);
     window.addDockWidget(Qt::BottomDockWidgetArea, dock_);
     // Shown on request: the window starts as quickly as without a history.
     dock_->hide();

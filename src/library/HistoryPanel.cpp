@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/HistoryPanel.h"
 
+#include "desktop/Accessible.h"
+
 #include "bank/KitWords.h"
 #include "library/LibraryTexts.h"
 
@@ -68,6 +70,7 @@ HistoryPanel::HistoryPanel(QWidget* parent)
     pages_->setObjectName(QStringLiteral("historyPages"));
     pages_->addTab(timeline_, TimelinePageTitle());
     pages_->addTab(held_, HeldPageTitle());
+    desktop::OfferCurrentPageOnly(pages_);
     state_->setObjectName(QStringLiteral("historyState"));
     state_->setWordWrap(true);
     state_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

@@ -246,6 +246,7 @@ void InstrumentPanel::setBusy(bool busy) {
 }
 
 void InstrumentPanel::showStarted(int total, const QString& instructions) {
+    told_ = 0;
     setBusy(true);
     status_->setText(instructions);
     desktop::Announce(this, instructions);
@@ -258,7 +259,9 @@ void InstrumentPanel::showStarted(int total, const QString& instructions) {
 void InstrumentPanel::showProgress(int count) {
     const int total = progress_->maximum();
     progress_->setValue(std::min(count, total));
-    if (count > 0 && (count % ProgressStep == 0 || count == total)) {
+    // Once in every step of kits (they may come in bursts) and at the end.
+    if (count > told_ && (count / ProgressStep > told_ / ProgressStep || count >= total)) {
+        told_ = count;
         desktop::Announce(this, ProgressAnnouncement(std::min(count, total), total, receiving_));
     }
 }

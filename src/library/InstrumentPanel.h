@@ -99,6 +99,7 @@ class InstrumentPanel : public QWidget {
     QPushButton* save_;
     QPointer<QPushButton> starter_;
     bool receiving_ = true;
+    int told_ = 0;  // the kits a screen reader was last told had gone or come
     QList<std::pair<QPushButton*, QAction*>> commands_;
 };
 

@@ -87,15 +87,6 @@ void AnnounceUndo(QMainWindow* window, QUndoGroup* group, const LibraryActions& 
     });
 }
 
-// The dock offers its panel and the title bar's buttons that show.
-void DescribeDock(QDockWidget* dock) {
-    desktop::SetAccessibleRole(dock, QAccessible::Pane);
-    for (QAbstractButton* button :
-         dock->findChildren<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
-        desktop::LeaveOutWhileHidden(button);
-    }
-}
-
 // Shows what `source` tells of its commands in the status bar.
 template <typename Source>
 void ShowStatus(Source* source, QStatusBar* bar) {
@@ -222,7 +213,7 @@ void LibraryWindow::createInstrumentPanel(QSettings& settings) {
     dock->setAccessibleName(InstrumentTitle());
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock->setWidget(instrument_);
-    DescribeDock(dock);
+    desktop::OfferDock(dock);
     addDockWidget(Qt::RightDockWidgetArea, dock);
     instrument_->addCommandsTo(*actions_.instrument);
     // A panel closed from its context menu comes back from this menu.
@@ -232,6 +223,8 @@ void LibraryWindow::createInstrumentPanel(QSettings& settings) {
     connect(instrument_, &InstrumentPanel::saveRequested, actions_.save, &QAction::trigger);
     connectTransfers();
     AttachHistory(*this, library_, prompts_, settings_, *transfers_, *saving_, *instrument_);
+    // Every dock is made by now: a hidden one is not offered to a screen reader.
+    desktop::OfferShownDocks(this);
 }
 
 void OpenHandedFiles(LibraryWindow& window, const QStringList& paths) {
