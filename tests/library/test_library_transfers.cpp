@@ -450,22 +450,13 @@ void TestLibraryTransfers::closingAsksAndStopsWithoutTelling() {
     QVERIFY(rig.received.isEmpty());
 }
 
-// Every text told to a screen reader through a window's notification object.
-class Told : public QObject {
-  public:
+// Every text told to a screen reader by a window.
+struct Told {
     explicit Told(QWidget* window) {
-        desktop::Announce(window, QStringLiteral("-"));
-        window->findChild<QWidget*>(QStringLiteral("tamborilAnnouncer"))->installEventFilter(this);
+        QObject::connect(desktop::AnnouncementsOf(window), &desktop::Announcements::told,
+                         [this](const QString& text) { texts << text; });
     }
     QStringList texts;
-
-  protected:
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (event->type() == QEvent::Show) {
-            texts << static_cast<QWidget*>(object)->accessibleName();
-        }
-        return false;
-    }
 };
 
 // Through the window: the panel shows a send's progress, and kits received
