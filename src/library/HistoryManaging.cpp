@@ -55,7 +55,11 @@ void HistoryCommands::join() {
     if (others.isEmpty()) {
         return tell(NothingToJoinText(into));
     }
-    QStringList choices = others;
+    // A name is shown on its button as it reads: an '&' in it is no access key.
+    QStringList choices;
+    for (const QString& name : others) {
+        choices << QString(name).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    }
     choices << CancelChoiceText();
     const int chosen = prompts_.choose(JoinInstrumentsTitle(), JoinQuestion(into), choices);
     if (chosen < 0 || chosen >= others.size()) {

@@ -4,6 +4,7 @@
 // a source the window receives from, its MIDI IN a receiver the window sends
 // to. The window runs offscreen and is driven through its Instrument panel.
 
+#include "bank/BankEdits.h"
 #include "bank/Bank.h"
 #include "bank/BankModel.h"
 #include "midi/JackWatch.h"
@@ -366,6 +367,49 @@ class TestLibraryJack : public QObject {
         l.sendBankThroughXruns(instrumentIn);
         QCOMPARE(l.prompts.questions.size(), 3);
         QCOMPARE(NumbersArrived(instrumentIn.takeWithin(5000, 255), false).value(0), 9);
+    }
+
+    // With a send of the bank on record, the next Send bank asks what it
+    // will overwrite on the instrument: Cancel sends nothing, Send sends the
+    // bank as it is now, byte for byte.
+    void sendAsksWhatItWillOverwrite() {
+        JackReceiver instrumentIn(QStringLiteral("tl-history-in"), JackReceiver::Timing::Drop);
+        Library l(QStringLiteral("tl-none:out"), instrumentIn.portName());
+        QVERIFY(l.watch);
+        const QList<KitData> kits = distinctKits();
+        l.window->openReceived(std::vector<KitData>(kits.begin(), kits.end()), "Known");
+        l.sendBankThroughXruns(instrumentIn);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        QVERIFY2(l.prompts.questions.isEmpty(), "nothing is known of the instrument yet");
+        QCOMPARE(NumbersArrived(instrumentIn.takeWithin(5000, 64 * 255), false).size(), 64);
+
+        BankDocument& doc = l.window->currentView()->document();
+        QVERIFY(l.banks->edits().rename(doc, 3, QStringLiteral("THREE")).ok());
+        QVERIFY(l.banks->edits().rename(doc, 7, QStringLiteral("SEVEN")).ok());
+        l.prompts.choiceAnswers << 1;  // Cancel
+        l.press("sendBank");
+        QVERIFY(!l.window->transferRunning());
+        QCOMPARE(l.prompts.questions.size(), 1);
+        const QString asked = l.prompts.questions[0].text;
+        QVERIFY2(asked.contains("Send bank will overwrite 2 slots: 03") && asked.contains("07") &&
+                     asked.contains("62 slots of DR-202 hold their kits already."),
+                 qPrintable(asked));
+        QVERIFY(instrumentIn.takeWithin(500, 1).isEmpty());
+
+        l.prompts.choiceAnswers << 0;  // Send
+        l.sendBankThroughXruns(instrumentIn);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        QCOMPARE(l.prompts.questions.size(), 2);
+        QByteArray bank;
+        for (int k = 0; k < 64; ++k) {
+            bank += asSent(doc.kit(k));
+        }
+        const QList<QByteArray> arrived = instrumentIn.takeWithin(5000, 64 * 255);
+        QCOMPARE(KitsArrived(arrived, l.status().contains("second try")), bank);
     }
 
     // Cancel, a dump that stops and a source that goes away end the receive
